@@ -8,15 +8,15 @@
 #include <cstring>
 #include <memory>
 
-std::vector<PathPoint> PathPointsOf(const CContainer& list) {
-    std::vector<PathPoint> points;
+std::vector<MapPoint> PathPointsOf(const CContainer& list) {
+    std::vector<MapPoint> points;
     for (CElement* e = list.GetHead(); e; e = list.GetNext(e))
         if (auto* p = dynamic_cast<CPointElement*>(e)) points.push_back({p->x, p->y});
     return points;
 }
 
 bool InsertPathPoint(CContainer& list, int x, int y) {
-    if (list.GetCount() >= kMaxPathPoints) return false;
+    if (list.GetCount() >= kMaxEditorPoints) return false;
     list.Insert(std::make_unique<CPointElement>(x, y));
     return true;
 }
@@ -44,7 +44,7 @@ std::string BuildPathText(const CContainer& list) {
     std::string text = LoadString(IDS_PATH_CLIPBOARD_HEADER);
     text += "\r\n";
     int index = 0;
-    for (const PathPoint& p : PathPointsOf(list)) text += cformat("%d\t%d\t%d\r\n", index++, p.x, p.y);
+    for (const MapPoint& p : PathPointsOf(list)) text += cformat("%d\t%d\t%d\r\n", index++, p.x, p.y);
     return text;
 }
 

@@ -12,19 +12,19 @@
 
 class SettingsStore;
 
-// A flight path holds at most this many points (the job file and the scene's point table have no more).
-constexpr int kMaxPathPoints = 100;
+// A flight path holds at most this many points (as many as the job file and the scene record carry).
+constexpr int kMaxEditorPoints = 100;
 
-struct PathPoint {
+struct MapPoint {
     int x = 0;
     int y = 0;
-    friend bool operator==(const PathPoint&, const PathPoint&) = default;
+    friend bool operator==(const MapPoint&, const MapPoint&) = default;
 };
 
 // The points of a list of CPointElement in chain order.
-std::vector<PathPoint> PathPointsOf(const CContainer& list);
+std::vector<MapPoint> PathPointsOf(const CContainer& list);
 
-// Inserts a point after the current element unless the list already holds kMaxPathPoints points.
+// Inserts a point after the current element unless the list already holds kMaxEditorPoints points.
 // Returns false (and leaves the list alone) at the limit.
 bool InsertPathPoint(CContainer& list, int x, int y);
 
@@ -46,7 +46,7 @@ struct PathTextResult {
 // characters after the header text; each line gives a point while it yields two numbers after the index
 // (read as "%*d\t%d\t%d": white space between the numbers may be any amount, the index is skipped), and
 // continues after the next line feed. The first line that does not yield two numbers ends the list.
-// Lines beyond the kMaxPathPoints-th are ignored. A text without the header leaves list unchanged.
+// Lines beyond the kMaxEditorPoints-th are ignored. A text without the header leaves list unchanged.
 PathTextResult ReadPathText(const char* text, CContainer& list);
 
 // The pen of the curve, from the user options: section "FlightPath", "Color" as "%lX" of 0x00BBGGRR (purple

@@ -11,7 +11,7 @@ namespace {
 
 const std::string header = "Orvantis Clipboard Data - Path\r\n";
 
-std::vector<PathPoint> read(const std::string& text, bool* truncated = nullptr) {
+std::vector<MapPoint> read(const std::string& text, bool* truncated = nullptr) {
     CContainer list;
     PathTextResult r = ReadPathText(text.c_str(), list);
     EXPECT_TRUE(r.accepted);
@@ -31,7 +31,7 @@ TEST(PathText, BuildsHeaderAndOneLinePerPoint) {
 
 TEST(PathText, FullPathWithExtremeNumbersRoundTrips) {
     CContainer list;
-    for (int i = 0; i < kMaxPathPoints; ++i) InsertPathPoint(list, 2147483647 - i, -2147483647 - 1 + i);
+    for (int i = 0; i < kMaxEditorPoints; ++i) InsertPathPoint(list, 2147483647 - i, -2147483647 - 1 + i);
     std::string text = BuildPathText(list);
     EXPECT_EQ(text.substr(text.size() - 27), "99\t2147483548\t-2147483549\r\n");
     EXPECT_EQ(read(text), PathPointsOf(list));
@@ -39,17 +39,17 @@ TEST(PathText, FullPathWithExtremeNumbersRoundTrips) {
 
 TEST(PathText, ReadingSkipsTheIndexAndStopsAtTheFirstBadLine) {
     // The index is not checked; it only has to be a number.
-    EXPECT_EQ(read(header + "7\t1\t2\r\n7\t3\t4\r\n"), (std::vector<PathPoint>{{1, 2}, {3, 4}}));
+    EXPECT_EQ(read(header + "7\t1\t2\r\n7\t3\t4\r\n"), (std::vector<MapPoint>{{1, 2}, {3, 4}}));
     // A line that yields fewer than two numbers ends the list.
     EXPECT_EQ(read(header + "0\t1\t2\r\n1\t5\r\nx\r\n2\t8\t9\r\n").size(), 1u);
-    EXPECT_EQ(read(header + "0\t1\t2\r\nend\r\n2\t8\t9\r\n"), (std::vector<PathPoint>{{1, 2}}));
+    EXPECT_EQ(read(header + "0\t1\t2\r\nend\r\n2\t8\t9\r\n"), (std::vector<MapPoint>{{1, 2}}));
     // White space between the numbers may be anything, as with scanf's tab directive.
-    EXPECT_EQ(read(header + "0  1 \t 2\n1\t3\t4"), (std::vector<PathPoint>{{1, 2}, {3, 4}}));
+    EXPECT_EQ(read(header + "0  1 \t 2\n1\t3\t4"), (std::vector<MapPoint>{{1, 2}, {3, 4}}));
     // A missing line feed after the last line is fine; a header alone gives an empty path.
     EXPECT_TRUE(read(header).empty());
     EXPECT_TRUE(read("Orvantis Clipboard Data - Path").empty());
     // Reading starts two characters after the header text, whatever they are.
-    EXPECT_EQ(read("Orvantis Clipboard Data - PathXY0\t5\t6\r\n"), (std::vector<PathPoint>{{5, 6}}));
+    EXPECT_EQ(read("Orvantis Clipboard Data - PathXY0\t5\t6\r\n"), (std::vector<MapPoint>{{5, 6}}));
 }
 
 TEST(PathText, TextWithoutHeaderLeavesTheListAlone) {
@@ -70,7 +70,7 @@ TEST(PathText, AtMostAHundredPoints) {
     auto points = read(text, &truncated);
     EXPECT_TRUE(truncated);
     ASSERT_EQ(points.size(), 100u);
-    EXPECT_EQ(points.back(), (PathPoint{99, 1}));
+    EXPECT_EQ(points.back(), (MapPoint{99, 1}));
 
     text = header;
     for (int i = 0; i < 100; ++i) text += "0\t0\t0\r\n";
