@@ -1,0 +1,234 @@
+// The scene check (thirty rules in a fixed order), the output name formatter and the resolution of file
+// names relative to a scene's folder.
+
+#include "scene/SceneParams.h"
+
+#include "app/CFormat.h"
+#include "res/StringTable.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace {
+
+// True when name opens for binary reading as a file (a folder does not count).
+bool canOpenForReading(const std::string& name, int* error = nullptr) {
+    if (error) *error = 0;
+    std::FILE* f = name.empty() ? nullptr : std::fopen(name.c_str(), "rb");
+    if (!f) {
+        if (error) *error = name.empty() ? ENOENT : errno;
+        return false;
+    }
+    struct stat st {};
+    bool isFolder = ::fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode);
+    std::fclose(f);
+    if (isFolder && error) *error = EISDIR;
+    return !isFolder;
+}
+
+// True when the folder that would hold name exists (the current folder for a bare name).
+bool parentFolderExists(const std::string& name) {
+    size_t slash = name.find_last_of('/');
+    if (slash == std::string::npos) return true;
+    std::string folder = slash == 0 ? "/" : name.substr(0, slash);
+    struct stat st {};
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The template passes the pattern test: "%c" or "%0kc" (k 0 to 5) for a letter c of "diuoxX".
+bool hasNumberPattern(const std::string& templ) {
+    for (char c : std::string("diuoxX")) {
+        if (templ.find(std::string("%") + c) != std::string::npos) return true;
+        for (char k = '0'; k <= '5'; ++k)
+            if (templ.find(std::string("%0") + k + c) != std::string::npos) return true;
+    }
+    return false;
+}
+
+SceneCheck fail(int rule, std::string message, SceneField field) {
+    return SceneCheck{false, rule, std::move(message), field};
+}
+
+} // namespace
+
+const char* SceneFieldName(SceneField field) {
+    switch (field) {
+    case SceneField::None: return "";
+    case SceneField::FocalLengthA: return "FocalLengthA";
+    case SceneField::FocalLengthZ: return "FocalLengthZ";
+    case SceneField::Total: return "Total";
+    case SceneField::From: return "From";
+    case SceneField::To: return "To";
+    case SceneField::LightX: return "LightX";
+    case SceneField::DustA: return "DustA";
+    case SceneField::DustZ: return "DustZ";
+    case SceneField::Smoothness: return "Smoothness";
+    case SceneField::ElevScaleX: return "ElevScaleX";
+    case SceneField::ElevScaleY: return "ElevScaleY";
+    case SceneField::SizeX: return "SizeX";
+    case SceneField::SizeY: return "SizeY";
+    case SceneField::GridX: return "GridX";
+    case SceneField::GridY: return "GridY";
+    case SceneField::AverageHeight: return "AverageHeight";
+    case SceneField::PreviewRange: return "PreviewRange";
+    case SceneField::ElevationFileName: return "ElevationFileName";
+    case SceneField::TextureFileName: return "TextureFileName";
+    case SceneField::OutputFileName: return "OutputFileName";
+    case SceneField::MaskFileName: return "MaskFileName";
+    }
+    return "";
+}
+
+int SceneFieldControlId(SceneField field) {
+    switch (field) {
+    case SceneField::None: return 0;
+    case SceneField::FocalLengthA: return 345;
+    case SceneField::FocalLengthZ: return 346;
+    case SceneField::Total: return 387;
+    case SceneField::From: return 347;
+    case SceneField::To: return 386;
+    case SceneField::LightX: return 356;
+    case SceneField::DustA: return 337;
+    case SceneField::DustZ: return 338;
+    case SceneField::Smoothness: return 381;
+    case SceneField::ElevScaleX: return 339;
+    case SceneField::ElevScaleY: return 340;
+    case SceneField::SizeX: return 379;
+    case SceneField::SizeY: return 380;
+    case SceneField::GridX: return 348;
+    case SceneField::GridY: return 349;
+    case SceneField::AverageHeight: return 311;
+    case SceneField::PreviewRange: return 368;
+    case SceneField::ElevationFileName: return 343;
+    case SceneField::TextureFileName: return 383;
+    case SceneField::OutputFileName: return 374;
+    case SceneField::MaskFileName: return 359;
+    }
+    return 0;
+}
+
+SceneCheck CSceneParams::ValidateScene() const {
+    using F = SceneField;
+    if (!(FocalLengthA > 0)) return fail(1, LoadString(IDS_CHECK_FOCAL_FIRST), F::FocalLengthA);
+    if (!(FocalLengthZ > 0)) return fail(2, LoadString(IDS_CHECK_FOCAL_LAST), F::FocalLengthZ);
+    if (PathType == 1 && !(Total > 2)) return fail(3, LoadString(IDS_CHECK_TOTAL_CURVED), F::Total);
+    if (PathType != 1 && !(Total > 0)) return fail(4, LoadString(IDS_CHECK_TOTAL_STRAIGHT), F::Total);
+    if (!(Total <= 16384)) return fail(5, LoadString(IDS_CHECK_TOTAL_MAX), F::Total);
+    if (!(From >= 0)) return fail(6, LoadString(IDS_CHECK_FROM_RANGE), F::From);
+    if (!(From < Total)) return fail(7, LoadString(IDS_CHECK_FROM_BELOW_TOTAL), F::From);
+    if (!(To >= 0)) return fail(8, LoadString(IDS_CHECK_TO_NOT_NEGATIVE), F::To);
+    if (!(To < Total)) return fail(9, LoadString(IDS_CHECK_TO_BELOW_TOTAL), F::To);
+    if (!(From <= To)) return fail(10, LoadString(IDS_CHECK_TO_NOT_BEFORE_FROM), F::From);
+    // -0.0 compares equal to 0.0, so both zeros count as zero.
+    if (LightX == 0 && LightY == 0 && LightZ == 0) return fail(11, LoadString(IDS_CHECK_LIGHT), F::LightX);
+    if (!(DustA > 0)) return fail(12, LoadString(IDS_CHECK_DUST), F::DustA);
+    if (!(DustZ > 0)) return fail(13, LoadString(IDS_CHECK_DUST), F::DustZ);
+    if (!(Smoothness >= 0 && Smoothness <= 1)) return fail(14, LoadString(IDS_CHECK_SMOOTHNESS), F::Smoothness);
+    if (!(ElevScaleX > 0)) return fail(15, LoadString(IDS_CHECK_SCALE_X), F::ElevScaleX);
+    if (!(ElevScaleY > 0)) return fail(16, LoadString(IDS_CHECK_SCALE_Y), F::ElevScaleY);
+    if (!(SizeX > 0)) return fail(17, LoadString(IDS_CHECK_WIDTH_MIN), F::SizeX);
+    if (!(SizeX <= 16384)) return fail(18, LoadString(IDS_CHECK_WIDTH_MAX), F::SizeX);
+    if (!(SizeY > 0)) return fail(19, LoadString(IDS_CHECK_HEIGHT_MIN), F::SizeY);
+    if (!(SizeY <= 16384)) return fail(20, LoadString(IDS_CHECK_HEIGHT_MAX), F::SizeY);
+    if (!(GridX > 0)) return fail(21, LoadString(IDS_CHECK_GRID_X_MIN), F::GridX);
+    if (!(GridX <= 16384)) return fail(22, LoadString(IDS_CHECK_GRID_X_MAX), F::GridX);
+    if (!(GridY > 0)) return fail(23, LoadString(IDS_CHECK_GRID_Y_MIN), F::GridY);
+    if (!(GridY <= 16384)) return fail(24, LoadString(IDS_CHECK_GRID_Y_MAX), F::GridY);
+    if (PathType == 1 && !(AverageHeight > 0))
+        return fail(25, LoadString(IDS_CHECK_AVERAGE_HEIGHT), F::AverageHeight);
+    if (PathType == 1 && !(PreviewRange > 0))
+        return fail(26, LoadString(IDS_CHECK_PREVIEW_RANGE), F::PreviewRange);
+    if (!canOpenForReading(ElevationFileName))
+        return fail(27, FormatString(IDS_CANNOT_OPEN_FILE, ElevationFileName.c_str()), F::ElevationFileName);
+    if (UseTextureFile && !canOpenForReading(TextureFileName))
+        return fail(28, FormatString(IDS_CANNOT_OPEN_FILE, TextureFileName.c_str()), F::TextureFileName);
+
+    // The template must pass the pattern test and be one our formatter can fill safely.
+    std::optional<std::string> firstName =
+        hasNumberPattern(OutputFileName) ? FormatOutputName(OutputFileName, 0) : std::nullopt;
+    if (!firstName) return fail(29, LoadString(IDS_CHECK_OUTPUT_TEMPLATE), F::OutputFileName);
+    int error = 0;
+    if (!canOpenForReading(*firstName, &error)) {
+        // A frame that does not exist yet is fine, as long as the folder it goes to is there.
+        bool missingFile = error == ENOENT && parentFolderExists(*firstName);
+        if (!missingFile)
+            return fail(29, FormatString(IDS_CANNOT_OPEN_FILE, OutputFileName.c_str()), F::OutputFileName);
+    }
+
+    if (UseMaskFile && !canOpenForReading(MaskFileName))
+        return fail(30, FormatString(IDS_CANNOT_OPEN_FILE, MaskFileName.c_str()), F::MaskFileName);
+    return SceneCheck{};
+}
+
+std::optional<std::string> FormatOutputName(const std::string& templ, int number) {
+    // Widths and precisions beyond this cannot form a usable file name; they are refused rather than
+    // handed to the C library.
+    constexpr long kMaxField = 4096;
+    std::string out;
+    bool converted = false;
+    for (size_t i = 0; i < templ.size(); ++i) {
+        char c = templ[i];
+        if (c != '%') {
+            out.push_back(c);
+            continue;
+        }
+        if (++i >= templ.size()) return std::nullopt;
+        if (templ[i] == '%') {
+            out.push_back('%');
+            continue;
+        }
+        std::string spec = "%";
+        while (i < templ.size() && std::string("-+ #0").find(templ[i]) != std::string::npos) spec += templ[i++];
+        long width = 0;
+        while (i < templ.size() && templ[i] >= '0' && templ[i] <= '9') {
+            width = width * 10 + (templ[i] - '0');
+            if (width > kMaxField) return std::nullopt;
+            spec += templ[i++];
+        }
+        if (i < templ.size() && templ[i] == '.') {
+            spec += templ[i++];
+            long precision = 0;
+            while (i < templ.size() && templ[i] >= '0' && templ[i] <= '9') {
+                precision = precision * 10 + (templ[i] - '0');
+                if (precision > kMaxField) return std::nullopt;
+                spec += templ[i++];
+            }
+        }
+        if (i >= templ.size()) return std::nullopt;
+        char letter = templ[i];
+        if (std::string("diuoxX").find(letter) == std::string::npos) return std::nullopt;
+        if (converted) return std::nullopt;
+        converted = true;
+        spec += letter;
+        if (letter == 'd' || letter == 'i') out += cformat(spec.c_str(), number);
+        else out += cformat(spec.c_str(), static_cast<unsigned int>(number));
+    }
+    if (!converted) return std::nullopt;
+    return out;
+}
+
+void ResolveSceneRelativePaths(CSceneParams& scene, const std::string& sceneDir) {
+    if (sceneDir.empty()) return;
+    std::string folder = sceneDir;
+    if (folder.back() != '/') folder += '/';
+    auto resolve = [&](std::string& name, bool isTemplate) {
+        if (name.empty() || name[0] == '/') return;
+        std::string prefix = folder;
+        if (isTemplate) {
+            // The folder becomes part of a printf-style template: its percent signs must stay literal.
+            std::string escaped;
+            for (char c : prefix) {
+                escaped += c;
+                if (c == '%') escaped += '%';
+            }
+            prefix = escaped;
+        }
+        name = prefix + name;
+    };
+    resolve(scene.ElevationFileName, false);
+    resolve(scene.TextureFileName, false);
+    resolve(scene.MaskFileName, false);
+    resolve(scene.OutputFileName, true);
+}
