@@ -45,6 +45,7 @@ struct ProfileFile::Cache {
     bool valid = false;
     bool deferred = false;
     bool dirty = false;
+    bool unreadable = false; // deferred writes started on a file that could not be read
 
     // The profile as it stands now (caller holds the mutex).
     const PrivateProfile& current(const std::string& path) {
@@ -136,7 +137,8 @@ bool ProfileFile::ReadPoint(int i, double& x, double& y) const {
 void ProfileFile::deferWrites() {
     std::lock_guard<std::mutex> lock(cache->mutex);
     if (cache->deferred) return;
-    if (!cache->profile.load(fileName)) cache->profile = PrivateProfile();
+    cache->unreadable = !cache->profile.load(fileName);
+    if (cache->unreadable) cache->profile = PrivateProfile();
     cache->deferred = true;
     cache->dirty = false;
 }
@@ -148,5 +150,7 @@ bool ProfileFile::flush() {
     cache->valid = false;
     if (!cache->dirty) return true;
     cache->dirty = false;
+    // A file that could not be read is not replaced by one that would lack its other entries.
+    if (cache->unreadable) return false;
     return cache->profile.save(fileName);
 }
