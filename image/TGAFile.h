@@ -13,6 +13,7 @@
 #include <vector>
 
 class SettingsStore;
+class ChunkWriter;
 
 struct Bgr {
     uint8_t b = 0, g = 0, r = 0;
@@ -20,9 +21,13 @@ struct Bgr {
 };
 
 // The 4 x 4 block cache of SampleFiltered. Each user of a shared image (one per thread) keeps its own.
+// The cache remembers which document (and which state of its pixels) it was filled from, so a cache that
+// is handed a different or changed image refills itself instead of returning stale pixels.
 struct FilterCache {
     int keyX = -1, keyY = -1;
     std::array<Bgr, 16> cells{};
+    const void* source = nullptr;
+    unsigned long long version = 0;
 };
 
 // The 82 filter weights e^(-i/A), A from the "Antialiasing" setting (0 counts as 1).
@@ -113,6 +118,15 @@ public:
 
     Platform& platform() const { return plat; }
 
+    // The largest image a document accepts (pixels), whether opened, created or pasted.
+    static constexpr long long maxPixels = 1LL << 28;
+    // The extension of the file part of path, from its last dot on ("" when it has none).
+    static std::string FileExtension(const std::string& path);
+    // path with the extension of its file part replaced by ".yuv" (appended when it has none).
+    static std::string YuvFileName(const std::string& path);
+    // Row stride of a 24-bit row of the given width: width * 3 rounded up to a multiple of 4.
+    static long long RowStride(long long width) { return ((width * 3 - 1) & ~3LL) + 4; }
+
 protected:
     // Header-only reads of elevation rows (for CGelaende): reads count pixels of row y from column x.
     bool readFilePixels(int x, int y, int count, uint8_t* out) const;
@@ -121,9 +135,19 @@ protected:
     double yScaleReciprocal = 1.0;
 
 private:
-    bool readPixelsFromFile(int fd, const uint8_t* header, int width, int height);
+    enum class OpenOutcome { Opened, OpenFailed, ReadFailed, Rejected };
+    OpenOutcome tryOpen(const std::string& name);
+    static bool allocateBlock(std::vector<uint8_t>& block, int width, int height);
+    void adoptBlock(std::vector<uint8_t>&& block, int width, int height);
+    void closeFile();
     void lock(int width, int height);
     bool writeTga(const std::string& path);
+    template <class Encoder>
+    bool saveWithRetries(const std::string& target, int openQuestion, int saveQuestion, Encoder&& encode);
+    bool encodeTga(ChunkWriter& out) const;
+    bool encodeYuv(ChunkWriter& out) const;
+    // The pixel at column x, row y (0 = bottom) of the block, or the outside pixel when (x, y) is outside.
+    Bgr blockPixel(int x, int y) const;
 
     Platform& plat;
     SettingsStore* settings = nullptr;
@@ -145,4 +169,5 @@ private:
     std::array<uint8_t, 4> outside{255, 255, 255, 0};
     std::string path;
     bool modified = false;
+    unsigned long long contentVersion = 1; // changes whenever the pixels are replaced or rewritten
 };
