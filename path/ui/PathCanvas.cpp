@@ -1,0 +1,95 @@
+#include "path/ui/PathCanvas.h"
+
+#include "app/CFormat.h"
+#include "path/ui/PathCurve.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+void PathCanvas::setMap(const QImage& map) {
+    mapImage = map.convertToFormat(QImage::Format_RGB32);
+    screenImage = mapImage.copy();
+}
+
+QRect PathCanvas::drawMarker(int x, int y, int index) {
+    if (screenImage.isNull()) return {};
+    QPainter p(&screenImage);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    QRect box(x - 10, y - 10, 20, 20);
+    p.setPen(QPen(Qt::black, 0));
+    p.setBrush(QColor(128, 0, 0));
+    p.drawEllipse(box);
+    p.setPen(QColor(0, 255, 255));
+    QFont font = p.font();
+    font.setPixelSize(11);
+    p.setFont(font);
+    p.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, QString::fromStdString(cformat("%02d", index)));
+    return markerRect(x, y);
+}
+
+QRect PathCanvas::eraseMarker(int x, int y) {
+    QRect r = markerRect(x, y).intersected(screenImage.rect());
+    if (r.isEmpty()) return {};
+    QPainter p(&screenImage);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(r.topLeft(), mapImage, r);
+    return r;
+}
+
+QRect PathCanvas::drawCurve(const std::vector<MapPoint>& points, const FlightPathPen& pen) {
+    std::vector<MapPoint> line = PathCurvePolyline(points);
+    if (line.size() < 2 || screenImage.isNull()) return {};
+
+    // The pixels the pen covers, found by drawing the line into a mask over the part of the picture it
+    // touches; each covered pixel is then combined with the pen colour once, so the second drawing undoes
+    // the first exactly, also where the line crosses itself.
+    int minX = line[0].x, maxX = line[0].x, minY = line[0].y, maxY = line[0].y;
+    for (const MapPoint& m : line) {
+        minX = std::min(minX, m.x), maxX = std::max(maxX, m.x);
+        minY = std::min(minY, m.y), maxY = std::max(maxY, m.y);
+    }
+    const int margin = pen.width / 2 + 2;
+    QRect bounds = QRect(QPoint(minX, minY), QPoint(maxX, maxY)).adjusted(-margin, -margin, margin, margin);
+    bounds = bounds.intersected(screenImage.rect());
+    if (bounds.isEmpty()) return {};
+
+    QImage mask(bounds.size(), QImage::Format_Grayscale8);
+    mask.fill(0);
+    {
+        QPainter p(&mask);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.translate(-bounds.left(), -bounds.top());
+        QPen maskPen(Qt::white, pen.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        p.setPen(maskPen);
+        for (size_t i = 1; i < line.size(); ++i)
+            p.drawLine(QPoint(line[i - 1].x, line[i - 1].y), QPoint(line[i].x, line[i].y));
+    }
+
+    const QRgb penRgb = qRgb(pen.red(), pen.green(), pen.blue());
+    for (int y = 0; y < bounds.height(); ++y) {
+        const uchar* m = mask.constScanLine(y);
+        auto* row = reinterpret_cast<QRgb*>(screenImage.scanLine(bounds.top() + y)) + bounds.left();
+        for (int x = 0; x < bounds.width(); ++x)
+            if (m[x]) row[x] = 0xFF000000u | (~(penRgb ^ row[x]) & 0x00FFFFFFu);
+    }
+    return bounds;
+}
+
+void PathCanvas::redrawAll(const std::vector<MapPoint>& points, const FlightPathPen& pen) {
+    screenImage = mapImage.copy();
+    int index = 0;
+    for (const MapPoint& m : points) drawMarker(m.x, m.y, index++);
+    drawCurve(points, pen);
+}
+
+QImage MapImageFromRows(const unsigned char* rows, int width, int height, int stride) {
+    if (!rows || width <= 0 || height <= 0) return {};
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* src = rows + static_cast<size_t>(height - 1 - y) * static_cast<size_t>(stride);
+        auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) dst[x] = qRgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
+    }
+    return image;
+}
