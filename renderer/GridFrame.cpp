@@ -1,0 +1,341 @@
+#include "renderer/GridFrame.h"
+
+#include "app/Progress.h"
+#include "image/Gelaende.h"
+#include "renderer/RenderCamera.h"
+#include "renderer/TriangleRasterizer.h"
+#include "renderer/TriangleShader.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kEyeShift = 0.00008;
+constexpr double kEpsilon = 0.00001;
+constexpr double kDustLimit = 7.0;
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------------------
+// Cell records
+
+CellBuilder::CellBuilder(const CGelaende& elevation_, double zScale_, double sx_, double sy_)
+    : elevation(elevation_), zScale(zScale_), sx(sx_), sy(sy_) {}
+
+Vector4 CellBuilder::Sample(double x, double y) const {
+    return Vector4::Point(x, y, elevation.ElevationAt(x, y) * zScale);
+}
+
+void CellBuilder::Full(double x0, double y0, CellRecord& c) const {
+    c.N0 = Sample(x0, y0 - sy);
+    c.N1 = Sample(x0 + sx, y0 - sy);
+    c.W0 = Sample(x0 - sx, y0);
+    c.A = Sample(x0, y0);
+    c.B = Sample(x0 + sx, y0);
+    c.E0 = Sample(x0 + 2.0 * sx, y0);
+    c.W1 = Sample(x0 - sx, y0 + sy);
+    c.C = Sample(x0, y0 + sy);
+    c.D = Sample(x0 + sx, y0 + sy);
+    c.E1 = Sample(x0 + 2.0 * sx, y0 + sy);
+    c.S0 = Sample(x0, y0 + 2.0 * sy);
+    c.S1 = Sample(x0 + sx, y0 + 2.0 * sy);
+    c.nA = CornerNormal(c.A, c.B, c.C, c.W0, c.N0);
+    c.nB = CornerNormal(c.B, c.E0, c.D, c.A, c.N1);
+    c.nC = CornerNormal(c.C, c.D, c.S0, c.W1, c.A);
+    c.nD = CornerNormal(c.D, c.E1, c.S1, c.C, c.B);
+}
+
+void CellBuilder::ShiftedFromLeft(double x0, double y0, CellRecord& c) const {
+    // The previous cell's A, B column becomes this cell's W, A column and its B, E column this cell's
+    // A, B column; the column at x0 + sx above and below and the column at x0 + 2 sx are new.
+    c.W0 = c.A;
+    c.W1 = c.C;
+    c.N0 = c.N1;
+    c.A = c.B;
+    c.C = c.D;
+    c.S0 = c.S1;
+    c.B = c.E0;
+    c.D = c.E1;
+    c.N1 = Sample(x0 + sx, y0 - sy);
+    c.S1 = Sample(x0 + sx, y0 + 2.0 * sy);
+    c.E0 = Sample(x0 + 2.0 * sx, y0);
+    c.E1 = Sample(x0 + 2.0 * sx, y0 + sy);
+    c.nA = c.nB;
+    c.nC = c.nD;
+    c.nB = CornerNormal(c.B, c.E0, c.D, c.A, c.N1);
+    c.nD = CornerNormal(c.D, c.E1, c.S1, c.C, c.B);
+}
+
+void CellBuilder::ShiftedFromRight(double x0, double y0, CellRecord& c) const {
+    // Mirror image: the previous cell's A, B column becomes this cell's B, E column and its W, A column
+    // this cell's A, B column; the column at x0 above and below and the column at x0 - sx are new.
+    c.E0 = c.B;
+    c.E1 = c.D;
+    c.N1 = c.N0;
+    c.B = c.A;
+    c.D = c.C;
+    c.S1 = c.S0;
+    c.A = c.W0;
+    c.C = c.W1;
+    c.N0 = Sample(x0, y0 - sy);
+    c.S0 = Sample(x0, y0 + 2.0 * sy);
+    c.W0 = Sample(x0 - sx, y0);
+    c.W1 = Sample(x0 - sx, y0 + sy);
+    c.nB = c.nA;
+    c.nD = c.nC;
+    c.nA = CornerNormal(c.A, c.B, c.C, c.W0, c.N0);
+    c.nC = CornerNormal(c.C, c.D, c.S0, c.W1, c.A);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The frame
+
+GridFrame::GridFrame(const RenderCamera& camera_, const CGelaende& elevation_, double zScale, double gridX,
+                     double gridY, double dust_, RenderMode mode_, TriangleRasterizer& rasterizer_,
+                     Progress& progress_)
+    : camera(camera_), elevation(elevation_), rasterizer(rasterizer_), progress(progress_),
+      builder(elevation_, zScale, elevation_.GetExtentX() / gridX, elevation_.GetExtentY() / gridY),
+      Ex(elevation_.GetExtentX()), Ey(elevation_.GetExtentY()), Nx(gridX), Ny(gridY), sx(Ex / Nx), sy(Ey / Ny),
+      dust(dust_), mode(mode_) {}
+
+void GridFrame::Run() {
+    // A grid without cells (or one too fine to step through) draws nothing.
+    if (!(Nx > 0.0 && Nx <= 1e6 && Ny > 0.0 && Ny <= 1e6 && sx > 0.0 && sy > 0.0 && std::isfinite(sx) &&
+          std::isfinite(sy)))
+        return;
+
+    // 1. The traversal's eye.
+    eye = camera.Eye();
+    eye.x += kEyeShift;
+    eye.y += kEyeShift;
+
+    ComputeVisibleBox();
+    ComputeQuadrants();
+
+    // 6. The eight passes.
+    increment = 100.0 / ((Nx + 1.0) * (Ny + 1.0));
+    percent = 0.0;
+    rowCounter = 0;
+    const Bounds& q0 = quadrants[0];
+    const Bounds& q1 = quadrants[1];
+    const Bounds& q2 = quadrants[2];
+    const Bounds& q3 = quadrants[3];
+    if (!Guarded(Q0)) QuadrantPass(Q0, true, false, true);
+    if (!Guarded(Q1)) QuadrantPass(Q1, false, false, false);
+    if (!Guarded(Q2)) QuadrantPass(Q2, false, true, false);
+    if (!Guarded(Q3)) QuadrantPass(Q3, true, true, true);
+    if (!Guarded(Strip1)) ColumnStrip(Strip1, q0.xHigh + sx, false, true);
+    if (!Guarded(Strip2)) RowStrip(Strip2, q1.yLow - sy, false, false);
+    if (!Guarded(Strip3)) ColumnStrip(Strip3, q2.xLow - sx, true, false);
+    if (!Guarded(Strip4)) RowStrip(Strip4, q3.yHigh + sy, true, true);
+}
+
+void GridFrame::ComputeVisibleBox() {
+    // 2. The part of the terrain rectangle that the view pyramid can reach.
+    box = {Ex, 0.0, Ey, 0.0};
+    auto widen = [this](double x, double y) {
+        if (x < box.xLow) box.xLow = x;
+        if (x > box.xHigh) box.xHigh = x;
+        if (y < box.yLow) box.yLow = y;
+        if (y > box.yHigh) box.yHigh = y;
+    };
+    const Vector4 cameraEye = camera.Eye();
+    const double W = camera.Width(), H = camera.Height();
+    const double corners[4][2] = {{0.0, H}, {W, H}, {W, 0.0}, {0.0, 0.0}};
+    const Vector4 o = Vector4::Point(0, 0, 0);
+    const RayPlane ground =
+        RayPlane::Through(cameraEye, o, Vector4::Point(1, 0, 0), Vector4::Point(0, 1, 0));
+    const RayPlane sides[4] = {
+        RayPlane::Through(cameraEye, o, Vector4::Point(0, 1, 0), Vector4::Point(0, 0, 1)),
+        RayPlane::Through(cameraEye, o, Vector4::Point(1, 0, 0), Vector4::Point(0, 0, 1)),
+        RayPlane::Through(cameraEye, Vector4::Point(Ex, 0, 0), Vector4::Point(Ex, 1, 0), Vector4::Point(Ex, 0, 1)),
+        RayPlane::Through(cameraEye, Vector4::Point(0, Ey, 0), Vector4::Point(1, Ey, 0), Vector4::Point(0, Ey, 1)),
+    };
+    for (const auto& corner : corners) {
+        const Vector4 ray = camera.ViewRay(corner[0], corner[1]);
+        const double t = ground.HitParameter(ray);
+        if (t > 0.0) widen(cameraEye.x + t * ray.x, cameraEye.y + t * ray.y);
+    }
+    for (const auto& corner : corners) {
+        const Vector4 ray = camera.ViewRay(corner[0], corner[1]);
+        for (const RayPlane& side : sides) {
+            const double t = side.HitParameter(ray);
+            if (t > 0.0 && cameraEye.z + t * ray.z > 0.0) widen(cameraEye.x + t * ray.x, cameraEye.y + t * ray.y);
+        }
+    }
+    widen(eye.x, eye.y);
+    if (box.xLow < 0.0) box.xLow = 0.0;
+    if (box.yLow < 0.0) box.yLow = 0.0;
+    if (box.xHigh > Ex) box.xHigh = Ex;
+    if (box.yHigh > Ey) box.yHigh = Ey;
+}
+
+void GridFrame::ComputeQuadrants() {
+    // 3. The four quadrants around the eye's ground position.
+    const double ex = eye.x, ey = eye.y;
+    quadrants[0] = {box.xLow, ex, ey, box.yHigh};
+    quadrants[1] = {ex, box.xHigh, ey, box.yHigh};
+    quadrants[2] = {ex, box.xHigh, box.yLow, ey};
+    quadrants[3] = {box.xLow, ex, box.yLow, ey};
+
+    // 4. Clamped into the visible box.
+    auto clamp = [](double& v, double low, double high) {
+        if (v < low) v = low;
+        if (v > high) v = high;
+    };
+    for (Bounds& q : quadrants) {
+        clamp(q.xLow, box.xLow, box.xHigh);
+        clamp(q.xHigh, box.xLow, box.xHigh);
+        clamp(q.yLow, box.yLow, box.yHigh);
+        clamp(q.yHigh, box.yLow, box.yHigh);
+    }
+
+    // 5. Snapped to the grid, each quadrant stopping one cell short of the eye's column and row.
+    const double e = kEpsilon;
+    auto down = [e](double v, double s) { return s * std::trunc((v - e) / s); };
+    auto downPlusOne = [e](double v, double s) { return s * std::trunc((v - e) / s + 1.0); };
+    auto upMinusOne = [e](double v, double s) { return s * std::trunc((v + e) / s - 1.0); };
+    auto up = [e](double v, double s) { return s * std::trunc((v + e) / s); };
+    Bounds* q = quadrants;
+    q[0].xLow = down(q[0].xLow, sx);
+    q[3].xLow = down(q[3].xLow, sx);
+    q[1].xLow = downPlusOne(q[1].xLow, sx);
+    q[2].xLow = downPlusOne(q[2].xLow, sx);
+    q[0].xHigh = upMinusOne(q[0].xHigh, sx);
+    q[3].xHigh = upMinusOne(q[3].xHigh, sx);
+    q[1].xHigh = up(q[1].xHigh, sx);
+    q[2].xHigh = up(q[2].xHigh, sx);
+    q[0].yLow = downPlusOne(q[0].yLow, sy);
+    q[1].yLow = downPlusOne(q[1].yLow, sy);
+    q[2].yLow = down(q[2].yLow, sy);
+    q[3].yLow = down(q[3].yLow, sy);
+    q[0].yHigh = up(q[0].yHigh, sy);
+    q[1].yHigh = up(q[1].yHigh, sy);
+    q[2].yHigh = upMinusOne(q[2].yHigh, sy);
+    q[3].yHigh = upMinusOne(q[3].yHigh, sy);
+}
+
+bool GridFrame::Guarded(Pass p) const {
+    const double e = kEpsilon;
+    const Bounds& q0 = quadrants[0];
+    const Bounds& q1 = quadrants[1];
+    const Bounds& q2 = quadrants[2];
+    const Bounds& q3 = quadrants[3];
+    switch (p) {
+    case Q0: return q0.xLow == q1.xLow || q3.yHigh == q0.yHigh || q0.yLow - e > q0.yHigh;
+    case Q1: return q1.xHigh == q0.xHigh || q2.yHigh == q1.yHigh || q1.yLow - e > q1.yHigh;
+    case Q2: return q2.xHigh == q3.xHigh || q1.yLow == q2.yLow || q2.yLow >= q2.yHigh + e;
+    case Q3: return q3.xLow == q2.xLow || q0.yLow == q3.yLow || q3.yLow >= q3.yHigh + e;
+    case Strip1:
+        return q0.xLow == q1.xLow || q3.yHigh == q0.yHigh || q1.xHigh == q0.xHigh || q2.yHigh == q1.yHigh ||
+               q0.yLow - e > q0.yHigh;
+    case Strip2: return q0.xHigh == q1.xHigh || q1.yHigh == q2.yHigh || q3.xHigh == q2.xHigh || q2.yLow == q1.yLow;
+    case Strip3:
+        return q3.xHigh == q2.xHigh || q1.yLow == q2.yLow || q3.xLow == q2.xLow || q3.yLow == q0.yLow ||
+               q2.yLow >= q2.yHigh + e;
+    case Strip4: return q2.xLow == q3.xLow || q3.yLow == q0.yLow || q0.xLow == q1.xLow || q0.yHigh == q3.yHigh;
+    default: return true;
+    }
+}
+
+void GridFrame::BuildCell(double x, double y, bool first, bool xUp) {
+    if (first || alwaysFull || mode == RenderMode::Raw)
+        builder.Full(x, y, cell);
+    else if (xUp)
+        builder.ShiftedFromLeft(x, y, cell);
+    else
+        builder.ShiftedFromRight(x, y, cell);
+    cellX = x;
+    cellY = y;
+}
+
+void GridFrame::DrawCell(Pass p, bool t1First) {
+    const Vector4 toEye = eye - cell.A;
+    const double delta = Length3(toEye) / dust;
+    // Beyond seven dust distances the cell is lost in the haze (and a cell whose distance cannot be
+    // measured, 0 / 0, is not drawn either).
+    const bool drawn = delta < kDustLimit;
+    if (trace) trace->push_back({p, cellX, cellY, drawn});
+    if (!drawn) return;
+    ++cellsDrawn[p];
+    const double f = 1.0 - std::exp(-delta);
+    const CellRecord& c = cell;
+    const bool t1Shown = !(c.A.z < 0.0 && c.C.z < 0.0 && c.D.z < 0.0);
+    const bool t2Shown = !(c.A.z < 0.0 && c.D.z < 0.0 && c.B.z < 0.0);
+    if (t1First) {
+        if (t1Shown) rasterizer.DrawTriangle(c.A, c.C, c.D, c.nA, c.nC, c.nD, f);
+        if (t2Shown) rasterizer.DrawTriangle(c.A, c.D, c.B, c.nA, c.nD, c.nB, f);
+    } else {
+        if (t2Shown) rasterizer.DrawTriangle(c.A, c.D, c.B, c.nA, c.nD, c.nB, f);
+        if (t1Shown) rasterizer.DrawTriangle(c.A, c.C, c.D, c.nA, c.nC, c.nD, f);
+    }
+}
+
+void GridFrame::Skip(Pass p, double x, double y) {
+    if (trace) trace->push_back({p, x, y, false});
+}
+
+void GridFrame::QuadrantPass(Pass p, bool xUp, bool yUp, bool t1First) {
+    const Bounds& q = quadrants[p];
+    const double e = kEpsilon;
+    const bool raw = mode == RenderMode::Raw;
+    for (double y = yUp ? q.yLow : q.yHigh; yUp ? y < q.yHigh + e : !(q.yLow - e > y); y = yUp ? y + sy : y - sy) {
+        const bool skipRow = raw && (rowCounter & 1) != 0;
+        ++rowCounter;
+        if (skipRow) continue;
+        progress.report(static_cast<int>(percent));
+        if (progress.stopRequested()) return;
+        columnCounter = 0;
+        bool first = true;
+        for (double x = xUp ? q.xLow : q.xHigh; xUp ? x < q.xHigh + e : x >= q.xLow - e; x = xUp ? x + sx : x - sx) {
+            percent += increment;
+            progress.pump();
+            const bool skipCell = raw && (columnCounter & 1) != 0;
+            ++columnCounter;
+            if (skipCell) {
+                Skip(p, x, y);
+                continue;
+            }
+            BuildCell(x, y, first, xUp);
+            first = false;
+            DrawCell(p, t1First);
+        }
+    }
+}
+
+void GridFrame::ColumnStrip(Pass p, double x, bool yUp, bool t1First) {
+    // Strip 1 runs down the eye's column above the eye and may be stopped; strip 3 runs up below it.
+    const Bounds& q = quadrants[p == Strip1 ? 0 : 2];
+    const double e = kEpsilon;
+    for (double y = yUp ? q.yLow : q.yHigh; yUp ? y < q.yHigh + e : !(q.yLow - e > y); y = yUp ? y + sy : y - sy) {
+        progress.report(static_cast<int>(percent));
+        if (p == Strip1 && progress.stopRequested()) return;
+        percent += increment;
+        progress.pump();
+        BuildCell(x, y, true, true);
+        DrawCell(p, t1First);
+    }
+}
+
+void GridFrame::RowStrip(Pass p, double y, bool xUp, bool t1First) {
+    // Strip 2 runs along the eye's row right of the eye towards it; strip 4 from the left up to the cell
+    // under the eye, which is drawn last of all.
+    const double e = kEpsilon;
+    double xFrom, xEnd;
+    if (p == Strip2) {
+        xFrom = quadrants[1].xHigh;
+        xEnd = quadrants[1].xLow - e;
+    } else {
+        xFrom = quadrants[3].xLow;
+        xEnd = quadrants[3].xHigh + sx + e;
+    }
+    progress.report(static_cast<int>(percent));
+    bool first = true;
+    for (double x = xFrom; xUp ? x < xEnd : x >= xEnd; x = xUp ? x + sx : x - sx) {
+        percent += increment;
+        progress.pump();
+        BuildCell(x, y, first, xUp);
+        first = false;
+        DrawCell(p, t1First);
+    }
+}

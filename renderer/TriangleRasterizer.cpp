@@ -1,0 +1,106 @@
+#include "renderer/TriangleRasterizer.h"
+
+#include "image/TGAFile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+
+constexpr double kScreenLimit = 16384.0;
+// The slope given to an edge of zero height: its difference in x times the largest float.
+constexpr double kFlatSlope = 3.4028234663852886e38;
+
+double Slope(double dx, double dy) { return dy == 0.0 ? dx * kFlatSlope : dx / dy; }
+
+} // namespace
+
+TriangleRasterizer::TriangleRasterizer(const RenderCamera& camera_, TriangleShader& shader_, CTGAFile& output_,
+                                       int firstRow, int endRow)
+    : camera(camera_), shader(shader_), output(output_), eye(camera_.Eye()), outputHeight(camera_.Height()),
+      imageWidth(output_.GetWidth()), imageHeight(output_.GetHeight()), firstStoredRow(std::max(firstRow, 0)),
+      endStoredRow(std::min(endRow, output_.GetHeight())) {}
+
+void TriangleRasterizer::DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0,
+                                      const Vector4& N1, const Vector4& N2, double f) {
+    // 1. Back faces: the triangle's normal must point away from the eye.
+    const Vector4 toCentroid = (R0 + R1 + R2) / 3.0 - eye;
+    const Vector4 n = Cross(R1 - R0, R2 - R0);
+    if (Dot3(toCentroid, n) <= 0.0) return;
+
+    // 2. and 3. Projection; a corner behind the eye or far off the screen drops the whole triangle.
+    const Vector4* R[3] = {&R0, &R1, &R2};
+    for (int i = 0; i < 3; ++i) {
+        const Vector4 p = camera.Project(*R[i]);
+        if (p.w <= 0.0) return;
+        const double sx = p.x / p.w;
+        const double sy = -(p.y / p.w);
+        if (sx < -kScreenLimit || sx > kScreenLimit || sy < -kScreenLimit || sy > kScreenLimit) return;
+        screen[i] = Vector4(std::trunc(sx), std::trunc(sy), p.z, p.w);
+    }
+    world[0] = R0;
+    world[1] = R1;
+    world[2] = R2;
+    normals[0] = N0;
+    normals[1] = N1;
+    normals[2] = N2;
+    ++trianglesDrawn;
+    Fill(f);
+}
+
+void TriangleRasterizer::Fill(double f) {
+    auto swapVertices = [this](int i, int j) {
+        std::swap(screen[i], screen[j]);
+        std::swap(world[i], world[j]);
+        std::swap(normals[i], normals[j]);
+    };
+    // 1. Sort by screen row: y0 <= y1 <= y2.
+    if (screen[1].y < screen[0].y) swapVertices(0, 1);
+    if (screen[2].y < screen[0].y) {
+        // Rotate (v0, v1, v2) to (v2, v0, v1).
+        swapVertices(1, 2);
+        swapVertices(0, 1);
+    }
+    if (screen[1].y > screen[2].y) swapVertices(1, 2);
+
+    // 2. The shader's planes for this triangle.
+    shader.SetupTriangle(screen, world, normals, f);
+
+    const double x0 = screen[0].x, y0 = screen[0].y, x1 = screen[1].x, y1 = screen[1].y;
+    const double x2 = screen[2].x, y2 = screen[2].y;
+
+    // 3. Lower part: from the bottom corner upwards to the middle row.
+    FillPart(x2, Slope(x1 - x2, y2 - y1), Slope(x0 - x2, y2 - y0), static_cast<int>(y2),
+             std::max(static_cast<int>(y1), shader.RowLow()), -1);
+    // 4. Upper part: from the top corner downwards to the middle row.
+    FillPart(x0, Slope(x0 - x1, y0 - y1), Slope(x0 - x2, y0 - y2), static_cast<int>(y0),
+             std::min(static_cast<int>(y1), shader.RowHigh()), +1);
+}
+
+void TriangleRasterizer::FillPart(double xStart, double slopeA, double slopeB, int firstRow, int lastRow, int step) {
+    const double leftSlope = std::min(slopeA, slopeB);
+    const double rightSlope = slopeA < slopeB ? slopeB : slopeA;
+    double leftX = xStart, rightX = xStart;
+    const int rowLow = shader.RowLow(), rowHigh = shader.RowHigh();
+    const double columnLow = shader.ColumnLow(), columnHigh = shader.ColumnHigh();
+
+    for (int row = firstRow; step < 0 ? row >= lastRow : row <= lastRow; row += step) {
+        if (row >= rowLow && row <= rowHigh) {
+            const int stored = outputHeight - row;
+            if (stored >= firstStoredRow && stored < endStoredRow) {
+                // 5. The span, clipped to the rectangle and then to the picture.
+                const double left = std::max(std::trunc(leftX), columnLow);
+                const double right = std::min(std::trunc(rightX), columnHigh);
+                if (left <= right && left < imageWidth) {
+                    const int l = static_cast<int>(left);
+                    const int r = std::min(static_cast<int>(right), imageWidth - 1);
+                    shader.ShadeSpan(row, l, r, output.pixelAt(l, stored));
+                    pixelsWritten += r - l + 1;
+                }
+            }
+        }
+        leftX += leftSlope;
+        rightX += rightSlope;
+    }
+}

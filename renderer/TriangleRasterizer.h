@@ -1,0 +1,52 @@
+#pragma once
+// TriangleRasterizer: draws one terrain triangle into the frame picture. It culls the triangle when it faces
+// away from the eye, projects its corners (dropping it whole when a corner lies behind the eye or more than
+// 16384 pixels off the screen), truncates the screen positions, sorts the corners by screen row and fills
+// the triangle in two parts (from the bottom corner up to the middle row, from the top corner down to it),
+// asking the shader for every pixel's colour. There is no depth test: later triangles overwrite.
+//
+// Screen row r goes to stored row (picture height - r); only stored rows in [firstRow, endRow) are written
+// (all rows by default), so several rasterisers can share one frame by rows.
+
+#include "renderer/RenderCamera.h"
+#include "renderer/TriangleShader.h"
+#include "renderer/Vector4.h"
+
+#include <climits>
+#include <cstdint>
+
+class CTGAFile;
+
+class TriangleRasterizer {
+public:
+    TriangleRasterizer(const RenderCamera& camera, TriangleShader& shader, CTGAFile& output, int firstRow = 0,
+                       int endRow = INT_MAX);
+
+    // Draws the triangle (R0, R1, R2) with corner normals (N0, N1, N2) and dust factor f.
+    void DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0, const Vector4& N1,
+                      const Vector4& N2, double f);
+
+    // Triangles that reached the fill, and pixels written, since construction.
+    int64_t TrianglesDrawn() const { return trianglesDrawn; }
+    int64_t PixelsWritten() const { return pixelsWritten; }
+
+private:
+    void Fill(double f);
+    void FillPart(double xStart, double slopeA, double slopeB, int firstRow, int lastRow, int step);
+
+    const RenderCamera& camera;
+    TriangleShader& shader;
+    CTGAFile& output;
+    Vector4 eye;
+    int outputHeight;
+    int imageWidth, imageHeight;
+    int firstStoredRow, endStoredRow;
+
+    // Scratch of the triangle being drawn.
+    Vector4 screen[3]; // projected vertices, x and y replaced by the truncated column and row
+    Vector4 world[3];
+    Vector4 normals[3];
+
+    int64_t trianglesDrawn = 0;
+    int64_t pixelsWritten = 0;
+};

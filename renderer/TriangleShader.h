@@ -1,0 +1,62 @@
+#pragma once
+// TriangleShader: the colour of every pixel the rasteriser fills. Each pixel is lit with its own normal,
+// interpolated over the screen from the triangle's three corner normals, and hazed by the dust of its cell:
+//   K = trunc(f * a * 255) (the dust grey), g = 1 - f (what the dust lets through),
+//   V = (L . N) / |N| (Lambert),
+//   channel = trunc(V * 255 * g) + K without texture, trunc(g * V * texel) + K with texture,
+//   and (K, K, K) for a face turned away from the light (V < 0) or a zero normal.
+// The texel is found where the pixel's view ray meets the triangle's plane (one texel per world unit),
+// either at once (GetPixel) or, in the exact lookup, averaged over the pixel's footprint or filtered.
+// One shader per frame (and per thread): it keeps the triangle's planes and its own filter cache.
+
+#include "image/TGAFile.h"
+#include "renderer/RenderCamera.h"
+#include "renderer/Vector4.h"
+
+#include <cstdint>
+
+// The normal of a grid point P from its four axis neighbours (at +x, +y, -x, -y): the mean of the normals
+// of the four triangles around P, scaled to unit length (a zero vector stays zero).
+Vector4 CornerNormal(const Vector4& P, const Vector4& Xp, const Vector4& Yp, const Vector4& Xm, const Vector4& Ym);
+
+class TriangleShader {
+public:
+    // light: the frame's light vector (normalised again here when it is not zero); exact: GenauRechnen.
+    TriangleShader(const RenderCamera& camera, const CTGAFile* texture, bool exact, const Vector4& light);
+
+    // The clipping rectangle, both limits inclusive.
+    int ColumnLow() const { return 0; }
+    int RowLow() const { return 0; }
+    int ColumnHigh() const { return camera.Width(); }
+    int RowHigh() const { return camera.Height(); }
+
+    const Vector4& LightVector() const { return L; }
+    double LevelBrightness() const { return a; }
+
+    // Prepares a triangle whose vertices are sorted by screen row: screen holds (column, row) of the
+    // projected vertices, world the positions, normals the corner normals; f is the cell's dust factor.
+    void SetupTriangle(const Vector4 (&screen)[3], const Vector4 (&world)[3], const Vector4 (&normals)[3],
+                       double f);
+
+    // Colours the pixels of screen row `row` from column `left` to `right` inclusive into out (three bytes
+    // per pixel, blue, green, red, out[0] being column `left`).
+    void ShadeSpan(int row, int left, int right, uint8_t* out);
+
+private:
+    void Texel(double c, double r, uint8_t (&bgr)[3]);
+
+    const RenderCamera& camera;
+    const CTGAFile* texture;
+    bool exact;
+    Vector4 L;
+    double a = 0.0;
+    Vector4 eye;
+    FilterCache cache;
+
+    // The triangle being drawn.
+    bool planesValid = false;
+    double alpha[3] = {}, beta[3] = {}, gamma[3] = {}; // N_k = alpha_k * row + beta_k * column + gamma_k
+    int dustGrey = 0;                                  // K
+    double visibility = 1.0;                           // g
+    RayPlane texturePlane;
+};
