@@ -1,0 +1,68 @@
+#pragma once
+// The render run: everything a rendering window does with a job file apart from showing it. It reads the
+// job, loads the mask, texture and elevation data, flies the straight or the curved path and, for every
+// frame, draws the wire model (Preview) or renders the terrain and writes the frame's files (Raw, Final),
+// logging the flight recorder's rows. However the run ends, its images are released and the job file is
+// deleted before RunJob returns.
+//
+// The caller owns the picture document the frames are rendered into (the window shows it), a Progress
+// object that carries the percentages, the stop request and the message pump, and an observer that hears
+// about frames, written files and the end of the run.
+
+#include "render/WireModel.h"
+#include "renderer/RenderMode.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class CTGAFile;
+class Platform;
+class Progress;
+class SettingsStore;
+
+enum class RunOutcome {
+    Completed, // every frame of the range was produced
+    Stopped,   // the user stopped the run
+    Failed,    // the run ended at set-up (a file could not be loaded, the mask did not fit, ...)
+};
+
+struct RunResult {
+    RunOutcome outcome = RunOutcome::Failed;
+    bool closeWindow = false;         // the window should close (after a stop, or when the mask did not fit)
+    int framesDrawn = 0;              // frames whose per-frame step ran
+    std::vector<std::string> written; // every file written, in order
+    int writeFailures = 0;            // files the user gave up writing (the retry question answered No)
+};
+
+class RenderObserver {
+public:
+    virtual ~RenderObserver() = default;
+    // How many frames the loop will produce (before the first one; 0 when none).
+    virtual void framesPlanned(int /*count*/) {}
+    // A frame starts; outputName is the name its files get (in Preview nothing is written).
+    virtual void frameStarting(int /*index*/, const std::string& /*outputName*/) {}
+    // The picture has new content worth showing (the white start, a finished frame).
+    virtual void pictureChanged() {}
+    // Preview: the frame's wire model, to be drawn over the (white) picture.
+    virtual void wireModel(const std::vector<WireSegment>& /*segments*/) {}
+    // A file of the frame has been written.
+    virtual void frameWritten(const std::string& /*path*/) {}
+    // The run has ended (the job file is gone by now).
+    virtual void runEnded(const RunResult& /*result*/) {}
+};
+
+struct RunOptions {
+    RenderMode mode = RenderMode::Final;
+    // Where "OVRECORD.XLS" is written; empty: the folder of the output files (the current directory when
+    // the output name has no folder).
+    std::string recorderFolder;
+    // The recorder's decimal separator; by default the user's (LC_NUMERIC of the environment).
+    std::optional<char> decimalSeparator;
+};
+
+// Runs the job in jobFile into picture and deletes jobFile. The picture is (re)made at the job's output
+// size when its size differs. Messages and retry questions go to platform; "Antialiasing" of settings
+// fixes the filter of the images the run loads.
+RunResult RunJob(const std::string& jobFile, CTGAFile& picture, const RunOptions& options, Platform& platform,
+                 SettingsStore& settings, Progress& control, RenderObserver& observer);

@@ -1,0 +1,85 @@
+#pragma once
+// Small terrains, images and scenes for the render run tests.
+
+#include "render/JobFile.h"
+#include "render/RenderRun.h"
+#include "scene/SceneParams.h"
+#include "support/TempDir.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Writes a 24-bit TGA; pixel(x, y) gives 0x00RRGGBB-free bytes as {b, g, r} for stored row y (0 = bottom).
+inline void writeTga(const std::string& path, int w, int h, const std::function<uint32_t(int, int)>& bgr) {
+    std::string bytes(18, '\0');
+    bytes[2] = 2;
+    bytes[12] = static_cast<char>(w & 0xFF);
+    bytes[13] = static_cast<char>(w >> 8);
+    bytes[14] = static_cast<char>(h & 0xFF);
+    bytes[15] = static_cast<char>(h >> 8);
+    bytes[16] = 24;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint32_t v = bgr(x, y); // blue in the low byte, as an elevation is stored
+            bytes += static_cast<char>(v & 0xFF);
+            bytes += static_cast<char>((v >> 8) & 0xFF);
+            bytes += static_cast<char>((v >> 16) & 0xFF);
+        }
+    TempDir::write(path, bytes);
+}
+
+// A 33 x 33 elevation file: a hill of about 400 units in the middle.
+inline void writeHill(const std::string& path) {
+    writeTga(path, 33, 33, [](int x, int y) {
+        const double dx = x - 16, dy = y - 16;
+        const double h = 400.0 - (dx * dx + dy * dy);
+        return static_cast<uint32_t>(h > 0 ? h : 0);
+    });
+}
+
+// A straight scene over the hill file that renders `frames` frames into folder at 32 x 24.
+inline CSceneParams hillScene(const TempDir& dir, int frames) {
+    writeHill(dir.path("hill.tga"));
+    CSceneParams s;
+    s.NewScene();
+    s.ElevationFileName = dir.path("hill.tga");
+    s.OutputFileName = dir.path("frame%03d.tga");
+    s.SizeX = 32;
+    s.SizeY = 24;
+    s.Total = frames;
+    s.From = 0;
+    s.To = frames - 1;
+    s.XA = -20, s.YA = -20, s.ZA = 80;
+    s.XZ = -10, s.YZ = -20, s.ZZ = 90;
+    s.HeadingA = s.HeadingZ = 45;
+    s.PitchA = s.PitchZ = -25;
+    s.FocalLengthA = s.FocalLengthZ = 40;
+    s.ElevScaleZA = s.ElevScaleZZ = 0.1;
+    s.GridX = s.GridY = 32;
+    return s;
+}
+
+// Observer that records what it hears.
+class RecordingObserver : public RenderObserver {
+public:
+    int planned = -1;
+    std::vector<int> started;
+    std::vector<std::string> names;
+    std::vector<std::string> written;
+    std::vector<std::vector<WireSegment>> wires;
+    int ended = 0;
+    RunResult last;
+
+    void framesPlanned(int count) override { planned = count; }
+    void frameStarting(int index, const std::string& name) override {
+        started.push_back(index);
+        names.push_back(name);
+    }
+    void wireModel(const std::vector<WireSegment>& s) override { wires.push_back(s); }
+    void frameWritten(const std::string& path) override { written.push_back(path); }
+    void runEnded(const RunResult& r) override {
+        ++ended;
+        last = r;
+    }
+};
