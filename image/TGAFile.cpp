@@ -126,7 +126,10 @@ std::string CTGAFile::FileExtension(const std::string& p) {
 }
 
 std::string CTGAFile::YuvFileName(const std::string& p) {
-    return p.substr(0, p.size() - FileExtension(p).size()) + ".yuv";
+    const std::string ext = FileExtension(p);
+    // A name that already ends in ".yuv" is kept as the user typed it (file names are case-sensitive here).
+    if (equalsIgnoreCase(ext, ".yuv")) return p;
+    return p.substr(0, p.size() - ext.size()) + ".yuv";
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -122,7 +122,8 @@ public:
     static constexpr long long maxPixels = 1LL << 28;
     // The extension of the file part of path, from its last dot on ("" when it has none).
     static std::string FileExtension(const std::string& path);
-    // path with the extension of its file part replaced by ".yuv" (appended when it has none).
+    // path with the extension of its file part replaced by ".yuv" (appended when it has none; a name whose
+    // extension already is ".yuv" in any letter case is kept).
     static std::string YuvFileName(const std::string& path);
     // Row stride of a 24-bit row of the given width: width * 3 rounded up to a multiple of 4.
     static long long RowStride(long long width) { return ((width * 3 - 1) & ~3LL) + 4; }
