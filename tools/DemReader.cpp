@@ -1,0 +1,210 @@
+#include "tools/DemReader.h"
+
+#include "app/CFormat.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+constexpr size_t kRecordSize = 1024;
+constexpr size_t kNameLength = 143;
+constexpr size_t kProfileHeaderLength = 144;
+constexpr size_t kElevationWidth = 6;
+constexpr size_t kResolutionWidth = 12;
+
+bool isSpace(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string trimmed(const std::string& text) {
+    size_t b = 0, e = text.size();
+    while (b < e && isSpace(text[b])) ++b;
+    while (e > b && isSpace(text[e - 1])) --e;
+    return text.substr(b, e - b);
+}
+} // namespace
+
+bool ParseDemInt(const std::string& text, int& value) {
+    std::string t = trimmed(text);
+    size_t i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+    if (i == t.size()) return false;
+    long long v = 0;
+    for (; i < t.size(); ++i) {
+        if (t[i] < '0' || t[i] > '9') return false;
+        v = v * 10 + (t[i] - '0');
+        if (v > static_cast<long long>(INT_MAX) + 1) return false;
+    }
+    if (negative) v = -v;
+    if (v > INT_MAX || v < INT_MIN) return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+bool ParseDemReal(const std::string& text, double& value) {
+    std::string t = trimmed(text);
+    if (t.empty()) return false;
+    bool digit = false;
+    for (char& c : t) {
+        if (c == 'D' || c == 'd') c = 'E';
+        if (c >= '0' && c <= '9')
+            digit = true;
+        else if (c != '+' && c != '-' && c != '.' && c != 'E' && c != 'e')
+            return false;
+    }
+    return digit && parseRealStrict(t, value);
+}
+
+DemReader::DemReader(std::string content) : data(std::move(content)) {
+    size_t probe = std::min(data.size(), kRecordSize + 2);
+    records = std::find_if(data.begin(), data.begin() + static_cast<long>(probe), [](char c) {
+                  return c == '\n' || c == '\r';
+              }) == data.begin() + static_cast<long>(probe);
+}
+
+size_t DemReader::lineEnd(size_t p) const {
+    if (p >= data.size()) return data.size();
+    if (records) return std::min((p / kRecordSize + 1) * kRecordSize, data.size());
+    size_t e = data.find_first_of("\r\n", p);
+    return e == std::string::npos ? data.size() : e;
+}
+
+size_t DemReader::nextLineStart(size_t p) const {
+    size_t e = lineEnd(p);
+    if (records || e >= data.size()) return e;
+    if (data[e] == '\r' && e + 1 < data.size() && data[e + 1] == '\n') return e + 2;
+    return e + 1;
+}
+
+size_t DemReader::lineStart(size_t p) const {
+    if (records) return p / kRecordSize * kRecordSize;
+    while (p > 0 && data[p - 1] != '\n' && data[p - 1] != '\r') --p;
+    return p;
+}
+
+void DemReader::skipBlanks() {
+    while (pos < data.size() && isBlank(data[pos])) ++pos;
+}
+
+bool DemReader::token(std::string& out, size_t limit) {
+    skipBlanks();
+    if (pos >= data.size()) return false;
+    size_t end = std::min(lineEnd(pos), limit);
+    size_t start = pos;
+    while (pos < end && !isBlank(data[pos])) ++pos;
+    out.assign(data, start, pos - start);
+    return !out.empty();
+}
+
+bool DemReader::intToken(int& v, size_t limit) {
+    std::string t;
+    return token(t, limit) && ParseDemInt(t, v);
+}
+
+bool DemReader::realToken(double& v, size_t limit) {
+    std::string t;
+    return token(t, limit) && ParseDemReal(t, v);
+}
+
+bool DemReader::readHeader(DemHeader& h) {
+    pos = 0;
+    // Element 1: the first 143 characters, or the text up to the end of the first line.
+    size_t nameEnd = std::min(lineEnd(0), kNameLength);
+    h.name.assign(data, 0, nameEnd);
+    pos = nameEnd;
+
+    if (!intToken(h.levelCode) || !intToken(h.patternCode) || !intToken(h.referenceSystem) ||
+        !intToken(h.zone))
+        return false;
+    for (double& p : h.projection)
+        if (!realToken(p)) return false;
+    if (!intToken(h.groundUnits) || !intToken(h.elevationUnits) || !intToken(h.sides)) return false;
+    for (int k = 0; k < h.sides; ++k) {
+        double x = 0, y = 0;
+        if (!realToken(x) || !realToken(y)) return false;
+        if (k < 4) {
+            h.corners[k][0] = x;
+            h.corners[k][1] = y;
+        }
+    }
+    if (!realToken(h.minElevation) || !realToken(h.maxElevation) || !realToken(h.angle)) return false;
+
+    // Element 13: the next non-blank character.
+    skipBlanks();
+    if (pos >= data.size()) return false;
+    h.accuracy = data[pos] == '0' ? 0 : 1;
+    ++pos;
+
+    // Element 14: three fixed 12-character fields (they touch each other in most files).
+    if (pos < data.size() && (data[pos] == '\r' || data[pos] == '\n')) pos = nextLineStart(pos);
+    for (double& r : h.resolution) {
+        if (pos >= data.size()) return false;
+        size_t end = std::min(pos + kResolutionWidth, lineEnd(pos));
+        std::string field = data.substr(pos, end - pos);
+        pos = end;
+        if (trimmed(field).empty())
+            r = 0.0;
+        else if (!ParseDemReal(field, r))
+            return false;
+    }
+
+    // Element 15, then the rest of the header's line (record) is passed over.
+    if (!intToken(h.rows) || !intToken(h.columns)) return false;
+    endProfile();
+    return true;
+}
+
+bool DemReader::readProfileHeader(DemProfile& p) {
+    skipBlanks();
+    if (pos >= data.size()) return false;
+    size_t first = lineStart(pos);
+    size_t firstEnd = lineEnd(first);
+    size_t cut = first + kProfileHeaderLength;
+    auto limit = [&] { return pos < cut && pos < firstEnd ? cut : std::string::npos; };
+    auto nextInt = [&](int& v) {
+        skipBlanks();
+        return intToken(v, limit());
+    };
+    auto nextReal = [&](double& v) {
+        skipBlanks();
+        return realToken(v, limit());
+    };
+    if (!nextInt(p.row) || !nextInt(p.column) || !nextInt(p.count) || !nextInt(p.columns) || !nextReal(p.x) ||
+        !nextReal(p.y) || !nextReal(p.datum) || !nextReal(p.minElevation) || !nextReal(p.maxElevation))
+        return false;
+    // The elevations begin at character 144 of the profile's first line (or on the next line when that
+    // line is shorter).
+    if (pos < firstEnd) pos = std::max(pos, std::min(cut, firstEnd));
+    return true;
+}
+
+bool DemReader::readElevation(int& value) {
+    for (;;) {
+        if (pos >= data.size()) return false;
+        size_t end = lineEnd(pos);
+        size_t fieldEnd = std::min(pos + kElevationWidth, end);
+        bool blank =
+            std::all_of(data.begin() + static_cast<long>(pos), data.begin() + static_cast<long>(fieldEnd),
+                        [](char c) { return isSpace(c) || c == '\0'; });
+        if (!blank) {
+            std::string field = data.substr(pos, fieldEnd - pos);
+            pos = fieldEnd;
+            return ParseDemInt(field, value);
+        }
+        // A blank field is the filler at the end of a line (record): the values go on in the next one.
+        bool restBlank =
+            std::all_of(data.begin() + static_cast<long>(fieldEnd), data.begin() + static_cast<long>(end),
+                        [](char c) { return isSpace(c) || c == '\0'; });
+        if (!restBlank || end >= data.size()) return false;
+        pos = nextLineStart(pos);
+    }
+}
+
+void DemReader::endProfile() {
+    if (records) {
+        pos = std::min((pos + kRecordSize - 1) / kRecordSize * kRecordSize, data.size());
+        return;
+    }
+    pos = nextLineStart(pos);
+}

@@ -1,0 +1,39 @@
+#include "tools/ToolCommon.h"
+
+#include "res/StringTable.h"
+
+bool ToolProgressStep(const ToolEnv& env, long long done, long long total) {
+    env.progress.report(total > 0 ? static_cast<int>(100 * done / total) : 0);
+    if (env.progress.stopRequested()) return false;
+    env.progress.pump();
+    return true;
+}
+
+std::unique_ptr<CTGAFile> OpenToolInput(const ToolEnv& env, const std::string& path) {
+    auto image = std::make_unique<CTGAFile>(env.platform, env.antialiasing, true, 1.0, 1.0);
+    image->setSettings(env.settings);
+    if (!image->OpenImage(path)) return nullptr;
+    return image;
+}
+
+std::unique_ptr<CTGAFile> CreateToolOutput(const ToolEnv& env, int width, int height) {
+    auto image = std::make_unique<CTGAFile>(env.platform, env.antialiasing, true, 1.0, 1.0);
+    image->setSettings(env.settings);
+    // A TGA file holds at most 65535 pixels in each direction.
+    if (width < 0 || height < 0 || width > 65535 || height > 65535 || !image->CreateImage(width, height)) {
+        env.platform.message(FormatString(IDS_TOOL_CANNOT_MAKE_OUTPUT, width, height), MsgIcon::Stop,
+                             MsgButtons::Ok);
+        return nullptr;
+    }
+    return image;
+}
+
+ToolStatus FinishToolOutput(const ToolEnv& env, CTGAFile& output, const std::string& to, bool cancelled) {
+    if (cancelled || env.progress.stopRequested()) {
+        output.UnlockImage();
+        return ToolStatus::Cancelled;
+    }
+    bool saved = output.SaveImageAs(to, 0);
+    output.UnlockImage();
+    return saved ? ToolStatus::Done : ToolStatus::Failed;
+}
