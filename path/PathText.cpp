@@ -1,9 +1,11 @@
 #include "path/PathText.h"
 
 #include "app/CFormat.h"
-#include "app/Settings.h"
+#include "app/SettingsDefaults.h"
 #include "res/StringTable.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -87,13 +89,11 @@ PathTextResult ReadPathText(const char* text, CContainer& list) {
     return result;
 }
 
-FlightPathPen ReadFlightPathPen(const SettingsStore& settings) {
+FlightPathPen ReadFlightPathPen(const SettingsStore& store) {
     FlightPathPen pen;
-    pen.color = kDefaultFlightPathColor;
-    std::string text = settings.getString("FlightPath", "Color", "-1");
-    unsigned long value = 0;
-    if (scanHex(text.c_str(), value) != 0 && value != 0xFFFFFFFFul) pen.color = value & 0x00FFFFFFul;
-    pen.width = settings.getInt("FlightPath", "Width", 0);
-    if (pen.width < 0) pen.width = 0;
+    // A missing or unparsable value leaves -1, which stands for the purple default.
+    const uint32_t value = settings::ReadFlightPathColor(store, settings::kEditorPathColorDefault, 0xFFFFFFFFu);
+    pen.color = value == 0xFFFFFFFFu ? kDefaultFlightPathColor : (value & 0x00FFFFFFu);
+    pen.width = std::max(0, settings::ReadFlightPathWidth(store));
     return pen;
 }
