@@ -255,7 +255,7 @@ void GridFrame::DrawCell(Pass p, bool t1First) {
     // Beyond seven dust distances the cell is lost in the haze (and a cell whose distance cannot be
     // measured, 0 / 0, is not drawn either).
     const bool drawn = delta < kDustLimit;
-    if (trace) trace->push_back({p, cellX, cellY, drawn});
+    if (trace) trace->push_back({p, cellX, cellY, true, drawn});
     if (!drawn) return;
     ++cellsDrawn[p];
     const double f = 1.0 - std::exp(-delta);
@@ -272,7 +272,7 @@ void GridFrame::DrawCell(Pass p, bool t1First) {
 }
 
 void GridFrame::Skip(Pass p, double x, double y) {
-    if (trace) trace->push_back({p, x, y, false});
+    if (trace) trace->push_back({p, x, y, false, false});
 }
 
 void GridFrame::QuadrantPass(Pass p, bool xUp, bool yUp, bool t1First) {

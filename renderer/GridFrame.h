@@ -57,12 +57,13 @@ public:
         double xLow, xHigh, yLow, yHigh;
     };
 
-    // One visited cell, for tests: the pass, the cell corner and whether its triangles went to the
-    // rasteriser (false for a cell skipped in a raw frame or beyond seven dust distances).
+    // One visited cell, for tests: the pass, the cell corner, whether its record was built (false for a
+    // cell skipped in a raw frame) and whether its triangles went to the rasteriser (false also for a cell
+    // beyond seven dust distances).
     struct Visit {
         Pass pass;
         double x, y;
-        bool drawn;
+        bool built, drawn;
     };
 
     GridFrame(const RenderCamera& camera, const CGelaende& elevation, double zScale, double gridX, double gridY,
