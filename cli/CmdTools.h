@@ -73,4 +73,30 @@ private:
 // The exit status for a tool's outcome: 0 done, 130 stopped by Ctrl+C, 1 otherwise.
 int exitStatus(ToolStatus status, const ConsoleProgress& progress);
 
+// Runs tool(env) with the console, the progress display and Ctrl+C handling; messages starting with one
+// of stdoutPrefixes are results and go to stdout. Returns the exit status.
+template <class Tool> int runTool(Tool tool, const std::vector<std::string>& stdoutPrefixes = {}) {
+    ConsoleProgress progress;
+    ToolConsole console(progress);
+    for (const std::string& prefix : stdoutPrefixes) console.toStdout(prefix);
+    ToolEnv env{console, progress};
+    return exitStatus(tool(env), progress);
+}
+
+// A subcommand's --help text with the paragraph on exit statuses appended.
+std::string helpWithStatus(const char* text);
+
+// The tool subcommands (registered together, in this order, by CmdToolsRegistry.cpp).
+CliCommand demImportCommand();
+CliCommand elevToGrayCommand();
+CliCommand grayToElevCommand();
+CliCommand elevToColorCommand();
+CliCommand eliminateRedCommand();
+CliCommand interpolateCommand();
+CliCommand convolveCommand();
+CliCommand mergeCommand();
+CliCommand maskCommand();
+CliCommand resampleCommand();
+CliCommand rectifyCommand();
+
 } // namespace clitools

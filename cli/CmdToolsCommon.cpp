@@ -97,6 +97,11 @@ void ConsoleProgress::clearLine() {
     last = -1;
 }
 
+std::string helpWithStatus(const char* text) {
+    return std::string(text) +
+           "\nExit status: 0 success, 1 failure, 2 bad usage, 130 stopped by Ctrl+C (nothing written).\n";
+}
+
 int exitStatus(ToolStatus status, const ConsoleProgress& progress) {
     switch (status) {
     case ToolStatus::Done:

@@ -57,7 +57,8 @@ int run(const std::vector<std::string>& args) {
     return clitools::exitStatus(result.status, progress);
 }
 
-CliCommandRegistration reg{
-    CliCommand{"dem-import", "dem-import IN.dem OUT.tga [--recalibrate | --no-recalibrate]", kHelp, run}};
-
 } // namespace
+
+CliCommand clitools::demImportCommand() {
+    return {"dem-import", "dem-import IN.dem OUT.tga [--recalibrate | --no-recalibrate]", kHelp, run};
+}
