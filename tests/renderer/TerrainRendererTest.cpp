@@ -1,0 +1,127 @@
+#include "RendererSupport.h"
+
+#include "app/Progress.h"
+#include "renderer/TerrainRenderer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <thread>
+
+using namespace rtest;
+
+namespace {
+
+struct Scene {
+    std::unique_ptr<CGelaende> terrain = MakeTerrain(96, 96, [](int x, int y) {
+        return static_cast<uint32_t>(3000 + 2000 * std::sin(x * 0.13) * std::cos(y * 0.11) + 700 * std::sin((x - y) * 0.3));
+    });
+    std::unique_ptr<CTGAFile> texture = MakeTexture(96, 96, [](int x, int y) {
+        return Bgr{static_cast<uint8_t>(x * 2), static_cast<uint8_t>(y * 2), static_cast<uint8_t>((x ^ y) * 4)};
+    });
+    Vector4 light = Vector4::Direction(-0.48, -0.6, 0.64);
+    RenderCamera cam = MakeCamera(200, 150, Vector4::Point(-15, -10, 90), 40, -30, 150, 5, light);
+
+    FrameInputs Inputs(CTGAFile& out, bool hq = true) const {
+        FrameInputs in;
+        in.camera = &cam;
+        in.elevation = terrain.get();
+        in.zScale = 0.01;
+        in.texture = texture.get();
+        in.output = &out;
+        in.hq = hq;
+        in.light = light;
+        in.dust = 150;
+        in.gridX = in.gridY = 48;
+        in.mode = RenderMode::Final;
+        return in;
+    }
+    std::vector<uint8_t> Render(bool hq = true) const {
+        auto out = MakePicture(200, 150, 30);
+        NullProgress none;
+        RenderTerrainFrame(Inputs(*out, hq), none);
+        return Bytes(*out);
+    }
+};
+
+} // namespace
+
+TEST(TerrainRenderer, SameFrameGivesSameBytesAgainAndInParallelThreads) {
+    const Scene scene;
+    const std::vector<uint8_t> first = scene.Render();
+    const std::vector<uint8_t> background = Bytes(*MakePicture(200, 150, 30));
+    ASSERT_NE(first, background); // something was drawn
+    EXPECT_EQ(scene.Render(), first);
+
+    // Two frames at once on the shared camera, terrain and texture.
+    std::vector<uint8_t> a, b, c;
+    std::thread t1([&] { a = scene.Render(); });
+    std::thread t2([&] { b = scene.Render(); });
+    std::thread t3([&] { c = scene.Render(false); });
+    t1.join();
+    t2.join();
+    t3.join();
+    EXPECT_EQ(a, first);
+    EXPECT_EQ(b, first);
+    EXPECT_EQ(c, scene.Render(false));
+
+    // A frame split by stored rows over two calls (in two threads) is the same frame.
+    auto out = MakePicture(200, 150, 30);
+    FrameInputs lower = scene.Inputs(*out), upper = scene.Inputs(*out);
+    lower.endRow = 70;
+    upper.firstRow = 70;
+    NullProgress p1, p2;
+    std::thread w1([&] { RenderTerrainFrame(lower, p1); });
+    std::thread w2([&] { RenderTerrainFrame(upper, p2); });
+    w1.join();
+    w2.join();
+    EXPECT_EQ(Bytes(*out), first);
+}
+
+TEST(TerrainRenderer, LevelGroundUnderLightStraightUpIsWhiteNearAndFar) {
+    // Looking steeply down, so that no triangle is squeezed onto one screen line (those show the dust grey
+    // alone). Dust 5 puts the view between three and seven dust distances, dust 1000 close to none.
+    auto terrain = FlatTerrain(128, 128, 0);
+    const Vector4 up = Vector4::Direction(0, 0, 1);
+    RenderCamera cam = MakeCamera(160, 120, Vector4::Point(40, 40, 15), 45, -60, 100, 0, up);
+    for (double dust : {5.0, 1000.0}) {
+        auto out = MakePicture(160, 120, 40);
+        FrameInputs in;
+        in.camera = &cam;
+        in.elevation = terrain.get();
+        in.output = out.get();
+        in.light = up;
+        in.dust = dust;
+        in.gridX = in.gridY = 64;
+        NullProgress none;
+        const FrameStats stats = RenderTerrainFrame(in, none);
+        EXPECT_GT(stats.trianglesDrawn, 0);
+        int white = 0;
+        for (int y = 0; y < 120; ++y) {
+            for (int x = 0; x < 160; ++x) {
+                const Bgr p = PixelOf(*out, x, y);
+                if (p == Bgr{40, 40, 40}) continue;
+                EXPECT_TRUE(p.b >= 254 && p.b == p.g && p.g == p.r) << x << "," << y << ": " << int(p.b);
+                ++white;
+            }
+        }
+        EXPECT_GT(white, 160 * 100) << "dust " << dust;
+    }
+}
+
+TEST(TerrainRenderer, MissingInputsAndPreviewDrawNothing) {
+    const Scene scene;
+    auto out = MakePicture(200, 150, 30);
+    const std::vector<uint8_t> before = Bytes(*out);
+    NullProgress none;
+    FrameInputs in = scene.Inputs(*out);
+    in.mode = RenderMode::Preview;
+    EXPECT_EQ(RenderTerrainFrame(in, none).trianglesDrawn, 0);
+    in = scene.Inputs(*out);
+    in.elevation = nullptr;
+    RenderTerrainFrame(in, none);
+    in = scene.Inputs(*out);
+    in.gridX = 0; // no cells
+    RenderTerrainFrame(in, none);
+    EXPECT_EQ(Bytes(*out), before);
+}
