@@ -1,0 +1,50 @@
+#include "tools/ui/CombineDialogs.h"
+
+#include "res/StringTable.h"
+#include "tools/Convolution.h"
+#include "tools/MaskTool.h"
+
+CConvolutionDialog::CConvolutionDialog(const ToolDialogContext& context, QWidget* parent)
+    : CToolDialog(701, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
+                  IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
+    ui.setupUi(this);
+    initFrame(true);
+}
+
+bool CConvolutionDialog::RunTool() {
+    return Succeeded(Convolve(LocalPath(fromFile()), LocalPath(toFile()), LocalPath(thirdFile()), toolEnv()));
+}
+
+CMergeDialog::CMergeDialog(const ToolDialogContext& context, QWidget* parent)
+    : CToolDialog(711, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
+                  IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
+    ui.setupUi(this);
+    initFrame(true);
+    ui.bias1Edit->setText(FormatReal(firstBias));
+    ui.bias2Edit->setText(FormatReal(secondBias));
+    ui.addRadio->setChecked(true);
+}
+
+bool CMergeDialog::ReadToolControls() {
+    if (!ReadReal(ui.bias1Edit, firstBias, kMergeBiasMin, kMergeBiasMax)) return false;
+    if (!ReadReal(ui.bias2Edit, secondBias, kMergeBiasMin, kMergeBiasMax)) return false;
+    mergeMode = ui.multiplyRadio->isChecked() ? MergeMode::Multiply : MergeMode::Add;
+    return true;
+}
+
+bool CMergeDialog::RunTool() {
+    return Succeeded(Merge(LocalPath(fromFile()), LocalPath(toFile()), LocalPath(thirdFile()), mergeMode,
+                           firstBias, secondBias, toolEnv()));
+}
+
+CMaskDialog::CMaskDialog(const ToolDialogContext& context, QWidget* parent)
+    : CToolDialog(710, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
+                  IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
+    ui.setupUi(this);
+    initFrame(true);
+}
+
+bool CMaskDialog::RunTool() {
+    // A mask whose size differs from the image fails without a message; the dialog returns to idle.
+    return Succeeded(MaskFile(LocalPath(fromFile()), LocalPath(toFile()), LocalPath(thirdFile()), toolEnv()));
+}

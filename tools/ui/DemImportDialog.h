@@ -1,0 +1,45 @@
+#pragma once
+// The DEM import (dialog 703 "Convert DEM File to Elevation File") and its header listing (dialog 702).
+
+#include "tools/ui/ToolDialog.h"
+
+#include "ui_DemImportDialog.h"
+#include "ui_DemListDialog.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The listing of a DEM file's header: one line per entry, label and value separated by a tab; the values
+// line up at a tab stop 200 dialog units from the left, and the list scrolls horizontally over 1000 pixels.
+// OK goes on with the import, Cancel stops it.
+class CDemListDialog : public QDialog {
+    Q_OBJECT
+public:
+    CDemListDialog(const QString& path, const std::vector<std::string>& lines,
+                   std::function<void(int topic)> openHelp, QWidget* parent = nullptr);
+
+    // The tab stop in pixels (200 dialog units of the list's font) and the horizontal extent.
+    int tabStopPixels() const { return tabStop; }
+    static constexpr int horizontalExtent = 1000;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    Ui::DemListDialog ui;
+    std::function<void(int)> openHelp;
+    int tabStop = 0;
+};
+
+class CDemImportDialog : public CToolDialog {
+    Q_OBJECT
+public:
+    explicit CDemImportDialog(const ToolDialogContext& context, QWidget* parent = nullptr);
+
+protected:
+    bool RunTool() override;
+
+private:
+    Ui::DemImportDialog ui;
+};

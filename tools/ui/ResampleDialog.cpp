@@ -1,0 +1,21 @@
+#include "tools/ui/ResampleDialog.h"
+
+#include "res/StringTable.h"
+#include "tools/Resample.h"
+
+CResampleDialog::CResampleDialog(const ToolDialogContext& context, QWidget* parent)
+    : CToolDialog(717, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
+                  IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
+    ui.setupUi(this);
+    initFrame();
+    ui.reduction2Radio->setChecked(true);
+}
+
+bool CResampleDialog::ReadToolControls() {
+    reduction = ui.reduction4Radio->isChecked() ? 2 : ui.reduction3Radio->isChecked() ? 1 : 0;
+    return true;
+}
+
+bool CResampleDialog::RunTool() {
+    return Succeeded(Resample(LocalPath(fromFile()), LocalPath(toFile()), reduction + 2, toolEnv()));
+}

@@ -1,0 +1,32 @@
+#include "tools/ui/ToolDialogs.h"
+
+#include "tools/ui/CombineDialogs.h"
+#include "tools/ui/ConversionDialogs.h"
+#include "tools/ui/DemImportDialog.h"
+#include "tools/ui/RectifyDialog.h"
+#include "tools/ui/ResampleDialog.h"
+
+std::unique_ptr<CToolDialog> CreateToolDialog(int commandId, const ToolDialogContext& context, QWidget* parent) {
+    switch (commandId) {
+    case 32803: return std::make_unique<CDemImportDialog>(context, parent);
+    case 32804: return std::make_unique<CElevationToColorDialog>(context, parent);
+    case 32806: return std::make_unique<CGrayToElevationDialog>(context, parent);
+    case 32807: return std::make_unique<CInterpolationDialog>(context, parent);
+    case 32808: return std::make_unique<CEliminateRedDialog>(context, parent);
+    case 32809: return std::make_unique<CConvolutionDialog>(context, parent);
+    case 32810: return std::make_unique<CMergeDialog>(context, parent);
+    case 32811: return std::make_unique<CMaskDialog>(context, parent);
+    case 32812: return std::make_unique<CElevationToGrayDialog>(context, parent);
+    case 32813: return std::make_unique<CResampleDialog>(context, parent);
+    case 32815: return std::make_unique<CRectifyDialog>(context, parent);
+    default: return nullptr;
+    }
+}
+
+int RunToolDialog(int commandId, QWidget* parent, Platform& platform, SettingsStore& settings,
+                  std::function<void(int topic)> openHelp) {
+    ToolDialogContext context{platform, settings, {}, std::move(openHelp)};
+    std::unique_ptr<CToolDialog> dialog = CreateToolDialog(commandId, context, parent);
+    if (!dialog) return -1;
+    return dialog->exec();
+}
