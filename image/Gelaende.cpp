@@ -5,9 +5,13 @@
 CGelaende::CGelaende(Platform& platform, double xScale, double yScale, bool loadPixels, int antialiasing)
     : CTGAFile(platform, antialiasing, loadPixels, xScale, yScale) {}
 
-double CGelaende::GetExtentX() const { return headerWidth() / xScaleReciprocal; }
+double CGelaende::GetExtentX() const {
+    return headerWidth() / xScaleReciprocal;
+}
 
-double CGelaende::GetExtentY() const { return headerHeight() / yScaleReciprocal; }
+double CGelaende::GetExtentY() const {
+    return headerHeight() / yScaleReciprocal;
+}
 
 double CGelaende::ElevationAt(double x, double y) const {
     const double u = x * xScaleReciprocal;

@@ -2,6 +2,7 @@
 
 #include "app/AtomicFile.h"
 #include "app/Settings.h"
+#include "image/ChunkWriter.h"
 #include "res/StringTable.h"
 
 #include <algorithm>
@@ -35,7 +36,8 @@ long long readAt(int fd, void* out, size_t size, long long offset) {
     auto* p = static_cast<uint8_t*>(out);
     size_t done = 0;
     while (done < size) {
-        ssize_t n = ::pread(fd, p + done, size - done, static_cast<off_t>(offset + static_cast<long long>(done)));
+        ssize_t n =
+            ::pread(fd, p + done, size - done, static_cast<off_t>(offset + static_cast<long long>(done)));
         if (n < 0) {
             if (errno == EINTR) continue;
             return -1;
@@ -70,35 +72,6 @@ struct FdGuard {
 
 } // namespace
 
-// Collects output in chunks so a large image is written with few system calls; remembers a failed write.
-class ChunkWriter {
-public:
-    explicit ChunkWriter(AtomicFile& f) : file(f) { buffer.reserve(chunk); }
-    void put(const uint8_t* data, size_t size) {
-        while (ok && size > 0) {
-            size_t n = std::min(size, chunk - buffer.size());
-            buffer.insert(buffer.end(), data, data + n);
-            data += n;
-            size -= n;
-            if (buffer.size() == chunk) flush();
-        }
-    }
-    bool finish() {
-        flush();
-        return ok;
-    }
-
-private:
-    void flush() {
-        if (ok && !buffer.empty()) ok = file.write(buffer.data(), buffer.size());
-        buffer.clear();
-    }
-    static constexpr size_t chunk = 256 * 1024;
-    AtomicFile& file;
-    std::vector<uint8_t> buffer;
-    bool ok = true;
-};
-
 FilterWeights::FilterWeights(int antialiasing) {
     const double a = antialiasing == 0 ? 1.0 : static_cast<double>(antialiasing);
     for (size_t i = 0; i < w.size(); ++i) w[i] = std::exp(-static_cast<double>(i) / a);
@@ -110,7 +83,9 @@ CTGAFile::CTGAFile(Platform& platform, int antialiasing, bool loadPixelsFlag, do
     : xScaleReciprocal(1.0 / xScale), yScaleReciprocal(1.0 / yScale), plat(platform), weights(antialiasing),
       loadPixels(loadPixelsFlag) {}
 
-CTGAFile::~CTGAFile() { closeFile(); }
+CTGAFile::~CTGAFile() {
+    closeFile();
+}
 
 void CTGAFile::closeFile() {
     if (fileDescriptor >= 0) ::close(fileDescriptor);
@@ -329,8 +304,8 @@ bool CTGAFile::readFilePixels(int x, int y, int count, uint8_t* out) const {
 // ---------------------------------------------------------------------------------------------------------
 // Saving
 
-template <class Encoder>
-bool CTGAFile::saveWithRetries(const std::string& target, int openQuestion, int saveQuestion, Encoder&& encode) {
+bool CTGAFile::saveWithRetries(const std::string& target, int openQuestion, int saveQuestion,
+                               const std::function<bool(ChunkWriter&)>& encode) {
     for (;;) {
         AtomicFile file;
         if (!file.open(target)) {
@@ -357,7 +332,8 @@ bool CTGAFile::saveWithRetries(const std::string& target, int openQuestion, int 
 
 bool CTGAFile::encodeTga(ChunkWriter& out) const {
     // The TGA header holds 16-bit sizes: a larger image cannot be written.
-    if (image.empty() || docWidth <= 0 || docHeight <= 0 || docWidth > 0xFFFF || docHeight > 0xFFFF) return false;
+    if (image.empty() || docWidth <= 0 || docHeight <= 0 || docWidth > 0xFFFF || docHeight > 0xFFFF)
+        return false;
     uint8_t head[tgaHeaderSize] = {};
     head[2] = 2;
     head[7] = 24;
@@ -400,61 +376,10 @@ bool CTGAFile::SaveImageAs(const std::string& target, int format) {
 
 Bgr CTGAFile::blockPixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= docWidth || y >= docHeight || image.empty()) return outsidePixel();
-    const uint8_t* p = image.data() + infoHeaderSize + static_cast<size_t>(y) * static_cast<size_t>(RowStride(docWidth)) +
+    const uint8_t* p = image.data() + infoHeaderSize +
+                       static_cast<size_t>(y) * static_cast<size_t>(RowStride(docWidth)) +
                        3 * static_cast<size_t>(x);
     return Bgr{p[0], p[1], p[2]};
-}
-
-// Planar 4:2:0, studio-range BT.601, rows from the top of the picture. Blocks of 2 x 2 pixels; for odd sizes
-// the pixels beyond the right or top edge are the outside colour.
-bool CTGAFile::encodeYuv(ChunkWriter& out) const {
-    if (image.empty() || docWidth <= 0 || docHeight <= 0) return false;
-    const int w = docWidth, h = docHeight;
-    std::vector<uint8_t> luma0(static_cast<size_t>(w) + 1), luma1(static_cast<size_t>(w) + 1);
-    std::vector<uint8_t> chroma(static_cast<size_t>(w) + 1);
-    // Top-down row t is memory row h - 1 - t.
-    auto at = [&](int x, int t) { return blockPixel(x, h - 1 - t); };
-
-    for (int t = 0; t < h; t += 2) {
-        for (int x = 0; x < w; x += 2) {
-            for (int dy = 0; dy < 2; ++dy) {
-                std::vector<uint8_t>& row = dy == 0 ? luma0 : luma1;
-                for (int dx = 0; dx < 2; ++dx) {
-                    Bgr p = at(x + dx, t + dy);
-                    // Up to about 3.7e9: unsigned 32-bit arithmetic, logical shift.
-                    uint32_t sum = 8424711u * p.g + 4291305u * p.r + 1636149u * p.b;
-                    row[static_cast<size_t>(x + dx)] = static_cast<uint8_t>((sum / 255u + 1048576u) >> 16);
-                }
-            }
-        }
-        out.put(luma0.data(), static_cast<size_t>(w));
-        out.put(luma1.data(), static_cast<size_t>(w));
-    }
-    for (int plane = 0; plane < 2; ++plane) {
-        for (int t = 0; t < h; t += 2) {
-            for (int x = 0; x < w; x += 2) {
-                int32_t s = 0;
-                for (int dy = 0; dy < 2; ++dy) {
-                    for (int dx = 0; dx < 2; ++dx) {
-                        Bgr p = at(x + dx, t + dy);
-                        const int32_t b = p.b, g = p.g, r = p.r;
-                        if (plane == 0)
-                            s += (7340032 * b - 2476544 * r - 4863488 * g) / 255;
-                        else
-                            s += (7340032 * r - 6146560 * g - 1193472 * b) / 255;
-                    }
-                }
-                chroma[static_cast<size_t>(x / 2)] = static_cast<uint8_t>((s >> 18) + 128);
-            }
-            out.put(chroma.data(), static_cast<size_t>(w / 2));
-        }
-    }
-    return true;
-}
-
-bool CTGAFile::WriteYuvFile(const std::string& target) {
-    return saveWithRetries(YuvFileName(target), IDS_YUV_OPEN_RETRY, IDS_YUV_SAVE_RETRY,
-                           [this](ChunkWriter& out) { return encodeYuv(out); });
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -462,7 +387,8 @@ bool CTGAFile::WriteYuvFile(const std::string& target) {
 
 Bgr CTGAFile::GetPixel(double x, double y) const {
     // Coordinates are truncated toward zero, so anything above -1 reaches column or row 0.
-    if (!pixels || !(x > -1.0) || !(y > -1.0) || !(x < lockedWidth) || !(y < lockedHeight)) return outsidePixel();
+    if (!pixels || !(x > -1.0) || !(y > -1.0) || !(x < lockedWidth) || !(y < lockedHeight))
+        return outsidePixel();
     const uint8_t* p = pixelAt(static_cast<int>(x), static_cast<int>(y));
     return Bgr{p[0], p[1], p[2]};
 }
@@ -490,7 +416,8 @@ Bgr CTGAFile::SampleFiltered(double x, double y, FilterCache& cache) const {
     if (cache.keyX != ix || cache.keyY != iy || cache.source != this || cache.version != contentVersion) {
         for (int m = 0; m < 4; ++m) {
             const uint8_t* p = pixelAt(ix, iy + m);
-            for (int k = 0; k < 4; ++k, p += 3) cache.cells[static_cast<size_t>(4 * m + k)] = Bgr{p[0], p[1], p[2]};
+            for (int k = 0; k < 4; ++k, p += 3)
+                cache.cells[static_cast<size_t>(4 * m + k)] = Bgr{p[0], p[1], p[2]};
         }
         cache.keyX = ix;
         cache.keyY = iy;
@@ -503,7 +430,8 @@ Bgr CTGAFile::SampleFiltered(double x, double y, FilterCache& cache) const {
         const double dy = m - 1 - fy;
         for (int k = 0; k < 4; ++k) {
             const double dx = k - 1 - fx;
-            const double wgt = weights.w[static_cast<size_t>(1 + static_cast<int>(10.0 * (dx * dx + dy * dy)))];
+            const double wgt =
+                weights.w[static_cast<size_t>(1 + static_cast<int>(10.0 * (dx * dx + dy * dy)))];
             const Bgr& c = cache.cells[static_cast<size_t>(4 * m + k)];
             sumW += wgt;
             sumB += wgt * c.b;
@@ -525,7 +453,8 @@ Bgr CTGAFile::SampleFiltered(double x, double y, FilterCache& cache) const {
 
 void CTGAFile::FillGray(uint8_t level) {
     if (!pixels) return;
-    for (int y = 0; y < lockedHeight; ++y) std::memset(pixelAt(0, y), level, static_cast<size_t>(lockedWidth) * 3);
+    for (int y = 0; y < lockedHeight; ++y)
+        std::memset(pixelAt(0, y), level, static_cast<size_t>(lockedWidth) * 3);
     ++contentVersion;
 }
 

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -87,7 +88,9 @@ public:
     uint8_t* pixelData() { return pixels; }
     const uint8_t* pixelData() const { return pixels; }
     int stride() const { return rowStride; }
-    uint8_t* pixelAt(int x, int y) { return pixels + static_cast<size_t>(y) * rowStride + 3 * static_cast<size_t>(x); }
+    uint8_t* pixelAt(int x, int y) {
+        return pixels + static_cast<size_t>(y) * rowStride + 3 * static_cast<size_t>(x);
+    }
     const uint8_t* pixelAt(int x, int y) const {
         return pixels + static_cast<size_t>(y) * rowStride + 3 * static_cast<size_t>(x);
     }
@@ -143,8 +146,10 @@ private:
     void closeFile();
     void lock(int width, int height);
     bool writeTga(const std::string& path);
-    template <class Encoder>
-    bool saveWithRetries(const std::string& target, int openQuestion, int saveQuestion, Encoder&& encode);
+    // Writes target through a temporary file with the open and save retry questions; encode produces the
+    // bytes (false: the image cannot be written).
+    bool saveWithRetries(const std::string& target, int openQuestion, int saveQuestion,
+                         const std::function<bool(ChunkWriter&)>& encode);
     bool encodeTga(ChunkWriter& out) const;
     bool encodeYuv(ChunkWriter& out) const;
     // The pixel at column x, row y (0 = bottom) of the block, or the outside pixel when (x, y) is outside.
@@ -159,7 +164,7 @@ private:
     uint8_t header[18] = {};
     int docWidth = 1, docHeight = 1;
     double maximumX = 0, maximumY = 0;
-    int fileDescriptor = -1; // header-only mode: the open file
+    int fileDescriptor = -1;    // header-only mode: the open file
     long long pixelOffset = 18; // where the pixel rows start in the open file
     bool topFirst = false;      // the open file stores its top row first
     bool loadPixels = true;

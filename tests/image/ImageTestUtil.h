@@ -8,8 +8,8 @@
 namespace imgtest {
 
 // An 18-byte TGA header; the fields the reader looks at are parameters.
-inline std::string tgaHeader(int width, int height, int imageType = 2, int idLength = 0, int bitsPerPixel = 24,
-                             int descriptor = 0, int colourMapType = 0) {
+inline std::string tgaHeader(int width, int height, int imageType = 2, int idLength = 0,
+                             int bitsPerPixel = 24, int descriptor = 0, int colourMapType = 0) {
     std::string h(18, '\0');
     h[0] = static_cast<char>(idLength);
     h[1] = static_cast<char>(colourMapType);
@@ -26,8 +26,8 @@ inline std::string tgaHeader(int width, int height, int imageType = 2, int idLen
 
 // A whole TGA file; pixels are width * height BGR triples, bottom row first (rewritten top row first when
 // topFirst is set, with the descriptor saying so).
-inline std::string tgaFile(int width, int height, const std::vector<uint8_t>& bgrBottomFirst, int idLength = 0,
-                           bool topFirst = false) {
+inline std::string tgaFile(int width, int height, const std::vector<uint8_t>& bgrBottomFirst,
+                           int idLength = 0, bool topFirst = false) {
     std::string f = tgaHeader(width, height, 2, idLength, 24, topFirst ? 0x20 : 0);
     for (int i = 0; i < idLength; ++i) f.push_back(static_cast<char>('A' + i % 26));
     const size_t row = static_cast<size_t>(width) * 3;

@@ -18,13 +18,18 @@ namespace {
 // A Python interpreter that has Pillow, or "" when there is none.
 std::string pythonWithPillow() {
     for (const char* candidate : {"/usr/bin/python3", "python3"})
-        if (std::system((std::string(candidate) + " -c 'import PIL' >/dev/null 2>&1").c_str()) == 0) return candidate;
+        if (std::system((std::string(candidate) + " -c 'import PIL' >/dev/null 2>&1").c_str()) == 0)
+            return candidate;
     return "";
 }
 
-bool haveFfmpeg() { return std::system("ffmpeg -version >/dev/null 2>&1") == 0; }
+bool haveFfmpeg() {
+    return std::system("ffmpeg -version >/dev/null 2>&1") == 0;
+}
 
-int run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
+int run(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str());
+}
 
 void put(CTGAFile& doc, int x, int y, Bgr c) {
     uint8_t* p = doc.pixelAt(x, y);
@@ -47,9 +52,9 @@ TEST(TGAInterop, PillowReadsOurTgaPixelForPixel) {
     std::string tga = dir.path("ours.tga"), raw = dir.path("pillow.raw");
     ASSERT_TRUE(doc.SaveImage(tga));
     // Pillow gives rows from the top, pixels red-green-blue.
-    ASSERT_EQ(run(python + " -c \"from PIL import Image; im = Image.open('" + tga + "'); assert im.size == (" +
-                  std::to_string(w) + ", " + std::to_string(h) + ") and im.mode == 'RGB'; open('" + raw +
-                  "', 'wb').write(im.tobytes())\""),
+    ASSERT_EQ(run(python + " -c \"from PIL import Image; im = Image.open('" + tga +
+                  "'); assert im.size == (" + std::to_string(w) + ", " + std::to_string(h) +
+                  ") and im.mode == 'RGB'; open('" + raw + "', 'wb').write(im.tobytes())\""),
               0);
     std::string got = TempDir::read(raw);
     ASSERT_EQ(got.size(), size_t(w * h * 3));
@@ -66,8 +71,8 @@ TEST(TGAInterop, WeReadBottomFirstAndTopFirstFilesFromPillow) {
     if (python.empty()) GTEST_SKIP() << "python3 with Pillow is not installed";
     TempDir dir;
     const int w = 9, h = 6;
-    // Pillow draws pixel (x, y from the top) = (r, g, b) = (x ^ yb, 3x + yb, x + 7yb) with yb = h - 1 - y, the
-    // pattern our helper makes with y counted from the bottom.
+    // Pillow draws pixel (x, y from the top) = (r, g, b) = (x ^ yb, 3x + yb, x + 7yb) with yb = h - 1 - y,
+    // the pattern our helper makes with y counted from the bottom.
     auto expected = patternPixels(w, h);
     struct Variant {
         const char* options;
@@ -77,14 +82,18 @@ TEST(TGAInterop, WeReadBottomFirstAndTopFirstFilesFromPillow) {
                       Variant{"orientation=1, id_section=b'made by Pillow'", true},
                       Variant{"orientation=-1, rle=True", false}}) {
         std::string file = dir.path("pillow.tga");
-        std::string script = "from PIL import Image\n"
-                             "w, h = " + std::to_string(w) + ", " + std::to_string(h) + "\n"
-                             "im = Image.new('RGB', (w, h))\n"
-                             "for y in range(h):\n"
-                             "    for x in range(w):\n"
-                             "        yb = h - 1 - y\n"
-                             "        im.putpixel((x, y), ((x ^ yb) & 255, (3 * x + yb) & 255, (x + 7 * yb) & 255))\n"
-                             "im.save('" + file + "', 'TGA', " + v.options + ")\n";
+        std::string script =
+            "from PIL import Image\n"
+            "w, h = " +
+            std::to_string(w) + ", " + std::to_string(h) +
+            "\n"
+            "im = Image.new('RGB', (w, h))\n"
+            "for y in range(h):\n"
+            "    for x in range(w):\n"
+            "        yb = h - 1 - y\n"
+            "        im.putpixel((x, y), ((x ^ yb) & 255, (3 * x + yb) & 255, (x + 7 * yb) & 255))\n"
+            "im.save('" +
+            file + "', 'TGA', " + v.options + ")\n";
         TempDir::write(dir.path("make.py"), script);
         ASSERT_EQ(run(python + " " + dir.path("make.py")), 0) << v.options;
         ScriptedPlatform platform;
@@ -100,7 +109,8 @@ TEST(TGAInterop, WeReadBottomFirstAndTopFirstFilesFromPillow) {
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 const uint8_t* e = &expected[3 * (y * w + x)];
-                ASSERT_EQ(doc.GetPixel(x, y), (Bgr{e[0], e[1], e[2]})) << v.options << " at " << x << ", " << y;
+                ASSERT_EQ(doc.GetPixel(x, y), (Bgr{e[0], e[1], e[2]}))
+                    << v.options << " at " << x << ", " << y;
             }
     }
 }
@@ -110,9 +120,9 @@ TEST(TGAInterop, FfmpegDecodesOurYuvFrame) {
     ScriptedPlatform platform;
     TempDir dir;
     const int w = 16, h = 12;
-    const Bgr colours[] = {{255, 255, 255}, {0, 0, 0},     {128, 128, 128}, {0, 0, 255},   {0, 255, 0},
-                           {255, 0, 0},     {30, 160, 220}, {200, 90, 40},   {60, 60, 200}, {40, 200, 120},
-                           {99, 33, 180},   {240, 240, 16}};
+    const Bgr colours[] = {{255, 255, 255}, {0, 0, 0},      {128, 128, 128}, {0, 0, 255},
+                           {0, 255, 0},     {255, 0, 0},    {30, 160, 220},  {200, 90, 40},
+                           {60, 60, 200},   {40, 200, 120}, {99, 33, 180},   {240, 240, 16}};
     auto colourAt = [&](int x, int t) { return colours[((t / 2) * 3 + x / 2) % 12]; }; // 2 x 2 blocks
     CTGAFile doc(platform);
     ASSERT_TRUE(doc.CreateImage(w, h));

@@ -18,8 +18,8 @@ namespace {
 
 size_t openDescriptors() {
     size_t n = 0;
-    for (auto it = std::filesystem::directory_iterator("/proc/self/fd"); it != std::filesystem::directory_iterator();
-         ++it)
+    for (auto it = std::filesystem::directory_iterator("/proc/self/fd");
+         it != std::filesystem::directory_iterator(); ++it)
         ++n;
     return n;
 }

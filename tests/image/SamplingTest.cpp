@@ -49,8 +49,8 @@ TEST(TGASampling, GetPixelTruncatesTowardZeroAndUsesOutsideColour) {
 
     const double points[5][2] = {{0, 0}, {1, 1}, {3, 2}, {9, 9}, {1.5, 1.2}};
     // (1 + 7 + 4 + 0x33 + 7) / 5 etc., truncated.
-    EXPECT_EQ(doc.SampleAverage5(points), (Bgr{(1 + 7 + 4 + 0x33 + 7) / 5, (2 + 8 + 5 + 0x22 + 8) / 5,
-                                               (3 + 9 + 6 + 0x11 + 9) / 5}));
+    EXPECT_EQ(doc.SampleAverage5(points),
+              (Bgr{(1 + 7 + 4 + 0x33 + 7) / 5, (2 + 8 + 5 + 0x22 + 8) / 5, (3 + 9 + 6 + 0x11 + 9) / 5}));
     doc.UnlockImage();
     EXPECT_EQ(doc.GetWidth(), 0);
     EXPECT_EQ(doc.GetHeight(), 0);
@@ -119,7 +119,8 @@ TEST(TGASampling, FilterCacheNeverServesStalePixels) {
         ASSERT_TRUE(d->CreateImage(20, 16));
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 20; ++x)
-                put(*d, x, y, {static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng())});
+                put(*d, x, y,
+                    {static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng())});
     }
     std::uniform_real_distribution<double> ux(1.5, 18.4), uy(1.5, 14.4);
     FilterCache shared;

@@ -225,9 +225,9 @@ TEST(TGASave, WriteErrorKeepsTheOldFileOrRewritesFromTheStart) {
             platform.answers = {MsgAnswer::Yes, MsgAnswer::No};
             EXPECT_FALSE(doc.SaveImage(file));
         }
-        const std::string question =
-            std::string("Couldn't save ") + (std::string(name).ends_with("yuv") ? "YUV" : "TGA") + " file\n'" + file +
-            "'.\nRetry?";
+        const std::string question = std::string("Couldn't save ") +
+                                     (std::string(name).ends_with("yuv") ? "YUV" : "TGA") + " file\n'" +
+                                     file + "'.\nRetry?";
         ASSERT_EQ(platform.shown.size(), 2u);
         EXPECT_EQ(platform.shown[0].text, question);
         EXPECT_EQ(platform.shown[0].buttons, MsgButtons::YesNo);
