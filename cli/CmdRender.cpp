@@ -1,0 +1,173 @@
+// orvantis-cli render SCENE.ovs: renders a scene's frames without the desktop, as the Raw and Final commands
+// of a scene window do.
+
+#include "cli/Command.h"
+#include "cli/ConsolePlatform.h"
+#include "cli/Interrupt.h"
+#include "cli/ProgressBar.h"
+
+#include "app/CFormat.h"
+#include "app/IniSettings.h"
+#include "app/Progress.h"
+#include "image/TGAFile.h"
+#include "render/JobFile.h"
+#include "render/RenderRun.h"
+#include "res/StringTable.h"
+#include "scene/SceneParams.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class CliProgress : public Progress {
+public:
+    explicit CliProgress(cli::ProgressBar& b) : bar(b) {}
+    void report(int percent) override { bar.setPercent(percent); }
+    bool stopRequested() const override { return cli::InterruptGuard::requested(); }
+
+private:
+    cli::ProgressBar& bar;
+};
+
+class CliObserver : public RenderObserver {
+public:
+    explicit CliObserver(cli::ProgressBar& b) : bar(b) {}
+    void framesPlanned(int count) override { bar.setFrameCount(count); }
+    void frameStarting(int index, const std::string&) override { bar.startFrame(index); }
+    void frameWritten(const std::string& path) override {
+        bar.clear();
+        std::printf("%s\n", path.c_str());
+        std::fflush(stdout);
+    }
+    void runEnded(const RunResult&) override { bar.finish(); }
+
+private:
+    cli::ProgressBar& bar;
+};
+
+struct RenderArgs {
+    std::string scene;
+    RenderMode mode = RenderMode::Final;
+    bool hasFrom = false, hasTo = false;
+    int from = 0, to = 0;
+    std::string outputDir;
+    bool quiet = false;
+};
+
+int parseArgs(const std::vector<std::string>& args, RenderArgs& out) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        std::string value;
+        if (cli::takeOptionValue(args, i, "--mode", value)) {
+            if (value == "raw") out.mode = RenderMode::Raw;
+            else if (value == "final") out.mode = RenderMode::Final;
+            else return cli::usageError("render", "--mode must be raw or final");
+        } else if (cli::takeOptionValue(args, i, "--from", value)) {
+            if (!parseIntStrict(value, out.from)) return cli::usageError("render", "--from needs a frame number");
+            out.hasFrom = true;
+        } else if (cli::takeOptionValue(args, i, "--to", value)) {
+            if (!parseIntStrict(value, out.to)) return cli::usageError("render", "--to needs a frame number");
+            out.hasTo = true;
+        } else if (cli::takeOptionValue(args, i, "--output-dir", value)) {
+            if (value.empty()) return cli::usageError("render", "--output-dir needs a folder");
+            out.outputDir = value;
+        } else if (a == "--quiet" || a == "-q") {
+            out.quiet = true;
+        } else if (a == "--mode" || a == "--from" || a == "--to" || a == "--output-dir") {
+            return cli::usageError("render", a + " needs a value");
+        } else if (a.size() > 1 && a[0] == '-') {
+            return cli::usageError("render", "unknown option '" + a + "'");
+        } else if (!out.scene.empty()) {
+            return cli::usageError("render", "only one scene file can be rendered");
+        } else {
+            out.scene = a;
+        }
+    }
+    if (out.scene.empty()) return cli::usageError("render", "missing scene file");
+    return ExitOk;
+}
+
+int runRender(const std::vector<std::string>& args) {
+    RenderArgs opt;
+    if (int usage = parseArgs(args, opt); usage != ExitOk) return usage;
+
+    CSceneParams scene;
+    scene.NewScene();
+    std::error_code ec;
+    if (!fs::is_regular_file(opt.scene, ec) || !scene.LoadScript(opt.scene)) {
+        std::fprintf(stderr, "%s\n", FormatString(IDS_CANNOT_OPEN_FILE, opt.scene.c_str()).c_str());
+        return ExitFailure;
+    }
+    if (opt.hasFrom) scene.From = opt.from;
+    if (opt.hasTo) scene.To = opt.to;
+
+    // Input names are taken relative to the scene's folder; the frames and the recorder file go to the
+    // output folder (the scene's folder unless one is given).
+    const fs::path sceneDir = fs::absolute(opt.scene, ec).parent_path();
+    const fs::path outputDir = opt.outputDir.empty() ? sceneDir : fs::absolute(opt.outputDir, ec);
+    if (!opt.outputDir.empty() && !fs::is_directory(outputDir, ec)) {
+        fs::create_directories(outputDir, ec);
+        if (ec) {
+            std::fprintf(stderr, "%s\n", FormatString(IDS_CANNOT_OPEN_FILE, opt.outputDir.c_str()).c_str());
+            return ExitFailure;
+        }
+    }
+    CSceneParams output;
+    output.OutputFileName = scene.OutputFileName;
+    ResolveSceneRelativePaths(output, outputDir.string());
+    ResolveSceneRelativePaths(scene, sceneDir.string());
+    scene.OutputFileName = output.OutputFileName;
+
+    const SceneCheck check = scene.ValidateScene();
+    if (!check.ok) {
+        std::fprintf(stderr, "%s\n", check.message.c_str());
+        return ExitFailure;
+    }
+
+    ConsolePlatform platform;
+    IniSettings settings;
+    cli::InterruptGuard interrupt;
+    cli::ProgressBar bar(stderr, !opt.quiet && isatty(STDERR_FILENO));
+    CliProgress progress(bar);
+    CliObserver observer(bar);
+
+    std::unique_ptr<JobFile> job = JobFile::Create(scene, opt.scene);
+    if (!job) {
+        std::fprintf(stderr, "%s\n", FormatString(IDS_CANNOT_CREATE_JOB, JobFile::TempFolder().c_str()).c_str());
+        return ExitFailure;
+    }
+    CTGAFile picture(platform, settings.getInt("Settings", "Antialiasing", 10));
+    RunOptions options;
+    options.mode = opt.mode;
+    options.recorderFolder = outputDir.string();
+    const RunResult result = RunJob(job->path(), picture, options, platform, settings, progress, observer);
+
+    if (result.outcome == RunOutcome::Stopped) return ExitStopped;
+    if (result.outcome == RunOutcome::Failed || result.writeFailures > 0) return ExitFailure;
+    return ExitOk;
+}
+
+CliCommandRegistration reg{CliCommand{
+    "render", "render SCENE.ovs [--mode raw|final] [--from N] [--to N] [--output-dir DIR] [--quiet]",
+    "Usage: orvantis-cli render SCENE.ovs [--mode raw|final] [--from N] [--to N] [--output-dir DIR] [--quiet]\n"
+    "Renders the frames of a scene script, as the Raw and Final commands of a scene window do.\n\n"
+    "The scene is checked first, with the desktop application's rules and messages. File names inside the\n"
+    "scene that are not absolute are taken relative to the scene file's folder.\n\n"
+    "  --mode raw|final   raw draws every other grid cell in every other row; final (the default) all.\n"
+    "  --from N, --to N   render only the frames N (0-based) up to N, instead of the scene's range; they are\n"
+    "                     checked like the scene's own values.\n"
+    "  --output-dir DIR   where the frames and the flight recorder file OVRECORD.XLS go (created when\n"
+    "                     missing); by default the scene file's folder. Output names that are absolute stay.\n"
+    "  --quiet            no progress line.\n\n"
+    "Prints the path of every written file on stdout, one per line. On a terminal a progress line on stderr\n"
+    "shows the frame, the percentage of the frame, frames per second and the time left.\n"
+    "Files that cannot be written are not retried. Ctrl+C stops after the frame in progress is abandoned (it\n"
+    "is not written); the flight recorder file is closed and the job file removed.\n\n"
+    "Exit status: 0 all frames written, 1 failure (the message on stderr), 2 bad usage, 130 stopped by Ctrl+C.\n",
+    runRender}};
+
+} // namespace

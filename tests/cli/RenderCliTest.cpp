@@ -1,0 +1,193 @@
+#include "scene/SceneParams.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliRun {
+    int status = -1; // exit status; 128 + n when ended by signal n
+    std::string out;
+    std::string err;
+};
+
+// Runs orvantis-cli with args, job files in tmpDir and the settings in a file of its own. With
+// interruptAfterFirstLine, SIGINT is sent once the first line has arrived on stdout.
+CliRun runRender(const std::vector<std::string>& args, const TempDir& tmpDir, bool interruptAfterFirstLine = false) {
+    int outPipe[2];
+    if (pipe(outPipe) != 0) return {};
+    const std::string errFile = tmpDir.path("stderr.txt");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(outPipe[1], STDOUT_FILENO);
+        close(outPipe[0]);
+        close(outPipe[1]);
+        std::FILE* err = std::freopen(errFile.c_str(), "w", stderr);
+        (void)err;
+        setenv("TMPDIR", tmpDir.path().c_str(), 1);
+        setenv("ORVANTIS_INI", tmpDir.path("orvantis.ini").c_str(), 1);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(ORVANTIS_CLI));
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(ORVANTIS_CLI, argv.data());
+        _exit(127);
+    }
+    close(outPipe[1]);
+    CliRun r;
+    char buf[4096];
+    bool signalled = false;
+    ssize_t n;
+    while ((n = read(outPipe[0], buf, sizeof buf)) > 0) {
+        r.out.append(buf, static_cast<size_t>(n));
+        if (interruptAfterFirstLine && !signalled && r.out.find('\n') != std::string::npos) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            kill(pid, SIGINT);
+            signalled = true;
+        }
+    }
+    close(outPipe[0]);
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
+    r.err = TempDir::read(errFile);
+    return r;
+}
+
+// A 33 x 33 hill, stored beside the scene.
+void writeHill(const std::string& path) {
+    std::string bytes(18, '\0');
+    bytes[2] = 2;
+    bytes[12] = bytes[14] = 33;
+    bytes[16] = 24;
+    for (int y = 0; y < 33; ++y)
+        for (int x = 0; x < 33; ++x) {
+            const int h = std::max(0, 400 - ((x - 16) * (x - 16) + (y - 16) * (y - 16)));
+            bytes += static_cast<char>(h & 0xFF);
+            bytes += static_cast<char>(h >> 8);
+            bytes += '\0';
+        }
+    TempDir::write(path, bytes);
+}
+
+// A straight fly-over of `frames` frames with relative file names.
+std::string writeScene(const TempDir& dir, int frames, int grid = 32, int width = 48, int height = 32) {
+    writeHill(dir.path("hill.tga"));
+    CSceneParams s;
+    s.NewScene();
+    s.ElevationFileName = "hill.tga";
+    s.OutputFileName = "shot%02d.tga";
+    s.SizeX = width;
+    s.SizeY = height;
+    s.Total = frames;
+    s.To = frames - 1;
+    s.XA = -20, s.YA = -20, s.ZA = 80;
+    s.XZ = -10, s.YZ = -15, s.ZZ = 70;
+    s.HeadingA = s.HeadingZ = 45;
+    s.PitchA = s.PitchZ = -25;
+    s.FocalLengthA = s.FocalLengthZ = 40;
+    s.GridX = s.GridY = grid;
+    s.UseRecorder = 1;
+    const std::string path = dir.path("scene.ovs");
+    EXPECT_TRUE(s.WriteJobValues(path));
+    return path;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) out.push_back(l);
+    return out;
+}
+
+int jobFilesIn(const TempDir& dir) {
+    int n = 0;
+    for (const auto& e : fs::directory_iterator(dir.path()))
+        if (e.path().filename().string().rfind("ORVA", 0) == 0) ++n;
+    return n;
+}
+
+} // namespace
+
+TEST(CliRender, WritesTheFramesIntoTheOutputFolderAndTheSameBytesTwice) {
+    TempDir dir, tmp;
+    const std::string scene = writeScene(dir, 3);
+    CliRun r = runRender({"render", scene, "--output-dir", dir.path("out"), "--quiet"}, tmp);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(lines(r.out), (std::vector<std::string>{dir.path("out/shot00.tga"), dir.path("out/shot01.tga"),
+                                                      dir.path("out/shot02.tga")}));
+    EXPECT_EQ(TempDir::read(dir.path("out/shot00.tga")).size(), 18u + 48 * 32 * 3);
+    // The recorder file goes with the frames: a header and three rows.
+    EXPECT_EQ(lines(TempDir::read(dir.path("out/OVRECORD.XLS"))).size(), 4u);
+    EXPECT_EQ(jobFilesIn(tmp), 0);
+
+    // Rendering again gives identical files; by default they go beside the scene.
+    CliRun again = runRender({"render", scene, "--mode", "final"}, tmp);
+    ASSERT_EQ(again.status, 0) << again.err;
+    for (const char* f : {"shot00.tga", "shot01.tga", "shot02.tga"})
+        EXPECT_EQ(TempDir::read(dir.path(f)), TempDir::read(dir.path(std::string("out/") + f))) << f;
+
+    // Raw draws fewer cells, so its frame differs from the final one.
+    CliRun raw = runRender({"render", scene, "--mode=raw", "--from", "1", "--to", "1", "--output-dir",
+                            dir.path("raw")},
+                           tmp);
+    ASSERT_EQ(raw.status, 0) << raw.err;
+    EXPECT_EQ(lines(raw.out), std::vector<std::string>{dir.path("raw/shot01.tga")});
+    EXPECT_NE(TempDir::read(dir.path("raw/shot01.tga")), TempDir::read(dir.path("shot01.tga")));
+}
+
+TEST(CliRender, BadUsageAndFailedChecks) {
+    TempDir dir, tmp;
+    const std::string scene = writeScene(dir, 3);
+    EXPECT_EQ(runRender({"render", scene, "--mode", "preview"}, tmp).status, 2);
+    EXPECT_EQ(runRender({"render", scene, "--from", "x"}, tmp).status, 2);
+    EXPECT_EQ(runRender({"render"}, tmp).status, 2);
+    EXPECT_EQ(runRender({"render", scene, "--bogus"}, tmp).status, 2);
+
+    // --to is checked like the scene's own value.
+    CliRun late = runRender({"render", scene, "--to", "3"}, tmp);
+    EXPECT_EQ(late.status, 1);
+    EXPECT_EQ(late.err, "The last frame number has to be less than the total frame count.\n");
+    CliRun order = runRender({"render", scene, "--from", "2", "--to", "1"}, tmp);
+    EXPECT_EQ(order.err, "Last frame number has to be greater than or equal first frame number.\n");
+
+    CliRun missing = runRender({"render", dir.path("none.ovs")}, tmp);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "Cannot open file '" + dir.path("none.ovs") + "'.\n");
+    EXPECT_FALSE(fs::exists(dir.path("shot00.tga")));
+    EXPECT_EQ(jobFilesIn(tmp), 0);
+}
+
+TEST(CliRender, CtrlCLeavesTheFrameInProgressUnwrittenAndNoJobFile) {
+    TempDir dir, tmp;
+    // Slow frames: a fine grid at a larger size.
+    const std::string scene = writeScene(dir, 40, 600, 320, 240);
+    CliRun r = runRender({"render", scene, "--quiet"}, tmp, true);
+    EXPECT_EQ(r.status, 130) << r.err;
+    const std::vector<std::string> written = lines(r.out);
+    ASSERT_GE(written.size(), 1u);
+    ASSERT_LT(written.size(), 40u);
+    // Exactly the printed frames exist; the one that was in progress does not.
+    int frames = 0;
+    for (const auto& e : fs::directory_iterator(dir.path()))
+        if (e.path().filename().string().rfind("shot", 0) == 0) ++frames;
+    EXPECT_EQ(frames, static_cast<int>(written.size()));
+    EXPECT_EQ(TempDir::read(written.back()).size(), 18u + 320 * 240 * 3);
+    // The recorder file was closed with one row per drawn frame at most.
+    EXPECT_LE(lines(TempDir::read(dir.path("OVRECORD.XLS"))).size(), written.size() + 2);
+    EXPECT_EQ(jobFilesIn(tmp), 0);
+}
