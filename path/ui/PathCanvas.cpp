@@ -82,14 +82,3 @@ void PathCanvas::redrawAll(const std::vector<MapPoint>& points, const FlightPath
     for (const MapPoint& m : points) drawMarker(m.x, m.y, index++);
     drawCurve(points, pen);
 }
-
-QImage MapImageFromRows(const unsigned char* rows, int width, int height, int stride) {
-    if (!rows || width <= 0 || height <= 0) return {};
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        const unsigned char* src = rows + static_cast<size_t>(height - 1 - y) * static_cast<size_t>(stride);
-        auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) dst[x] = qRgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
-    }
-    return image;
-}

@@ -40,6 +40,3 @@ private:
     QImage mapImage;    // Format_RGB32
     QImage screenImage; // Format_RGB32
 };
-
-// The map picture of a document whose rows are stored bottom row first as blue-green-red bytes.
-QImage MapImageFromRows(const unsigned char* rows, int width, int height, int stride);

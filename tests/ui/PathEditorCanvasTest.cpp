@@ -111,14 +111,3 @@ TEST(PathEditorCanvas, MarkersAreDarkRedCirclesWithCyanNumbersAndEraseCleanly) {
     canvas.eraseMarker(0, 99);
     EXPECT_EQ(canvas.screen(), canvas.map());
 }
-
-TEST(PathEditorCanvas, MapRowsAreStoredBottomRowFirst) {
-    // Two rows of two pixels, stride 8: bottom row blue, green; top row red, white.
-    const unsigned char rows[] = {255, 0, 0, 0, 255, 0, 0, 0, 0, 0, 255, 255, 255, 255, 0, 0};
-    QImage image = MapImageFromRows(rows, 2, 2, 8);
-    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
-    EXPECT_EQ(image.pixel(1, 0), qRgb(255, 255, 255));
-    EXPECT_EQ(image.pixel(0, 1), qRgb(0, 0, 255));
-    EXPECT_EQ(image.pixel(1, 1), qRgb(0, 255, 0));
-    EXPECT_TRUE(MapImageFromRows(nullptr, 2, 2, 8).isNull());
-}
