@@ -55,8 +55,8 @@ std::string expectedNewScene(const std::string& elevation) {
                            "GenauRechnen=0",
                            "Hintergrund=0",
                            "Rundflug=0",
-                           "H\xF6he\xDC"
-                           "berBoden=0.000000",
+                           ("H\xF6he\xDC"
+                            "berBoden=0.000000"),
                            "VerkantenFaktor=0.000000",
                            "Voraussicht=0.000000",
                            "Recorder=0"};
