@@ -4,7 +4,9 @@
 #include "res/StringTable.h"
 
 namespace {
-OptionsCheckResult fail(int id, int control) { return OptionsCheckResult{false, LoadString(id), control}; }
+OptionsCheckResult fail(int id, int control) {
+    return OptionsCheckResult{false, LoadString(id), control};
+}
 } // namespace
 
 OptionsCheckResult CheckOptions(const UserOptions& o) {

@@ -19,7 +19,7 @@ enum OptionsControl { kOptionsWidthEdit = 344, kOptionsRedrawEdit = 370, kOption
 
 struct OptionsCheckResult {
     bool ok = true;
-    std::string message; // the failed rule's text
+    std::string message;  // the failed rule's text
     int focusControl = 0; // 344, 370 or 310
 };
 

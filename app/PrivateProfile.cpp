@@ -8,7 +8,9 @@
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string trim(const std::string& s) {
     size_t b = 0, e = s.size();
@@ -34,8 +36,10 @@ std::string PrivateProfile::foldName(const std::string& name) {
                 ++i;
             }
         }
-        if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
-        else if (c == 0xC4 || c == 0xD6 || c == 0xDC) c = static_cast<unsigned char>(c + 0x20);
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<unsigned char>(c - 'A' + 'a');
+        else if (c == 0xC4 || c == 0xD6 || c == 0xDC)
+            c = static_cast<unsigned char>(c + 0x20);
         out.push_back(static_cast<char>(c));
     }
     return out;
@@ -104,7 +108,9 @@ bool PrivateProfile::load(const std::string& path) {
     return true;
 }
 
-bool PrivateProfile::save(const std::string& path) const { return writeFileAtomically(path, text()); }
+bool PrivateProfile::save(const std::string& path) const {
+    return writeFileAtomically(path, text());
+}
 
 size_t PrivateProfile::findSection(const std::string& foldedSection) const {
     for (size_t i = 0; i < lines.size(); ++i)
@@ -188,14 +194,15 @@ bool PrivateProfile::hasSection(const std::string& section) const {
     return findSection(foldName(section)) != std::string::npos;
 }
 
-std::string GetPrivateProfileString(const std::string& section, const std::string& key, const std::string& def,
-                                    const std::string& path) {
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& def, const std::string& path) {
     PrivateProfile p;
     p.load(path);
     return p.get(section, key).value_or(def);
 }
 
-int GetPrivateProfileInt(const std::string& section, const std::string& key, int def, const std::string& path) {
+int GetPrivateProfileInt(const std::string& section, const std::string& key, int def,
+                         const std::string& path) {
     PrivateProfile p;
     p.load(path);
     std::optional<std::string> v = p.get(section, key);

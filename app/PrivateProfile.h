@@ -68,11 +68,12 @@ private:
 
 // One-call profile access on a file, as the platform's profile functions do it.
 // Reads: the value, or def when the file, the section or the key is missing.
-std::string GetPrivateProfileString(const std::string& section, const std::string& key, const std::string& def,
-                                    const std::string& path);
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& def, const std::string& path);
 // The profile-integer reader: leading blanks, optional sign and decimal digits; def when the key is missing,
 // 0 when its text does not start with a number.
-int GetPrivateProfileInt(const std::string& section, const std::string& key, int def, const std::string& path);
+int GetPrivateProfileInt(const std::string& section, const std::string& key, int def,
+                         const std::string& path);
 // Writes (read-modify-write of the whole file); value nothing removes the key. False when the file could not
 // be written.
 bool WritePrivateProfileString(const std::string& section, const std::string& key,

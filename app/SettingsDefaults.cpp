@@ -15,21 +15,33 @@ const char* const kRecentList = "Recent File List";
 const char* const kRectify = "RectifyCorners";
 } // namespace
 
-std::string ReadWindowPos(const SettingsStore& store) { return store.getString(kSettings, "WindowPos", ""); }
+std::string ReadWindowPos(const SettingsStore& store) {
+    return store.getString(kSettings, "WindowPos", "");
+}
 bool WriteWindowPos(SettingsStore& store, const std::string& value) {
     return store.writeString(kSettings, "WindowPos", value);
 }
 
-int ReadRedrawInterval(const SettingsStore& store) { return store.getInt(kSettings, "RedrawInterval", 1000); }
-bool WriteRedrawInterval(SettingsStore& store, int ms) { return store.writeInt(kSettings, "RedrawInterval", ms); }
+int ReadRedrawInterval(const SettingsStore& store) {
+    return store.getInt(kSettings, "RedrawInterval", 1000);
+}
+bool WriteRedrawInterval(SettingsStore& store, int ms) {
+    return store.writeInt(kSettings, "RedrawInterval", ms);
+}
 
-int ReadAntialiasing(const SettingsStore& store) { return store.getInt(kSettings, "Antialiasing", 10); }
+int ReadAntialiasing(const SettingsStore& store) {
+    return store.getInt(kSettings, "Antialiasing", 10);
+}
 bool WriteAntialiasing(SettingsStore& store, int pixels) {
     return store.writeInt(kSettings, "Antialiasing", pixels);
 }
 
-int ReadPreviewPages(const SettingsStore& store, int def) { return store.getInt(kSettings, "PreviewPages", def); }
-bool WritePreviewPages(SettingsStore& store, int pages) { return store.writeInt(kSettings, "PreviewPages", pages); }
+int ReadPreviewPages(const SettingsStore& store, int def) {
+    return store.getInt(kSettings, "PreviewPages", def);
+}
+bool WritePreviewPages(SettingsStore& store, int pages) {
+    return store.writeInt(kSettings, "PreviewPages", pages);
+}
 
 std::string ReadFlightPathColorText(const SettingsStore& store, const char* defaultText) {
     return store.getString(kFlightPath, "Color", defaultText);
@@ -45,8 +57,12 @@ bool WriteFlightPathColor(SettingsStore& store, uint32_t colour) {
     return store.writeString(kFlightPath, "Color", cformat("%lX", static_cast<unsigned long>(colour)));
 }
 
-int ReadFlightPathWidth(const SettingsStore& store) { return store.getInt(kFlightPath, "Width", 0); }
-bool WriteFlightPathWidth(SettingsStore& store, int pixels) { return store.writeInt(kFlightPath, "Width", pixels); }
+int ReadFlightPathWidth(const SettingsStore& store) {
+    return store.getInt(kFlightPath, "Width", 0);
+}
+bool WriteFlightPathWidth(SettingsStore& store, int pixels) {
+    return store.writeInt(kFlightPath, "Width", pixels);
+}
 
 uint32_t DefaultCustomColor(int i) {
     uint32_t level = static_cast<uint32_t>(255 - 16 * i) & 0xFF;
@@ -58,8 +74,10 @@ CustomColors ReadCustomColors(const SettingsStore& store) {
     for (int i = 0; i < 16; ++i) {
         std::string text = store.getString(kColors, cformat("BGr%02d", i), "-1");
         unsigned long value = 0;
-        if (scanHex(text.c_str(), value) == 0 || value == 0xFFFFFFFFul) colours[i] = DefaultCustomColor(i);
-        else colours[i] = static_cast<uint32_t>(value);
+        if (scanHex(text.c_str(), value) == 0 || value == 0xFFFFFFFFul)
+            colours[i] = DefaultCustomColor(i);
+        else
+            colours[i] = static_cast<uint32_t>(value);
     }
     return colours;
 }
@@ -68,21 +86,28 @@ bool WriteCustomColors(SettingsStore& store, const CustomColors& colours) {
     // Every value goes to the store even when one fails, as a partial set beats none.
     bool ok = true;
     for (int i = 0; i < 16; ++i)
-        ok = store.writeString(kColors, cformat("BGr%02d", i), cformat("%lX", static_cast<unsigned long>(colours[i])))
-             && ok;
+        ok = store.writeString(kColors, cformat("BGr%02d", i),
+                               cformat("%lX", static_cast<unsigned long>(colours[i]))) &&
+             ok;
     return ok;
 }
 
-std::string ReadOpenDirectory(const SettingsStore& store) { return store.getString(kDirectories, "Open", ""); }
+std::string ReadOpenDirectory(const SettingsStore& store) {
+    return store.getString(kDirectories, "Open", "");
+}
 bool WriteOpenDirectory(SettingsStore& store, const std::string& folder) {
     return store.writeString(kDirectories, "Open", folder);
 }
-std::string ReadSaveDirectory(const SettingsStore& store) { return store.getString(kDirectories, "Save", ""); }
+std::string ReadSaveDirectory(const SettingsStore& store) {
+    return store.getString(kDirectories, "Save", "");
+}
 bool WriteSaveDirectory(SettingsStore& store, const std::string& folder) {
     return store.writeString(kDirectories, "Save", folder);
 }
 
-std::string ReadLastOpenedExtension(const SettingsStore& store) { return store.getString(kRecentLoad, "Name", ".ovs"); }
+std::string ReadLastOpenedExtension(const SettingsStore& store) {
+    return store.getString(kRecentLoad, "Name", ".ovs");
+}
 bool WriteLastOpenedExtension(SettingsStore& store, const std::string& extension) {
     return store.writeString(kRecentLoad, "Name", extension);
 }

@@ -36,7 +36,9 @@ std::string FormatRealField(double value) {
     return out;
 }
 
-std::string FormatIntField(int value) { return cformat("%d", value); }
+std::string FormatIntField(int value) {
+    return cformat("%d", value);
+}
 
 bool ParseRealField(const std::string& text, double& value) {
     // Only blanks and tabs around [sign] digits [. digits] [e [sign] digits]; no hexadecimal, no "inf".
@@ -68,7 +70,13 @@ bool ParseRealField(const std::string& text, double& value) {
     return true;
 }
 
-bool ParseIntField(const std::string& text, int& value) { return parseIntStrict(text, value); }
+bool ParseIntField(const std::string& text, int& value) {
+    return parseIntStrict(text, value);
+}
 
-std::string RealFieldMessage() { return LoadString(IDS_PLEASE_ENTER_NUMBER); }
-std::string IntFieldMessage() { return LoadString(IDS_PLEASE_ENTER_INTEGER); }
+std::string RealFieldMessage() {
+    return LoadString(IDS_PLEASE_ENTER_NUMBER);
+}
+std::string IntFieldMessage() {
+    return LoadString(IDS_PLEASE_ENTER_INTEGER);
+}

@@ -61,7 +61,9 @@ struct ProfileFile::Cache {
     }
 };
 
-std::string PointKey(int i) { return cformat("Punkt%02d", i); }
+std::string PointKey(int i) {
+    return cformat("Punkt%02d", i);
+}
 
 ProfileFile::ProfileFile(std::string path) : fileName(std::move(path)), cache(std::make_unique<Cache>()) {}
 
@@ -70,26 +72,38 @@ ProfileFile::~ProfileFile() = default;
 bool ProfileFile::store(const std::string& key, const std::string* value) {
     std::lock_guard<std::mutex> lock(cache->mutex);
     if (cache->deferred) {
-        if (value) cache->profile.set(kSection, key, *value);
-        else cache->profile.remove(kSection, key);
+        if (value)
+            cache->profile.set(kSection, key, *value);
+        else
+            cache->profile.remove(kSection, key);
         cache->dirty = true;
         return true;
     }
     PrivateProfile p;
     cache->valid = false;
     if (!p.load(fileName)) return false;
-    if (value) p.set(kSection, key, *value);
-    else if (!p.remove(kSection, key)) return true;
+    if (value)
+        p.set(kSection, key, *value);
+    else if (!p.remove(kSection, key))
+        return true;
     return p.save(fileName);
 }
 
-bool ProfileFile::WriteString(const std::string& key, const std::string& text) { return store(key, &text); }
+bool ProfileFile::WriteString(const std::string& key, const std::string& text) {
+    return store(key, &text);
+}
 
-bool ProfileFile::WriteInt(const std::string& key, int n) { return WriteString(key, cformat("%d", n)); }
+bool ProfileFile::WriteInt(const std::string& key, int n) {
+    return WriteString(key, cformat("%d", n));
+}
 
-bool ProfileFile::WriteReal(const std::string& key, double x) { return WriteString(key, cformat("%f", x)); }
+bool ProfileFile::WriteReal(const std::string& key, double x) {
+    return WriteString(key, cformat("%f", x));
+}
 
-bool ProfileFile::DeleteKey(const std::string& key) { return store(key, nullptr); }
+bool ProfileFile::DeleteKey(const std::string& key) {
+    return store(key, nullptr);
+}
 
 std::string ProfileFile::ReadString(const std::string& key) const {
     std::lock_guard<std::mutex> lock(cache->mutex);

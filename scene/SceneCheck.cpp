@@ -55,56 +55,100 @@ SceneCheck fail(int rule, std::string message, SceneField field) {
 
 const char* SceneFieldName(SceneField field) {
     switch (field) {
-    case SceneField::None: return "";
-    case SceneField::FocalLengthA: return "FocalLengthA";
-    case SceneField::FocalLengthZ: return "FocalLengthZ";
-    case SceneField::Total: return "Total";
-    case SceneField::From: return "From";
-    case SceneField::To: return "To";
-    case SceneField::LightX: return "LightX";
-    case SceneField::DustA: return "DustA";
-    case SceneField::DustZ: return "DustZ";
-    case SceneField::Smoothness: return "Smoothness";
-    case SceneField::ElevScaleX: return "ElevScaleX";
-    case SceneField::ElevScaleY: return "ElevScaleY";
-    case SceneField::SizeX: return "SizeX";
-    case SceneField::SizeY: return "SizeY";
-    case SceneField::GridX: return "GridX";
-    case SceneField::GridY: return "GridY";
-    case SceneField::AverageHeight: return "AverageHeight";
-    case SceneField::PreviewRange: return "PreviewRange";
-    case SceneField::ElevationFileName: return "ElevationFileName";
-    case SceneField::TextureFileName: return "TextureFileName";
-    case SceneField::OutputFileName: return "OutputFileName";
-    case SceneField::MaskFileName: return "MaskFileName";
+    case SceneField::None:
+        return "";
+    case SceneField::FocalLengthA:
+        return "FocalLengthA";
+    case SceneField::FocalLengthZ:
+        return "FocalLengthZ";
+    case SceneField::Total:
+        return "Total";
+    case SceneField::From:
+        return "From";
+    case SceneField::To:
+        return "To";
+    case SceneField::LightX:
+        return "LightX";
+    case SceneField::DustA:
+        return "DustA";
+    case SceneField::DustZ:
+        return "DustZ";
+    case SceneField::Smoothness:
+        return "Smoothness";
+    case SceneField::ElevScaleX:
+        return "ElevScaleX";
+    case SceneField::ElevScaleY:
+        return "ElevScaleY";
+    case SceneField::SizeX:
+        return "SizeX";
+    case SceneField::SizeY:
+        return "SizeY";
+    case SceneField::GridX:
+        return "GridX";
+    case SceneField::GridY:
+        return "GridY";
+    case SceneField::AverageHeight:
+        return "AverageHeight";
+    case SceneField::PreviewRange:
+        return "PreviewRange";
+    case SceneField::ElevationFileName:
+        return "ElevationFileName";
+    case SceneField::TextureFileName:
+        return "TextureFileName";
+    case SceneField::OutputFileName:
+        return "OutputFileName";
+    case SceneField::MaskFileName:
+        return "MaskFileName";
     }
     return "";
 }
 
 int SceneFieldControlId(SceneField field) {
     switch (field) {
-    case SceneField::None: return 0;
-    case SceneField::FocalLengthA: return 345;
-    case SceneField::FocalLengthZ: return 346;
-    case SceneField::Total: return 387;
-    case SceneField::From: return 347;
-    case SceneField::To: return 386;
-    case SceneField::LightX: return 356;
-    case SceneField::DustA: return 337;
-    case SceneField::DustZ: return 338;
-    case SceneField::Smoothness: return 381;
-    case SceneField::ElevScaleX: return 339;
-    case SceneField::ElevScaleY: return 340;
-    case SceneField::SizeX: return 379;
-    case SceneField::SizeY: return 380;
-    case SceneField::GridX: return 348;
-    case SceneField::GridY: return 349;
-    case SceneField::AverageHeight: return 311;
-    case SceneField::PreviewRange: return 368;
-    case SceneField::ElevationFileName: return 343;
-    case SceneField::TextureFileName: return 383;
-    case SceneField::OutputFileName: return 374;
-    case SceneField::MaskFileName: return 359;
+    case SceneField::None:
+        return 0;
+    case SceneField::FocalLengthA:
+        return 345;
+    case SceneField::FocalLengthZ:
+        return 346;
+    case SceneField::Total:
+        return 387;
+    case SceneField::From:
+        return 347;
+    case SceneField::To:
+        return 386;
+    case SceneField::LightX:
+        return 356;
+    case SceneField::DustA:
+        return 337;
+    case SceneField::DustZ:
+        return 338;
+    case SceneField::Smoothness:
+        return 381;
+    case SceneField::ElevScaleX:
+        return 339;
+    case SceneField::ElevScaleY:
+        return 340;
+    case SceneField::SizeX:
+        return 379;
+    case SceneField::SizeY:
+        return 380;
+    case SceneField::GridX:
+        return 348;
+    case SceneField::GridY:
+        return 349;
+    case SceneField::AverageHeight:
+        return 311;
+    case SceneField::PreviewRange:
+        return 368;
+    case SceneField::ElevationFileName:
+        return 343;
+    case SceneField::TextureFileName:
+        return 383;
+    case SceneField::OutputFileName:
+        return 374;
+    case SceneField::MaskFileName:
+        return 359;
     }
     return 0;
 }
@@ -125,7 +169,8 @@ SceneCheck CSceneParams::ValidateScene() const {
     if (LightX == 0 && LightY == 0 && LightZ == 0) return fail(11, LoadString(IDS_CHECK_LIGHT), F::LightX);
     if (!(DustA > 0)) return fail(12, LoadString(IDS_CHECK_DUST), F::DustA);
     if (!(DustZ > 0)) return fail(13, LoadString(IDS_CHECK_DUST), F::DustZ);
-    if (!(Smoothness >= 0 && Smoothness <= 1)) return fail(14, LoadString(IDS_CHECK_SMOOTHNESS), F::Smoothness);
+    if (!(Smoothness >= 0 && Smoothness <= 1))
+        return fail(14, LoadString(IDS_CHECK_SMOOTHNESS), F::Smoothness);
     if (!(ElevScaleX > 0)) return fail(15, LoadString(IDS_CHECK_SCALE_X), F::ElevScaleX);
     if (!(ElevScaleY > 0)) return fail(16, LoadString(IDS_CHECK_SCALE_Y), F::ElevScaleY);
     if (!(SizeX > 0)) return fail(17, LoadString(IDS_CHECK_WIDTH_MIN), F::SizeX);
@@ -180,7 +225,8 @@ std::optional<std::string> FormatOutputName(const std::string& templ, int number
             continue;
         }
         std::string spec = "%";
-        while (i < templ.size() && std::string("-+ #0").find(templ[i]) != std::string::npos) spec += templ[i++];
+        while (i < templ.size() && std::string("-+ #0").find(templ[i]) != std::string::npos)
+            spec += templ[i++];
         long width = 0;
         while (i < templ.size() && templ[i] >= '0' && templ[i] <= '9') {
             width = width * 10 + (templ[i] - '0');
@@ -202,8 +248,10 @@ std::optional<std::string> FormatOutputName(const std::string& templ, int number
         if (converted) return std::nullopt;
         converted = true;
         spec += letter;
-        if (letter == 'd' || letter == 'i') out += cformat(spec.c_str(), number);
-        else out += cformat(spec.c_str(), static_cast<unsigned int>(number));
+        if (letter == 'd' || letter == 'i')
+            out += cformat(spec.c_str(), number);
+        else
+            out += cformat(spec.c_str(), static_cast<unsigned int>(number));
     }
     if (!converted) return std::nullopt;
     return out;

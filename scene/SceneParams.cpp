@@ -15,14 +15,18 @@ namespace {
 
 const char* const kSection = "Param";
 
-SceneKey real(const char* key, double CSceneParams::*field) { return {key, SceneKeyKind::Real, field}; }
+SceneKey real(const char* key, double CSceneParams::*field) {
+    return {key, SceneKeyKind::Real, field};
+}
 SceneKey integer(const char* key, int CSceneParams::*field) {
     return {key, SceneKeyKind::Int, nullptr, field};
 }
 SceneKey text(const char* key, std::string CSceneParams::*field) {
     return {key, SceneKeyKind::Text, nullptr, nullptr, field};
 }
-SceneKey special(const char* key, SceneKeyKind kind) { return {key, kind}; }
+SceneKey special(const char* key, SceneKeyKind kind) {
+    return {key, kind};
+}
 
 } // namespace
 
@@ -85,7 +89,9 @@ const std::vector<SceneKey>& SceneKeyOrder() {
 // ---------------------------------------------------------------------------------------------------------
 // Path points
 
-void CSceneParams::ClearPathPoints() { lastIndex = -1; }
+void CSceneParams::ClearPathPoints() {
+    lastIndex = -1;
+}
 
 void CSceneParams::SetPathPoint(int i, int x, int y) {
     if (i < 0 || i >= kMaxPathPoints) return;
@@ -151,14 +157,24 @@ bool CSceneParams::LoadScript(const std::string& path) {
     int outputTga = 0;
     for (const SceneKey& k : SceneKeyOrder()) {
         switch (k.kind) {
-        case SceneKeyKind::Real: profile.ReadReal(k.key, this->*k.real); break;
-        case SceneKeyKind::Int: this->*k.integer = profile.ReadInt(k.key); break;
-        case SceneKeyKind::Text: this->*k.text = profile.ReadString(k.key); break;
-        case SceneKeyKind::OutputTga: outputTga = profile.ReadInt(k.key); break;
+        case SceneKeyKind::Real:
+            profile.ReadReal(k.key, this->*k.real);
+            break;
+        case SceneKeyKind::Int:
+            this->*k.integer = profile.ReadInt(k.key);
+            break;
+        case SceneKeyKind::Text:
+            this->*k.text = profile.ReadString(k.key);
+            break;
+        case SceneKeyKind::OutputTga:
+            outputTga = profile.ReadInt(k.key);
+            break;
         case SceneKeyKind::OutputYuv: {
             int outputYuv = profile.ReadInt(k.key);
-            if (outputTga == 0) OutputFileFormat = outputYuv == 0 ? 0 : 1;
-            else OutputFileFormat = outputYuv != 0 ? 2 : 0;
+            if (outputTga == 0)
+                OutputFileFormat = outputYuv == 0 ? 0 : 1;
+            else
+                OutputFileFormat = outputYuv != 0 ? 2 : 0;
             break;
         }
         case SceneKeyKind::Colour: {
@@ -189,9 +205,15 @@ namespace {
 void putJobValues(const CSceneParams& s, PrivateProfile& profile) {
     for (const SceneKey& k : SceneKeyOrder()) {
         switch (k.kind) {
-        case SceneKeyKind::Real: profile.set(kSection, k.key, cformat("%f", s.*k.real)); break;
-        case SceneKeyKind::Int: profile.set(kSection, k.key, cformat("%d", s.*k.integer)); break;
-        case SceneKeyKind::Text: profile.set(kSection, k.key, s.*k.text); break;
+        case SceneKeyKind::Real:
+            profile.set(kSection, k.key, cformat("%f", s.*k.real));
+            break;
+        case SceneKeyKind::Int:
+            profile.set(kSection, k.key, cformat("%d", s.*k.integer));
+            break;
+        case SceneKeyKind::Text:
+            profile.set(kSection, k.key, s.*k.text);
+            break;
         case SceneKeyKind::OutputTga:
             profile.set(kSection, k.key, cformat("%d", s.OutputFileFormat == 1 ? 0 : 1));
             break;

@@ -16,9 +16,15 @@ struct TextField {
     std::string CSceneParams::*text = nullptr;
 };
 
-TextField r(const char* name, double CSceneParams::*f) { return {name, f}; }
-TextField i(const char* name, int CSceneParams::*f) { return {name, nullptr, f}; }
-TextField t(const char* name, std::string CSceneParams::*f) { return {name, nullptr, nullptr, f}; }
+TextField r(const char* name, double CSceneParams::*f) {
+    return {name, f};
+}
+TextField i(const char* name, int CSceneParams::*f) {
+    return {name, nullptr, f};
+}
+TextField t(const char* name, std::string CSceneParams::*f) {
+    return {name, nullptr, nullptr, f};
+}
 
 // The 46 lines of the scene text in their order.
 const std::vector<TextField>& textFields() {
@@ -80,9 +86,12 @@ std::string BuildSceneText(const CSceneParams& scene) {
     std::string text = LoadString(IDS_SCENE_CLIPBOARD_HEADER);
     text += "\r\n";
     for (const TextField& f : textFields()) {
-        if (f.real) text += cformat("%f", scene.*f.real);
-        else if (f.integer) text += cformat("%d", scene.*f.integer);
-        else text += scene.*f.text;
+        if (f.real)
+            text += cformat("%f", scene.*f.real);
+        else if (f.integer)
+            text += cformat("%d", scene.*f.integer);
+        else
+            text += scene.*f.text;
         text += cformat("\t(%s)\r\n", f.name);
     }
     return text;

@@ -21,14 +21,22 @@ TEST(PrivateProfile, FindsSectionsAndKeysWhateverTheirCaseAndBlanks) {
 
 TEST(PrivateProfile, UmlautKeysMatchInWindows1252AndUtf8AndEitherCase) {
     // "Trägheit" spelled in UTF-8 in the file, looked up in Windows-1252.
-    PrivateProfile p("[Param]\nTr\xC3\xA4gheit=0.5\nH\xC3\xB6he\xC3\x9c" "berBoden=7\nAUSH\xD6HE=240\n");
+    PrivateProfile p("[Param]\nTr\xC3\xA4gheit=0.5\nH\xC3\xB6he\xC3\x9c"
+                     "berBoden=7\nAUSH\xD6HE=240\n");
     EXPECT_EQ(p.get("Param", "Tr\xE4gheit").value(), "0.5");
-    EXPECT_EQ(p.get("Param", "H\xF6he\xDC" "berBoden").value(), "7");
+    EXPECT_EQ(p.get("Param", "H\xF6he\xDC"
+                             "berBoden")
+                  .value(),
+              "7");
     EXPECT_EQ(p.get("Param", "AusH\xF6he").value(), "240"); // Ö and ö are one letter
-    EXPECT_EQ(PrivateProfile::foldName("\xC3\x84\xC3\x96\xC3\x9C" "ABC"), "\xE4\xF6\xFC" "abc");
+    EXPECT_EQ(PrivateProfile::foldName("\xC3\x84\xC3\x96\xC3\x9C"
+                                       "ABC"),
+              "\xE4\xF6\xFC"
+              "abc");
     // Writing a key found under its UTF-8 spelling replaces it in place and keeps that spelling.
     p.set("Param", "Tr\xE4gheit", "1.0");
-    EXPECT_EQ(p.text(), "[Param]\r\nTr\xC3\xA4gheit=1.0\r\nH\xC3\xB6he\xC3\x9c" "berBoden=7\r\nAUSH\xD6HE=240\r\n");
+    EXPECT_EQ(p.text(), "[Param]\r\nTr\xC3\xA4gheit=1.0\r\nH\xC3\xB6he\xC3\x9c"
+                        "berBoden=7\r\nAUSH\xD6HE=240\r\n");
     // A UTF-8 byte order mark does not hide the first section.
     PrivateProfile bom("\xEF\xBB\xBF[Param]\nBeobXA=1\n");
     EXPECT_EQ(bom.get("Param", "BeobXA").value(), "1");
@@ -38,11 +46,12 @@ TEST(PrivateProfile, UmlautKeysMatchInWindows1252AndUtf8AndEitherCase) {
 
 TEST(PrivateProfile, WritesInPlaceAtSectionEndOrAsNewSectionAndKeepsOtherLines) {
     PrivateProfile p("[A]\n; keep me\nk1 = old\nk2=2\n\n[B]\nz=9\n");
-    p.set("a", "K1", "new");      // in place, the key keeps its spelling
-    p.set("A", "k3", "3");        // after the last entry of A, before the blank line
-    p.set("C", "c", "");          // new section at the end
+    p.set("a", "K1", "new"); // in place, the key keeps its spelling
+    p.set("A", "k3", "3");   // after the last entry of A, before the blank line
+    p.set("C", "c", "");     // new section at the end
     p.set("B", "y", "8");
-    EXPECT_EQ(p.text(), "[A]\r\n; keep me\r\nk1=new\r\nk2=2\r\nk3=3\r\n\r\n[B]\r\nz=9\r\ny=8\r\n\r\n[C]\r\nc=\r\n");
+    EXPECT_EQ(p.text(),
+              "[A]\r\n; keep me\r\nk1=new\r\nk2=2\r\nk3=3\r\n\r\n[B]\r\nz=9\r\ny=8\r\n\r\n[C]\r\nc=\r\n");
     EXPECT_EQ(p.keys("A"), (std::vector<std::string>{"k1", "k2", "k3"}));
     EXPECT_TRUE(p.remove("A", "K2"));
     EXPECT_FALSE(p.remove("A", "k2"));

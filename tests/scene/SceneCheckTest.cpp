@@ -31,48 +31,79 @@ TEST(SceneCheck, NumericRulesInOrderWithMessageAndField) {
         const char* message;
         SceneField field;
     } cases[] = {
-        {[](auto& s) { s.FocalLengthA = 0; s.FocalLengthZ = 0; }, 1,
-         "Focal length in first frame has to be greater than zero.", F::FocalLengthA},
+        {[](auto& s) {
+             s.FocalLengthA = 0;
+             s.FocalLengthZ = 0;
+         },
+         1, "Focal length in first frame has to be greater than zero.", F::FocalLengthA},
         {[](auto& s) { s.FocalLengthZ = -1; }, 2, "Focal length in last frame has to be greater than zero.",
          F::FocalLengthZ},
-        {[](auto& s) { s.PathType = 1; s.Total = 2; s.To = 1; }, 3,
-         "Total frame count has to be greater than 2 in curved paths.", F::Total},
+        {[](auto& s) {
+             s.PathType = 1;
+             s.Total = 2;
+             s.To = 1;
+         },
+         3, "Total frame count has to be greater than 2 in curved paths.", F::Total},
         {[](auto& s) { s.Total = 0; }, 4, "Total frame count has to be greater than zero in straight paths.",
          F::Total},
-        {[](auto& s) { s.PathType = 2; s.Total = 0; }, 4,
-         "Total frame count has to be greater than zero in straight paths.", F::Total},
+        {[](auto& s) {
+             s.PathType = 2;
+             s.Total = 0;
+         },
+         4, "Total frame count has to be greater than zero in straight paths.", F::Total},
         {[](auto& s) { s.Total = 16385; }, 5, "The fotal frame count cannot exceed 16384.", F::Total},
-        {[](auto& s) { s.From = -1; }, 6, "First frame number has to be between zero and (total frame count - 1).",
-         F::From},
+        {[](auto& s) { s.From = -1; }, 6,
+         "First frame number has to be between zero and (total frame count - 1).", F::From},
         {[](auto& s) { s.From = 1; }, 7, "The first frame number has to be less than the total frame count.",
          F::From},
         {[](auto& s) { s.To = -1; }, 8, "Last frame has to be greater than or equal zero.", F::To},
-        {[](auto& s) { s.To = 1; }, 9, "The last frame number has to be less than the total frame count.", F::To},
-        {[](auto& s) { s.Total = 5; s.From = 3; s.To = 2; }, 10,
-         "Last frame number has to be greater than or equal first frame number.", F::From},
-        {[](auto& s) { s.LightX = 0; s.LightY = 0; s.LightZ = -0.0; }, 11,
-         "Incident light vector has to contain at least one non-zero value in x, y or z.", F::LightX},
+        {[](auto& s) { s.To = 1; }, 9, "The last frame number has to be less than the total frame count.",
+         F::To},
+        {[](auto& s) {
+             s.Total = 5;
+             s.From = 3;
+             s.To = 2;
+         },
+         10, "Last frame number has to be greater than or equal first frame number.", F::From},
+        {[](auto& s) {
+             s.LightX = 0;
+             s.LightY = 0;
+             s.LightZ = -0.0;
+         },
+         11, "Incident light vector has to contain at least one non-zero value in x, y or z.", F::LightX},
         {[](auto& s) { s.DustA = 0; }, 12, "Dust constant must have a value greater than zero.", F::DustA},
         {[](auto& s) { s.DustZ = -1; }, 13, "Dust constant must have a value greater than zero.", F::DustZ},
         {[](auto& s) { s.Smoothness = 1.000001; }, 14, "0.0 <= Smoothness <= 1.0", F::Smoothness},
         {[](auto& s) { s.Smoothness = -0.1; }, 14, "0.0 <= Smoothness <= 1.0", F::Smoothness},
         {[](auto& s) { s.ElevScaleX = 0; }, 15, "x scale has to be greater than zero.", F::ElevScaleX},
-        {[](auto& s) { s.ElevScaleY = std::nan(""); }, 16, "y scale has to be greater than zero.", F::ElevScaleY},
+        {[](auto& s) { s.ElevScaleY = std::nan(""); }, 16, "y scale has to be greater than zero.",
+         F::ElevScaleY},
         {[](auto& s) { s.SizeX = 0; }, 17, "Width of output file must be greater than zero.", F::SizeX},
-        {[](auto& s) { s.SizeX = 16385; }, 18, "Width of output file must be less than or equal 16384.", F::SizeX},
+        {[](auto& s) { s.SizeX = 16385; }, 18, "Width of output file must be less than or equal 16384.",
+         F::SizeX},
         {[](auto& s) { s.SizeY = -1; }, 19, "Height of output file has to be greater than zero.", F::SizeY},
         {[](auto& s) { s.SizeY = 16385; }, 20, "Height of output file has to be less than or equal 16384.",
          F::SizeY},
-        {[](auto& s) { s.GridX = 0; }, 21, "Number of grid x divisions has to be greater than zero.", F::GridX},
-        {[](auto& s) { s.GridX = 16385; }, 22, "Number of grid x divisions has to be less than or equal 16384.",
+        {[](auto& s) { s.GridX = 0; }, 21, "Number of grid x divisions has to be greater than zero.",
          F::GridX},
-        {[](auto& s) { s.GridY = 0; }, 23, "Number of grid y divisions has to be greater than zero.", F::GridY},
-        {[](auto& s) { s.GridY = 20000; }, 24, "Number of grid y divisions has to be less than or equal 16384.",
+        {[](auto& s) { s.GridX = 16385; }, 22,
+         "Number of grid x divisions has to be less than or equal 16384.", F::GridX},
+        {[](auto& s) { s.GridY = 0; }, 23, "Number of grid y divisions has to be greater than zero.",
          F::GridY},
-        {[](auto& s) { s.PathType = 1; s.Total = 3; s.PreviewRange = 1; }, 25,
-         "The average height above ground has to be greater than zero.", F::AverageHeight},
-        {[](auto& s) { s.PathType = 1; s.Total = 3; s.AverageHeight = 1; }, 26,
-         "The preview range for ground contact detection has to be greater than zero.", F::PreviewRange},
+        {[](auto& s) { s.GridY = 20000; }, 24,
+         "Number of grid y divisions has to be less than or equal 16384.", F::GridY},
+        {[](auto& s) {
+             s.PathType = 1;
+             s.Total = 3;
+             s.PreviewRange = 1;
+         },
+         25, "The average height above ground has to be greater than zero.", F::AverageHeight},
+        {[](auto& s) {
+             s.PathType = 1;
+             s.Total = 3;
+             s.AverageHeight = 1;
+         },
+         26, "The preview range for ground contact detection has to be greater than zero.", F::PreviewRange},
     };
     for (const Case& c : cases) {
         CSceneParams s = validScene(dir);
@@ -132,14 +163,15 @@ TEST(SceneCheck, OutputTemplateRule) {
         s.OutputFileName = templ;
         return s.ValidateScene();
     };
-    for (const char* t : {"frame%4d.tga", "frame%06d.tga", "frame%ld.tga", "frame.tga", "%s%d.tga", "%d%d.tga",
-                          "a%%d.tga", "%05d%n", "%d%"}) {
+    for (const char* t : {"frame%4d.tga", "frame%06d.tga", "frame%ld.tga", "frame.tga", "%s%d.tga",
+                          "%d%d.tga", "a%%d.tga", "%05d%n", "%d%"}) {
         SceneCheck r = check(dir.path(t));
         EXPECT_EQ(r.rule, 29) << t;
         EXPECT_EQ(r.message, bad) << t;
         EXPECT_EQ(r.field, SceneField::OutputFileName);
     }
-    for (const char* t : {"frame%04d.tga", "f%d", "f%i", "f%u", "f%o", "f%x", "f%X", "f%00d", "f%05X", "100%%_%03d"})
+    for (const char* t :
+         {"frame%04d.tga", "f%d", "f%i", "f%u", "f%o", "f%x", "f%X", "f%00d", "f%05X", "100%%_%03d"})
         EXPECT_TRUE(check(dir.path(t)).ok) << t;
     // An existing first frame passes; a missing folder fails naming the template itself.
     TempDir::write(dir.path("f000.tga"), "x");
@@ -162,8 +194,8 @@ TEST(OutputName, FormsNamesWithOneIntegerConversionOnly) {
     EXPECT_EQ(FormatOutputName("100%%/%d%%", 3), "100%/3%");
     std::string longName(1000, 'a');
     EXPECT_EQ(FormatOutputName(longName + "%d", 1), longName + "1");
-    for (const char* t : {"f%s", "f%d%d", "f%d%x", "f%ld", "f%lld", "f%hd", "f%*d", "f%f", "f%n", "f%", "plain",
-                          "f%99999d", "f%%d"})
+    for (const char* t : {"f%s", "f%d%d", "f%d%x", "f%ld", "f%lld", "f%hd", "f%*d", "f%f", "f%n", "f%",
+                          "plain", "f%99999d", "f%%d"})
         EXPECT_FALSE(FormatOutputName(t, 1).has_value()) << t;
 }
 

@@ -8,8 +8,9 @@ TEST(SceneText, CopyWritesTheHeaderAnd46Lines) {
     s.NewScene();
     std::string text = BuildSceneText(s);
     EXPECT_EQ(text.rfind("Orvantis Clipboard Data - OVS\r\n-100.000000\t(XA)\r\n0.000000\t(XZ)\r\n", 0), 0u);
-    EXPECT_NE(text.find("\r\n0\t(OutputFileFormat)\r\nnn%03d.tga\t(OutputFileName)\r\n\t(ElevationFileName)\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find("\r\n0\t(OutputFileFormat)\r\nnn%03d.tga\t(OutputFileName)\r\n\t(ElevationFileName)\r\n"),
+        std::string::npos);
     EXPECT_NE(text.find("\r\n1\t(Total)\r\n0\t(From)\r\n0\t(To)\r\n0\t(Offset)\r\n"), std::string::npos);
     EXPECT_EQ(text.size() - text.rfind("(Offset)\r\n"), 10u); // the last line
     size_t lines = 0;
@@ -88,7 +89,8 @@ TEST(FieldText, ReadingAcceptsBlanksAndTabsAroundADecimalNumber) {
     EXPECT_EQ(d, 100.0);
     EXPECT_TRUE(ParseRealField(".5", d));
     EXPECT_EQ(d, 0.5);
-    for (const char* bad : {"", " ", "abc", "1,5", "1.5x", "0x10", "inf", "nan", "1e", "-", ".", "1e999", "\n1"}) {
+    for (const char* bad :
+         {"", " ", "abc", "1,5", "1.5x", "0x10", "inf", "nan", "1e", "-", ".", "1e999", "\n1"}) {
         d = 3;
         EXPECT_FALSE(ParseRealField(bad, d)) << bad;
         EXPECT_EQ(d, 3.0);

@@ -61,7 +61,8 @@ std::string expectedNewScene(const std::string& elevation) {
                            "Voraussicht=0.000000",
                            "Recorder=0"};
     std::string out;
-    for (const char* l : lines) out += (std::string(l) == "@" ? "HDateiname=" + elevation : std::string(l)) + "\r\n";
+    for (const char* l : lines)
+        out += (std::string(l) == "@" ? "HDateiname=" + elevation : std::string(l)) + "\r\n";
     return out;
 }
 
@@ -69,12 +70,15 @@ std::string expectedNewScene(const std::string& elevation) {
 CSceneParams busyScene(const std::string& elevation) {
     CSceneParams s;
     s.NewScene();
-    s.XA = 1.25, s.YA = -2.5, s.ZA = 300.125, s.HeadingA = 10, s.PitchA = -5, s.FocalLengthA = 100, s.RollA = 1;
+    s.XA = 1.25, s.YA = -2.5, s.ZA = 300.125, s.HeadingA = 10, s.PitchA = -5, s.FocalLengthA = 100,
+    s.RollA = 1;
     s.XZ = 7, s.YZ = 8, s.ZZ = 9, s.HeadingZ = 90, s.PitchZ = -30, s.FocalLengthZ = 50, s.RollZ = -2;
     s.Total = 20, s.Offset = 5, s.From = 2, s.To = 19;
     s.LightX = 0.5, s.LightY = 0, s.LightZ = -0.75, s.DustA = 5000, s.DustZ = 0.000001, s.Smoothness = 0.25;
-    s.OutputFileFormat = 2, s.OutputFileName = "out/f%04d.tga", s.UseTextureFile = 1, s.TextureFileName = "t.tga";
-    s.ElevationFileName = elevation, s.ElevScaleX = 2, s.ElevScaleY = 3, s.ElevScaleZA = 0.5, s.ElevScaleZZ = 0.75;
+    s.OutputFileFormat = 2, s.OutputFileName = "out/f%04d.tga", s.UseTextureFile = 1,
+    s.TextureFileName = "t.tga";
+    s.ElevationFileName = elevation, s.ElevScaleX = 2, s.ElevScaleY = 3, s.ElevScaleZA = 0.5,
+    s.ElevScaleZZ = 0.75;
     s.UseMaskFile = 1, s.MaskFileName = "m.tga", s.SizeX = 640, s.SizeY = 480, s.GridX = 64, s.GridY = 32;
     s.UseBackgroundColor = 1, s.HQ = 1, s.BackgroundColor = 0x00FF8000, s.PathType = 1;
     s.AverageHeight = 60, s.RollFactor = 0.5, s.PreviewRange = 100, s.UseRecorder = 1;
