@@ -5,6 +5,7 @@
 
 #include <mutex>
 #include <sys/stat.h>
+#include <time.h>
 
 namespace {
 
@@ -36,6 +37,14 @@ struct FileIdentity {
     }
 };
 
+// True when the file was last modified more than a second ago.
+bool settled(const FileIdentity& id) {
+    if (!id.exists) return true;
+    struct timespec clock {};
+    ::clock_gettime(CLOCK_REALTIME, &clock);
+    return static_cast<long long>(clock.tv_sec) - id.mtimeSec > 1;
+}
+
 } // namespace
 
 struct ProfileFile::Cache {
@@ -53,9 +62,11 @@ struct ProfileFile::Cache {
         FileIdentity now = FileIdentity::of(path);
         if (!valid || !(now == identity)) {
             if (!profile.load(path)) profile = PrivateProfile();
-            // Take the identity before the read counts as current only when nothing changed meanwhile.
+            // The parse counts as current only when nothing changed meanwhile, and only once the file's
+            // time stamp lies clearly in the past: file times are coarse, so a rewrite of the same size
+            // within the same tick would otherwise go unnoticed.
             identity = FileIdentity::of(path);
-            valid = identity == now;
+            valid = identity == now && settled(identity);
         }
         return profile;
     }

@@ -325,6 +325,8 @@ TEST(ProfileFile, ReadsSeeChangesMadeBehindTheirBackAndDeferredWritesSaveOnce) {
     EXPECT_EQ(reader.ReadInt("A"), 1);
     TempDir::write(path, "[Param]\r\nA=22\r\n"); // same inode, other size
     EXPECT_EQ(reader.ReadInt("A"), 22);
+    TempDir::write(path, "[Param]\r\nA=23\r\n"); // same inode, same size, within the same clock tick
+    EXPECT_EQ(reader.ReadInt("A"), 23);
     ProfileFile writer(path);
     writer.WriteInt("A", 33); // renamed into place
     EXPECT_EQ(reader.ReadInt("A"), 33);
