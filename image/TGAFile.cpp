@@ -238,8 +238,9 @@ CTGAFile::OpenOutcome CTGAFile::tryOpen(const std::string& name) {
     if (got < tgaHeaderSize || head[1] != 0 || head[2] != 2 || head[16] != 24) return OpenOutcome::Rejected;
     const int width = head[12] | (head[13] << 8);
     const int height = head[14] | (head[15] << 8);
-    if (width == 0 || height == 0 || static_cast<long long>(width) * height > maxPixels)
-        return OpenOutcome::Rejected;
+    if (width == 0 || height == 0) return OpenOutcome::Rejected;
+    // Pixels kept in memory are limited; header-only lookups allocate nothing and take any size.
+    if (loadPixels && static_cast<long long>(width) * height > maxPixels) return OpenOutcome::Rejected;
     // The image ID field (its length is byte 0) lies between the header and the pixels.
     const long long offset = tgaHeaderSize + head[0];
     const long long rowBytes = 3LL * width;

@@ -121,7 +121,8 @@ public:
 
     Platform& platform() const { return plat; }
 
-    // The largest image a document accepts (pixels), whether opened, created or pasted.
+    // The largest image a document keeps in memory (pixels), whether opened, created or pasted. Header-only
+    // documents allocate nothing and open elevation files of any size.
     static constexpr long long maxPixels = 1LL << 28;
     // The extension of the file part of path, from its last dot on ("" when it has none).
     static std::string FileExtension(const std::string& path);

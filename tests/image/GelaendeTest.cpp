@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <thread>
 
@@ -123,4 +125,31 @@ TEST(Gelaende, HeaderOnlyLookupIsThreadSafe) {
         });
     for (auto& t : threads) t.join();
     EXPECT_EQ(mismatches, std::vector<int>(4, 0));
+}
+
+// An elevation file too large to keep in memory is refused for loading but works header-only.
+TEST(Gelaende, HugeFileWorksHeaderOnly) {
+    ScriptedPlatform platform;
+    TempDir dir;
+    const int w = 20000, h = 20000;
+    std::string file = dir.path("huge.tga");
+    TempDir::write(file, tgaHeader(w, h));
+    std::filesystem::resize_file(file, 18 + 3ULL * w * h); // sparse: reads as zeros
+    {
+        // Pixel (w - 2, h - 2) = 10000.
+        std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(static_cast<std::streamoff>(18 + 3ULL * ((h - 2ULL) * w + (w - 2))));
+        f.write("\x10\x27\x00", 3);
+    }
+    CGelaende loaded(platform, 1, 1, true);
+    EXPECT_FALSE(loaded.OpenImage(file));
+    ASSERT_EQ(platform.shown.size(), 1u);
+    EXPECT_EQ(platform.shown[0].text, "Cannot open file '" + file + "'.");
+
+    CGelaende onDisk(platform, 1, 1, false);
+    ASSERT_TRUE(onDisk.OpenImage(file));
+    EXPECT_DOUBLE_EQ(onDisk.GetExtentX(), w);
+    EXPECT_DOUBLE_EQ(onDisk.ElevationAt(w - 2, h - 2), 10000.0);
+    EXPECT_DOUBLE_EQ(onDisk.ElevationAt(w - 2.5, h - 2), 5000.0);
+    EXPECT_DOUBLE_EQ(onDisk.ElevationAt(10, 10), 0.0);
 }
