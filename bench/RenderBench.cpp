@@ -88,7 +88,8 @@ void RenderFrame(benchmark::State& state) {
     }
     state.counters["triangles"] = static_cast<double>(stats.trianglesDrawn);
     state.counters["pixels"] = static_cast<double>(stats.pixelsWritten);
-    state.counters["overdraw"] = static_cast<double>(stats.pixelsWritten) / (static_cast<double>(width) * height);
+    state.counters["overdraw"] =
+        static_cast<double>(stats.pixelsWritten) / (static_cast<double>(width) * height);
 }
 
 void Cases(benchmark::internal::Benchmark* b) {

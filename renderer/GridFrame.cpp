@@ -95,8 +95,8 @@ GridFrame::GridFrame(const RenderCamera& camera_, const CGelaende& elevation_, d
                      Progress& progress_)
     : camera(camera_), elevation(elevation_), rasterizer(rasterizer_), progress(progress_),
       builder(elevation_, zScale, elevation_.GetExtentX() / gridX, elevation_.GetExtentY() / gridY),
-      Ex(elevation_.GetExtentX()), Ey(elevation_.GetExtentY()), Nx(gridX), Ny(gridY), sx(Ex / Nx), sy(Ey / Ny),
-      dust(dust_), mode(mode_) {}
+      Ex(elevation_.GetExtentX()), Ey(elevation_.GetExtentY()), Nx(gridX), Ny(gridY), sx(Ex / Nx),
+      sy(Ey / Ny), dust(dust_), mode(mode_) {}
 
 void GridFrame::Run() {
     // A grid without cells (or one too fine to step through) draws nothing.
@@ -143,13 +143,14 @@ void GridFrame::ComputeVisibleBox() {
     const double W = camera.Width(), H = camera.Height();
     const double corners[4][2] = {{0.0, H}, {W, H}, {W, 0.0}, {0.0, 0.0}};
     const Vector4 o = Vector4::Point(0, 0, 0);
-    const RayPlane ground =
-        RayPlane::Through(cameraEye, o, Vector4::Point(1, 0, 0), Vector4::Point(0, 1, 0));
+    const RayPlane ground = RayPlane::Through(cameraEye, o, Vector4::Point(1, 0, 0), Vector4::Point(0, 1, 0));
     const RayPlane sides[4] = {
         RayPlane::Through(cameraEye, o, Vector4::Point(0, 1, 0), Vector4::Point(0, 0, 1)),
         RayPlane::Through(cameraEye, o, Vector4::Point(1, 0, 0), Vector4::Point(0, 0, 1)),
-        RayPlane::Through(cameraEye, Vector4::Point(Ex, 0, 0), Vector4::Point(Ex, 1, 0), Vector4::Point(Ex, 0, 1)),
-        RayPlane::Through(cameraEye, Vector4::Point(0, Ey, 0), Vector4::Point(1, Ey, 0), Vector4::Point(0, Ey, 1)),
+        RayPlane::Through(cameraEye, Vector4::Point(Ex, 0, 0), Vector4::Point(Ex, 1, 0),
+                          Vector4::Point(Ex, 0, 1)),
+        RayPlane::Through(cameraEye, Vector4::Point(0, Ey, 0), Vector4::Point(1, Ey, 0),
+                          Vector4::Point(0, Ey, 1)),
     };
     for (const auto& corner : corners) {
         const Vector4 ray = camera.ViewRay(corner[0], corner[1]);
@@ -160,7 +161,8 @@ void GridFrame::ComputeVisibleBox() {
         const Vector4 ray = camera.ViewRay(corner[0], corner[1]);
         for (const RayPlane& side : sides) {
             const double t = side.HitParameter(ray);
-            if (t > 0.0 && cameraEye.z + t * ray.z > 0.0) widen(cameraEye.x + t * ray.x, cameraEye.y + t * ray.y);
+            if (t > 0.0 && cameraEye.z + t * ray.z > 0.0)
+                widen(cameraEye.x + t * ray.x, cameraEye.y + t * ray.y);
         }
     }
     widen(eye.x, eye.y);
@@ -222,19 +224,26 @@ bool GridFrame::Guarded(Pass p) const {
     const Bounds& q2 = quadrants[2];
     const Bounds& q3 = quadrants[3];
     switch (p) {
-    case Q0: return q0.xLow == q1.xLow || q3.yHigh == q0.yHigh || q0.yLow - e > q0.yHigh;
-    case Q1: return q1.xHigh == q0.xHigh || q2.yHigh == q1.yHigh || q1.yLow - e > q1.yHigh;
-    case Q2: return q2.xHigh == q3.xHigh || q1.yLow == q2.yLow || q2.yLow >= q2.yHigh + e;
-    case Q3: return q3.xLow == q2.xLow || q0.yLow == q3.yLow || q3.yLow >= q3.yHigh + e;
+    case Q0:
+        return q0.xLow == q1.xLow || q3.yHigh == q0.yHigh || q0.yLow - e > q0.yHigh;
+    case Q1:
+        return q1.xHigh == q0.xHigh || q2.yHigh == q1.yHigh || q1.yLow - e > q1.yHigh;
+    case Q2:
+        return q2.xHigh == q3.xHigh || q1.yLow == q2.yLow || q2.yLow >= q2.yHigh + e;
+    case Q3:
+        return q3.xLow == q2.xLow || q0.yLow == q3.yLow || q3.yLow >= q3.yHigh + e;
     case Strip1:
         return q0.xLow == q1.xLow || q3.yHigh == q0.yHigh || q1.xHigh == q0.xHigh || q2.yHigh == q1.yHigh ||
                q0.yLow - e > q0.yHigh;
-    case Strip2: return q0.xHigh == q1.xHigh || q1.yHigh == q2.yHigh || q3.xHigh == q2.xHigh || q2.yLow == q1.yLow;
+    case Strip2:
+        return q0.xHigh == q1.xHigh || q1.yHigh == q2.yHigh || q3.xHigh == q2.xHigh || q2.yLow == q1.yLow;
     case Strip3:
         return q3.xHigh == q2.xHigh || q1.yLow == q2.yLow || q3.xLow == q2.xLow || q3.yLow == q0.yLow ||
                q2.yLow >= q2.yHigh + e;
-    case Strip4: return q2.xLow == q3.xLow || q3.yLow == q0.yLow || q0.xLow == q1.xLow || q0.yHigh == q3.yHigh;
-    default: return true;
+    case Strip4:
+        return q2.xLow == q3.xLow || q3.yLow == q0.yLow || q0.xLow == q1.xLow || q0.yHigh == q3.yHigh;
+    default:
+        return true;
     }
 }
 
@@ -279,7 +288,8 @@ void GridFrame::QuadrantPass(Pass p, bool xUp, bool yUp, bool t1First) {
     const Bounds& q = quadrants[p];
     const double e = kEpsilon;
     const bool raw = mode == RenderMode::Raw;
-    for (double y = yUp ? q.yLow : q.yHigh; yUp ? y < q.yHigh + e : !(q.yLow - e > y); y = yUp ? y + sy : y - sy) {
+    for (double y = yUp ? q.yLow : q.yHigh; yUp ? y < q.yHigh + e : !(q.yLow - e > y);
+         y = yUp ? y + sy : y - sy) {
         const bool skipRow = raw && (rowCounter & 1) != 0;
         ++rowCounter;
         if (skipRow) continue;
@@ -287,7 +297,8 @@ void GridFrame::QuadrantPass(Pass p, bool xUp, bool yUp, bool t1First) {
         if (progress.stopRequested()) return;
         columnCounter = 0;
         bool first = true;
-        for (double x = xUp ? q.xLow : q.xHigh; xUp ? x < q.xHigh + e : x >= q.xLow - e; x = xUp ? x + sx : x - sx) {
+        for (double x = xUp ? q.xLow : q.xHigh; xUp ? x < q.xHigh + e : x >= q.xLow - e;
+             x = xUp ? x + sx : x - sx) {
             percent += increment;
             progress.pump();
             const bool skipCell = raw && (columnCounter & 1) != 0;
@@ -307,7 +318,8 @@ void GridFrame::ColumnStrip(Pass p, double x, bool yUp, bool t1First) {
     // Strip 1 runs down the eye's column above the eye and may be stopped; strip 3 runs up below it.
     const Bounds& q = quadrants[p == Strip1 ? 0 : 2];
     const double e = kEpsilon;
-    for (double y = yUp ? q.yLow : q.yHigh; yUp ? y < q.yHigh + e : !(q.yLow - e > y); y = yUp ? y + sy : y - sy) {
+    for (double y = yUp ? q.yLow : q.yHigh; yUp ? y < q.yHigh + e : !(q.yLow - e > y);
+         y = yUp ? y + sy : y - sy) {
         progress.report(static_cast<int>(percent));
         if (p == Strip1 && progress.stopRequested()) return;
         percent += increment;

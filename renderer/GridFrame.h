@@ -66,8 +66,8 @@ public:
         bool built, drawn;
     };
 
-    GridFrame(const RenderCamera& camera, const CGelaende& elevation, double zScale, double gridX, double gridY,
-              double dust, RenderMode mode, TriangleRasterizer& rasterizer, Progress& progress);
+    GridFrame(const RenderCamera& camera, const CGelaende& elevation, double zScale, double gridX,
+              double gridY, double dust, RenderMode mode, TriangleRasterizer& rasterizer, Progress& progress);
 
     // Runs the whole frame: visible box, quadrant table, the eight passes.
     void Run();

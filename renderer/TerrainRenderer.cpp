@@ -13,7 +13,8 @@ FrameStats RenderTerrainFrame(const FrameInputs& in, Progress& progress) {
 
     TriangleShader shader(*in.camera, in.texture, in.hq, in.light);
     TriangleRasterizer rasterizer(*in.camera, shader, *in.output, in.firstRow, in.endRow);
-    GridFrame frame(*in.camera, *in.elevation, in.zScale, in.gridX, in.gridY, in.dust, in.mode, rasterizer, progress);
+    GridFrame frame(*in.camera, *in.elevation, in.zScale, in.gridX, in.gridY, in.dust, in.mode, rasterizer,
+                    progress);
     frame.Run();
 
     stats.trianglesDrawn = rasterizer.TrianglesDrawn();

@@ -12,18 +12,20 @@ constexpr double kScreenLimit = 16384.0;
 // The slope given to an edge of zero height: its difference in x times the largest float.
 constexpr double kFlatSlope = 3.4028234663852886e38;
 
-double Slope(double dx, double dy) { return dy == 0.0 ? dx * kFlatSlope : dx / dy; }
+double Slope(double dx, double dy) {
+    return dy == 0.0 ? dx * kFlatSlope : dx / dy;
+}
 
 } // namespace
 
-TriangleRasterizer::TriangleRasterizer(const RenderCamera& camera_, TriangleShader& shader_, CTGAFile& output_,
-                                       int firstRow, int endRow)
+TriangleRasterizer::TriangleRasterizer(const RenderCamera& camera_, TriangleShader& shader_,
+                                       CTGAFile& output_, int firstRow, int endRow)
     : camera(camera_), shader(shader_), output(output_), eye(camera_.Eye()), outputHeight(camera_.Height()),
       imageWidth(output_.GetWidth()), imageHeight(output_.GetHeight()), firstStoredRow(std::max(firstRow, 0)),
       endStoredRow(std::min(endRow, output_.GetHeight())) {}
 
-void TriangleRasterizer::DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0,
-                                      const Vector4& N1, const Vector4& N2, double f) {
+void TriangleRasterizer::DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2,
+                                      const Vector4& N0, const Vector4& N1, const Vector4& N2, double f) {
     // 1. Back faces: the triangle's normal must point away from the eye.
     const Vector4 toCentroid = (R0 + R1 + R2) / 3.0 - eye;
     const Vector4 n = Cross(R1 - R0, R2 - R0);
@@ -33,10 +35,11 @@ void TriangleRasterizer::DrawTriangle(const Vector4& R0, const Vector4& R1, cons
     const Vector4* R[3] = {&R0, &R1, &R2};
     for (int i = 0; i < 3; ++i) {
         const Vector4 p = camera.Project(*R[i]);
-        if (p.w <= 0.0) return;
+        if (!(p.w > 0.0)) return;
         const double sx = p.x / p.w;
         const double sy = -(p.y / p.w);
-        if (sx < -kScreenLimit || sx > kScreenLimit || sy < -kScreenLimit || sy > kScreenLimit) return;
+        // (Written so that a position that is not a number is dropped too.)
+        if (!(sx >= -kScreenLimit && sx <= kScreenLimit && sy >= -kScreenLimit && sy <= kScreenLimit)) return;
         screen[i] = Vector4(std::trunc(sx), std::trunc(sy), p.z, p.w);
     }
     world[0] = R0;
@@ -78,7 +81,8 @@ void TriangleRasterizer::Fill(double f) {
              std::min(static_cast<int>(y1), shader.RowHigh()), +1);
 }
 
-void TriangleRasterizer::FillPart(double xStart, double slopeA, double slopeB, int firstRow, int lastRow, int step) {
+void TriangleRasterizer::FillPart(double xStart, double slopeA, double slopeB, int firstRow, int lastRow,
+                                  int step) {
     const double leftSlope = std::min(slopeA, slopeB);
     const double rightSlope = slopeA < slopeB ? slopeB : slopeA;
     double leftX = xStart, rightX = xStart;

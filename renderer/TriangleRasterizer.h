@@ -23,8 +23,8 @@ public:
                        int endRow = INT_MAX);
 
     // Draws the triangle (R0, R1, R2) with corner normals (N0, N1, N2) and dust factor f.
-    void DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0, const Vector4& N1,
-                      const Vector4& N2, double f);
+    void DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0,
+                      const Vector4& N1, const Vector4& N2, double f);
 
     // Triangles that reached the fill, and pixels written, since construction.
     int64_t TrianglesDrawn() const { return trianglesDrawn; }

@@ -32,9 +32,12 @@ void TriangleShader::SetupTriangle(const Vector4 (&s)[3], const Vector4 (&world)
             const double v0 = k == 0 ? n[0].x : k == 1 ? n[0].y : n[0].z;
             const double v1 = k == 0 ? n[1].x : k == 1 ? n[1].y : n[1].z;
             const double v2 = k == 0 ? n[2].x : k == 1 ? n[2].y : n[2].z;
-            const double detBeta = v0 * (y1 * 1.0 - 1.0 * y2) - y0 * (v1 * 1.0 - 1.0 * v2) + 1.0 * (v1 * y2 - y1 * v2);
-            const double detAlpha = x0 * (v1 * 1.0 - 1.0 * v2) - v0 * (x1 * 1.0 - 1.0 * x2) + 1.0 * (x1 * v2 - v1 * x2);
-            const double detGamma = x0 * (y1 * v2 - v1 * y2) - y0 * (x1 * v2 - v1 * x2) + v0 * (x1 * y2 - y1 * x2);
+            const double detBeta =
+                v0 * (y1 * 1.0 - 1.0 * y2) - y0 * (v1 * 1.0 - 1.0 * v2) + 1.0 * (v1 * y2 - y1 * v2);
+            const double detAlpha =
+                x0 * (v1 * 1.0 - 1.0 * v2) - v0 * (x1 * 1.0 - 1.0 * x2) + 1.0 * (x1 * v2 - v1 * x2);
+            const double detGamma =
+                x0 * (y1 * v2 - v1 * y2) - y0 * (x1 * v2 - v1 * x2) + v0 * (x1 * y2 - y1 * x2);
             beta[k] = detBeta / det;
             alpha[k] = detAlpha / det;
             gamma[k] = detGamma / det;
@@ -85,7 +88,8 @@ void TriangleShader::ShadeSpan(int row, int left, int right, uint8_t* out) {
         ny = alpha[1] * row + beta[1] * left + gamma[1];
         nz = alpha[2] * row + beta[2] * left + gamma[2];
     }
-    const double bx = planesValid ? beta[0] : 0.0, by = planesValid ? beta[1] : 0.0, bz = planesValid ? beta[2] : 0.0;
+    const double bx = planesValid ? beta[0] : 0.0, by = planesValid ? beta[1] : 0.0,
+                 bz = planesValid ? beta[2] : 0.0;
     for (int c = left; c <= right; ++c, out += 3) {
         const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
         // A zero normal (also every pixel of a triangle without planes) shows the dust alone.

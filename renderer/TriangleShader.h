@@ -17,7 +17,8 @@
 
 // The normal of a grid point P from its four axis neighbours (at +x, +y, -x, -y): the mean of the normals
 // of the four triangles around P, scaled to unit length (a zero vector stays zero).
-Vector4 CornerNormal(const Vector4& P, const Vector4& Xp, const Vector4& Yp, const Vector4& Xm, const Vector4& Ym);
+Vector4 CornerNormal(const Vector4& P, const Vector4& Xp, const Vector4& Yp, const Vector4& Xm,
+                     const Vector4& Ym);
 
 class TriangleShader {
 public:

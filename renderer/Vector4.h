@@ -26,7 +26,11 @@ constexpr Vector4 Cross(const Vector4& a, const Vector4& b) {
 }
 
 // The dot product of the x, y, z parts.
-constexpr double Dot3(const Vector4& a, const Vector4& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+constexpr double Dot3(const Vector4& a, const Vector4& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 // The length of the x, y, z part.
-inline double Length3(const Vector4& a) { return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z); }
+inline double Length3(const Vector4& a) {
+    return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
+}

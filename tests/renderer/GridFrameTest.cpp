@@ -19,7 +19,8 @@ namespace {
 
 // A rolling 64 x 64 terrain (heights up to about 40 with z scale 0.01).
 uint32_t Hills(int x, int y) {
-    return static_cast<uint32_t>(2000 + 1500 * std::sin(x * 0.21) * std::cos(y * 0.17) + 500 * std::sin((x + 2 * y) * 0.4));
+    return static_cast<uint32_t>(2000 + 1500 * std::sin(x * 0.21) * std::cos(y * 0.17) +
+                                 500 * std::sin((x + 2 * y) * 0.4));
 }
 
 struct Traversal {
@@ -75,7 +76,8 @@ TEST(GridFrame, QuadrantsStopOneCellShortOfTheEyeAndStripsCoverItsColumnAndRow) 
 
     // Every pass has work here; no cell is visited twice; the cell under the eye comes last.
     std::set<std::pair<double, double>> seen;
-    for (const auto& v : t.trace) EXPECT_TRUE(seen.insert({v.x, v.y}).second) << v.pass << " " << v.x << "," << v.y;
+    for (const auto& v : t.trace)
+        EXPECT_TRUE(seen.insert({v.x, v.y}).second) << v.pass << " " << v.x << "," << v.y;
     for (int p = 0; p < GridFrame::PassCount; ++p) EXPECT_GT(t.Built(GridFrame::Pass(p)), 0) << "pass " << p;
     ASSERT_FALSE(t.trace.empty());
     EXPECT_EQ(t.trace.back().pass, GridFrame::Strip4);
@@ -84,10 +86,18 @@ TEST(GridFrame, QuadrantsStopOneCellShortOfTheEyeAndStripsCoverItsColumnAndRow) 
 
     // Strips: column 28 above and below the eye, row 28 right and left of it.
     for (const auto& v : t.trace) {
-        if (v.pass == GridFrame::Strip1 || v.pass == GridFrame::Strip3) EXPECT_EQ(v.x, 28);
-        if (v.pass == GridFrame::Strip2 || v.pass == GridFrame::Strip4) EXPECT_EQ(v.y, 28);
-        if (v.pass == GridFrame::Strip1) EXPECT_GT(v.y, 28);
-        if (v.pass == GridFrame::Strip2) EXPECT_GT(v.x, 28);
+        if (v.pass == GridFrame::Strip1 || v.pass == GridFrame::Strip3) {
+            EXPECT_EQ(v.x, 28);
+        }
+        if (v.pass == GridFrame::Strip2 || v.pass == GridFrame::Strip4) {
+            EXPECT_EQ(v.y, 28);
+        }
+        if (v.pass == GridFrame::Strip1) {
+            EXPECT_GT(v.y, 28);
+        }
+        if (v.pass == GridFrame::Strip2) {
+            EXPECT_GT(v.x, 28);
+        }
     }
     // Each quadrant is walked from its far corner towards the eye.
     auto firstOf = [&](GridFrame::Pass p) {
@@ -158,10 +168,11 @@ TEST(GridFrame, ShiftedCellBuildMatchesTheFullBuildInBothDirections) {
     CellBuilder b(*terrain, 0.01, sx, sy);
     const double y = 3 * sy;
     auto expectSame = [](const CellRecord& a, const CellRecord& e) {
-        const Vector4 CellRecord::*members[] = {&CellRecord::N0, &CellRecord::N1, &CellRecord::W0, &CellRecord::A,
-                                                &CellRecord::B,  &CellRecord::E0, &CellRecord::W1, &CellRecord::C,
-                                                &CellRecord::D,  &CellRecord::E1, &CellRecord::S0, &CellRecord::S1,
-                                                &CellRecord::nA, &CellRecord::nB, &CellRecord::nC, &CellRecord::nD};
+        const Vector4 CellRecord::*members[] = {
+            &CellRecord::N0, &CellRecord::N1, &CellRecord::W0, &CellRecord::A,
+            &CellRecord::B,  &CellRecord::E0, &CellRecord::W1, &CellRecord::C,
+            &CellRecord::D,  &CellRecord::E1, &CellRecord::S0, &CellRecord::S1,
+            &CellRecord::nA, &CellRecord::nB, &CellRecord::nC, &CellRecord::nD};
         for (auto m : members) {
             EXPECT_NEAR((a.*m).x, (e.*m).x, 1e-9);
             EXPECT_NEAR((a.*m).y, (e.*m).y, 1e-9);
@@ -229,7 +240,8 @@ TEST(GridFrame, ProgressPumpsPerCellAndStopEndsOnlyTheStoppablePasses) {
     EXPECT_EQ(progress.pumps, static_cast<int>(t.trace.size()));
     ASSERT_FALSE(progress.reports.empty());
     EXPECT_EQ(progress.reports.front(), 0);
-    for (size_t i = 1; i < progress.reports.size(); ++i) EXPECT_GE(progress.reports[i], progress.reports[i - 1]);
+    for (size_t i = 1; i < progress.reports.size(); ++i)
+        EXPECT_GE(progress.reports[i], progress.reports[i - 1]);
     EXPECT_LE(progress.reports.back(), 100);
 
     // Stopped at the first report: the quadrants and strip 1 end at once, strips 2, 3 and 4 still run.
@@ -239,5 +251,6 @@ TEST(GridFrame, ProgressPumpsPerCellAndStopEndsOnlyTheStoppablePasses) {
     s.Run(RenderMode::Final, 16, 10000, &stop);
     for (auto p : {GridFrame::Q0, GridFrame::Q1, GridFrame::Q2, GridFrame::Q3, GridFrame::Strip1})
         EXPECT_EQ(s.Built(p), 0) << "pass " << p;
-    for (auto p : {GridFrame::Strip2, GridFrame::Strip3, GridFrame::Strip4}) EXPECT_GT(s.Built(p), 0) << "pass " << p;
+    for (auto p : {GridFrame::Strip2, GridFrame::Strip3, GridFrame::Strip4})
+        EXPECT_GT(s.Built(p), 0) << "pass " << p;
 }

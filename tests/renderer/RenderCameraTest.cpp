@@ -107,7 +107,8 @@ TEST(RenderCamera, ProjectToScreenRejectsPointsBehindOrFarOff) {
 TEST(RenderCamera, ViewRayPassesThroughTheProjectedPoint) {
     // For any camera (bank included) the ray through a point's screen position meets the point (up to the
     // 0.00001 offsets of the line of sight, which the projection does not have).
-    const double cases[][5] = {{0, 0, 0, 250, 0}, {37, -20, 0, 180, 0}, {210, -65, 25, 300, -40}, {-90, 10, 90, 90, 15}};
+    const double cases[][5] = {
+        {0, 0, 0, 250, 0}, {37, -20, 0, 180, 0}, {210, -65, 25, 300, -40}, {-90, 10, 90, 90, 15}};
     const Vector4 points[] = {Vector4::Point(40, 300, -20), Vector4::Point(-70, 150, 10)};
     for (const auto& k : cases) {
         RenderCamera cam = MakeCamera(640, 480, Vector4::Point(5, -7, 40), k[0], k[1], k[3], k[2]);

@@ -92,7 +92,8 @@ namespace rtest {
 
 // A camera straight above the ground looking down, focal distance = height: a ground point (x, y) shows
 // at about column cx + x and row -cy - y (one pixel per world unit, +y upwards on the screen).
-inline RenderCamera DownCamera(int w, int h, double height = 100.0, Vector4 light = Vector4::Direction(0, 0, 1)) {
+inline RenderCamera DownCamera(int w, int h, double height = 100.0,
+                               Vector4 light = Vector4::Direction(0, 0, 1)) {
     return MakeCamera(w, h, Vector4::Point(0, 0, height), 0, -90, height, 0, light);
 }
 

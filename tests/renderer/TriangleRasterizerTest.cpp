@@ -44,7 +44,8 @@ struct Sheet {
 TEST(TriangleRasterizer, FillsBothPartsAndStoresScreenRowsBottomUp) {
     Sheet s(DownCamera(64, 48));
     // Screen corners (10, 5), (30, 5), (10, 25): a right angle at the top left.
-    const Vector4 a = GroundAt(s.cam, 10.5, 5.5), b = GroundAt(s.cam, 30.5, 5.5), c = GroundAt(s.cam, 10.5, 25.5);
+    const Vector4 a = GroundAt(s.cam, 10.5, 5.5), b = GroundAt(s.cam, 30.5, 5.5),
+                  c = GroundAt(s.cam, 10.5, 25.5);
     EXPECT_EQ(s.Draw(a, b, c), 232); // rows 25..5 hold 1..21 pixels; row 5 is filled by both parts
     std::set<std::pair<int, int>> expected;
     for (int r = 5; r <= 25; ++r)
@@ -73,7 +74,8 @@ TEST(TriangleRasterizer, ClipsToThePictureAndNeverWritesScreenRowZero) {
 
 TEST(TriangleRasterizer, CullsBackFacesAndTrianglesSeenFromBelow) {
     Sheet s(DownCamera(64, 48));
-    const Vector4 a = GroundAt(s.cam, 10.5, 5.5), b = GroundAt(s.cam, 30.5, 5.5), c = GroundAt(s.cam, 10.5, 25.5);
+    const Vector4 a = GroundAt(s.cam, 10.5, 5.5), b = GroundAt(s.cam, 30.5, 5.5),
+                  c = GroundAt(s.cam, 10.5, 25.5);
     EXPECT_EQ(s.Draw(a, c, b), 0); // the same triangle wound the other way faces away
     EXPECT_EQ(s.raster.TrianglesDrawn(), 0);
 
@@ -121,6 +123,7 @@ TEST(TriangleRasterizer, TriangleOnOneScreenRowGetsThePixelsOfItsTwoParts) {
     // Rows 10.8, 10.5, 10.2 all truncate to 10; the sort keeps the given order, so the lower part draws
     // the third corner's column and the upper part the first corner's. (Collinear on the screen, the
     // triangle has no normal planes and shows the dust grey.)
-    EXPECT_EQ(s.Draw(GroundAt(s.cam, 20.5, 10.8), GroundAt(s.cam, 12.5, 10.5), GroundAt(s.cam, 5.5, 10.2), 0.5), 2);
+    EXPECT_EQ(
+        s.Draw(GroundAt(s.cam, 20.5, 10.8), GroundAt(s.cam, 12.5, 10.5), GroundAt(s.cam, 5.5, 10.2), 0.5), 2);
     EXPECT_EQ(s.Lit(), (std::set<std::pair<int, int>>{{5, 38}, {20, 38}}));
 }

@@ -31,14 +31,14 @@ std::vector<int> Shade(const Vector4& light, const Vector4 (&n)[3], double f, in
 
 TEST(TriangleShader, CornerNormalsAreUnitMeansOfTheFourNeighbourTriangles) {
     const Vector4 P = Vector4::Point(5, 5, 2);
-    const Vector4 level = CornerNormal(P, Vector4::Point(6, 5, 2), Vector4::Point(5, 6, 2), Vector4::Point(4, 5, 2),
-                                       Vector4::Point(5, 4, 2));
+    const Vector4 level = CornerNormal(P, Vector4::Point(6, 5, 2), Vector4::Point(5, 6, 2),
+                                       Vector4::Point(4, 5, 2), Vector4::Point(5, 4, 2));
     EXPECT_NEAR(level.x, 0, 1e-15);
     EXPECT_NEAR(level.y, 0, 1e-15);
     EXPECT_EQ(level.z, 1.0);
     // A plane rising by 1 per unit of x tilts the normal towards -x by 45 degrees.
-    const Vector4 slope = CornerNormal(P, Vector4::Point(6, 5, 3), Vector4::Point(5, 6, 2), Vector4::Point(4, 5, 1),
-                                       Vector4::Point(5, 4, 2));
+    const Vector4 slope = CornerNormal(P, Vector4::Point(6, 5, 3), Vector4::Point(5, 6, 2),
+                                       Vector4::Point(4, 5, 1), Vector4::Point(5, 4, 2));
     EXPECT_NEAR(slope.x, -std::sqrt(0.5), 1e-12);
     EXPECT_NEAR(slope.z, std::sqrt(0.5), 1e-12);
     // Neighbours on top of the point give a zero normal, left as it is.
@@ -66,7 +66,7 @@ TEST(TriangleShader, DustAndFacesTurnedAwayShowTheDustGrey) {
     const Vector4 up[3] = {kUp, kUp, kUp};
     const double nearSeven = 1.0 - std::exp(-6.9999);
     EXPECT_EQ(Shade(light, up, nearSeven)[4], static_cast<int>(0.6 * 255 * 0.99909)); // 152
-    EXPECT_EQ(Shade(light, up, 0.0)[4], 153);                                          // trunc(0.6 * 255)
+    EXPECT_EQ(Shade(light, up, 0.0)[4], 153);                                         // trunc(0.6 * 255)
 
     // Turned away from the light (V < 0): black near the eye, the dust grey far away.
     const Vector4 down[3] = {Vector4::Direction(0, 0, -1), Vector4::Direction(0, 0, -1),
@@ -83,7 +83,7 @@ TEST(TriangleShader, NormalIsInterpolatedPerPixelAlongTheRow) {
     // Normal tilted at the first corner, level at the other two: the row runs from 0.8 to full light.
     const Vector4 n[3] = {Vector4::Direction(0.6, 0, 0.8), kUp, kUp};
     const std::vector<int> v = Shade(kUp, n, 0.0);
-    EXPECT_EQ(v[0], 204);                                            // trunc(0.8 * 255)
+    EXPECT_EQ(v[0], 204);                                           // trunc(0.8 * 255)
     EXPECT_EQ(v[10], static_cast<int>(0.9 / std::sqrt(0.9) * 255)); // N = (0.3, 0, 0.9)
     EXPECT_EQ(v[20], 255);
     // Collinear screen corners have no planes: dust only, whatever the normals.
@@ -102,8 +102,8 @@ namespace {
 
 // A textured level triangle covering ground x, y in [x0, x0 + 40] x [y0, y0 + 40] seen by `cam`; shades
 // pixel (c, r) with dust factor f.
-Bgr ShadeTextured(const RenderCamera& cam, const CTGAFile& tex, bool exact, double x0, double y0, int c, int r,
-                  double f = 0.0) {
+Bgr ShadeTextured(const RenderCamera& cam, const CTGAFile& tex, bool exact, double x0, double y0, int c,
+                  int r, double f = 0.0) {
     TriangleShader shader(cam, &tex, exact, kUp);
     const Vector4 world[3] = {Vector4::Point(x0, y0 + 40, 0), Vector4::Point(x0 + 40, y0 + 40, 0),
                               Vector4::Point(x0, y0, 0)};
@@ -173,7 +173,8 @@ TEST(TriangleShader, ExactLookupAveragesLargeFootprintsAndFiltersSmallOnes) {
     double ax, ay, bx, by;
     hitXY(far, 34 - 0.25, 23 - 0.25, ax, ay);
     hitXY(far, 34 + 0.25, 23 - 0.25, bx, by);
-    const double pts[5][2] = {{tx, ty}, {ax, ay}, {bx, by}, {2 * tx - bx, 2 * ty - by}, {2 * tx - ax, 2 * ty - ay}};
+    const double pts[5][2] = {
+        {tx, ty}, {ax, ay}, {bx, by}, {2 * tx - bx, 2 * ty - by}, {2 * tx - ax, 2 * ty - ay}};
     const Bgr expected = tex->SampleAverage5(pts);
     EXPECT_EQ(ShadeTextured(far, *tex, true, 0, 0, 34, 23), expected);
     EXPECT_NE(expected, tex->GetPixel(tx, ty)); // the average really differs from the quick lookup here
