@@ -1,5 +1,9 @@
 #include "tools/ui/CombineDialogs.h"
 
+#include "ui_ConvolutionDialog.h"
+#include "ui_MaskDialog.h"
+#include "ui_MergeDialog.h"
+
 #include "res/StringTable.h"
 #include "tools/Convolution.h"
 #include "tools/MaskTool.h"
@@ -7,9 +11,12 @@
 CConvolutionDialog::CConvolutionDialog(const ToolDialogContext& context, QWidget* parent)
     : CToolDialog(701, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
                   IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
-    ui.setupUi(this);
+    ui = std::make_unique<Ui::ConvolutionDialog>();
+    ui->setupUi(this);
     initFrame(true);
 }
+
+CConvolutionDialog::~CConvolutionDialog() = default;
 
 bool CConvolutionDialog::RunTool() {
     return Succeeded(Convolve(LocalPath(fromFile()), LocalPath(toFile()), LocalPath(thirdFile()), toolEnv()));
@@ -18,17 +25,20 @@ bool CConvolutionDialog::RunTool() {
 CMergeDialog::CMergeDialog(const ToolDialogContext& context, QWidget* parent)
     : CToolDialog(711, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
                   IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
-    ui.setupUi(this);
+    ui = std::make_unique<Ui::MergeDialog>();
+    ui->setupUi(this);
     initFrame(true);
-    ui.bias1Edit->setText(FormatReal(firstBias));
-    ui.bias2Edit->setText(FormatReal(secondBias));
-    ui.addRadio->setChecked(true);
+    ui->bias1Edit->setText(FormatReal(firstBias));
+    ui->bias2Edit->setText(FormatReal(secondBias));
+    ui->addRadio->setChecked(true);
 }
 
+CMergeDialog::~CMergeDialog() = default;
+
 bool CMergeDialog::ReadToolControls() {
-    if (!ReadReal(ui.bias1Edit, firstBias, kMergeBiasMin, kMergeBiasMax)) return false;
-    if (!ReadReal(ui.bias2Edit, secondBias, kMergeBiasMin, kMergeBiasMax)) return false;
-    mergeMode = ui.multiplyRadio->isChecked() ? MergeMode::Multiply : MergeMode::Add;
+    if (!ReadReal(ui->bias1Edit, firstBias, kMergeBiasMin, kMergeBiasMax)) return false;
+    if (!ReadReal(ui->bias2Edit, secondBias, kMergeBiasMin, kMergeBiasMax)) return false;
+    mergeMode = ui->multiplyRadio->isChecked() ? MergeMode::Multiply : MergeMode::Add;
     return true;
 }
 
@@ -40,9 +50,12 @@ bool CMergeDialog::RunTool() {
 CMaskDialog::CMaskDialog(const ToolDialogContext& context, QWidget* parent)
     : CToolDialog(710, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
                   IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
-    ui.setupUi(this);
+    ui = std::make_unique<Ui::MaskDialog>();
+    ui->setupUi(this);
     initFrame(true);
 }
+
+CMaskDialog::~CMaskDialog() = default;
 
 bool CMaskDialog::RunTool() {
     // A mask whose size differs from the image fails without a message; the dialog returns to idle.

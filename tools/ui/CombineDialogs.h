@@ -4,22 +4,27 @@
 
 #include "tools/Merge.h"
 #include "tools/ui/ToolDialog.h"
+#include <memory>
 
-#include "ui_ConvolutionDialog.h"
-#include "ui_MaskDialog.h"
-#include "ui_MergeDialog.h"
+namespace Ui {
+class ConvolutionDialog;
+class MaskDialog;
+class MergeDialog;
+} // namespace Ui
+
 
 // Dialog 701 "Convolution": the value-matrix file (edit 391, Browse 325).
 class CConvolutionDialog : public CToolDialog {
     Q_OBJECT
 public:
     explicit CConvolutionDialog(const ToolDialogContext& context, QWidget* parent = nullptr);
+    ~CConvolutionDialog() override;
 
 protected:
     bool RunTool() override;
 
 private:
-    Ui::ConvolutionDialog ui;
+    std::unique_ptr<Ui::ConvolutionDialog> ui;
 };
 
 // Dialog 711 "Merge Files": file 2 (edit 355, Browse 318), the biases (edits 312 and 313, 1.0 each,
@@ -28,6 +33,7 @@ class CMergeDialog : public CToolDialog {
     Q_OBJECT
 public:
     explicit CMergeDialog(const ToolDialogContext& context, QWidget* parent = nullptr);
+    ~CMergeDialog() override;
     double bias1() const { return firstBias; }
     double bias2() const { return secondBias; }
     MergeMode mode() const { return mergeMode; }
@@ -37,7 +43,7 @@ protected:
     bool RunTool() override;
 
 private:
-    Ui::MergeDialog ui;
+    std::unique_ptr<Ui::MergeDialog> ui;
     double firstBias = 1.0, secondBias = 1.0;
     MergeMode mergeMode = MergeMode::Add;
 };
@@ -48,10 +54,11 @@ class CMaskDialog : public CToolDialog {
     Q_OBJECT
 public:
     explicit CMaskDialog(const ToolDialogContext& context, QWidget* parent = nullptr);
+    ~CMaskDialog() override;
 
 protected:
     bool RunTool() override;
 
 private:
-    Ui::MaskDialog ui;
+    std::unique_ptr<Ui::MaskDialog> ui;
 };

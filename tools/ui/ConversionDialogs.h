@@ -4,18 +4,23 @@
 // interpolation from red isocontour lines.
 
 #include "tools/ui/ToolDialog.h"
+#include <memory>
 
-#include "ui_ElevationToColorDialog.h"
-#include "ui_ElevationToGrayDialog.h"
-#include "ui_EliminateRedDialog.h"
-#include "ui_GrayToElevationDialog.h"
-#include "ui_InterpolationDialog.h"
+namespace Ui {
+class ElevationToColorDialog;
+class ElevationToGrayDialog;
+class EliminateRedDialog;
+class GrayToElevationDialog;
+class InterpolationDialog;
+} // namespace Ui
+
 
 // Dialog 706 "Convert Elevation File to Grayscale File": calibration factor in edit 326 (initially 0).
 class CElevationToGrayDialog : public CToolDialog {
     Q_OBJECT
 public:
     explicit CElevationToGrayDialog(const ToolDialogContext& context, QWidget* parent = nullptr);
+    ~CElevationToGrayDialog() override;
     double factor() const { return calibrationFactor; }
 
 protected:
@@ -23,7 +28,7 @@ protected:
     bool RunTool() override;
 
 private:
-    Ui::ElevationToGrayDialog ui;
+    std::unique_ptr<Ui::ElevationToGrayDialog> ui;
     double calibrationFactor = 0.0;
 };
 
@@ -32,12 +37,13 @@ class CGrayToElevationDialog : public CToolDialog {
     Q_OBJECT
 public:
     explicit CGrayToElevationDialog(const ToolDialogContext& context, QWidget* parent = nullptr);
+    ~CGrayToElevationDialog() override;
 
 protected:
     bool RunTool() override;
 
 private:
-    Ui::GrayToElevationDialog ui;
+    std::unique_ptr<Ui::GrayToElevationDialog> ui;
 };
 
 // Dialog 705 "Convert Elevation File to Color File": the palette file (edit 364, Browse 322).
@@ -45,12 +51,13 @@ class CElevationToColorDialog : public CToolDialog {
     Q_OBJECT
 public:
     explicit CElevationToColorDialog(const ToolDialogContext& context, QWidget* parent = nullptr);
+    ~CElevationToColorDialog() override;
 
 protected:
     bool RunTool() override;
 
 private:
-    Ui::ElevationToColorDialog ui;
+    std::unique_ptr<Ui::ElevationToColorDialog> ui;
 };
 
 // Dialog 715 "Eliminate Red Values".
@@ -58,12 +65,13 @@ class CEliminateRedDialog : public CToolDialog {
     Q_OBJECT
 public:
     explicit CEliminateRedDialog(const ToolDialogContext& context, QWidget* parent = nullptr);
+    ~CEliminateRedDialog() override;
 
 protected:
     bool RunTool() override;
 
 private:
-    Ui::EliminateRedDialog ui;
+    std::unique_ptr<Ui::EliminateRedDialog> ui;
 };
 
 // Dialog 709 "Surface Interpolation" (red isocontour lines to a grey surface).
@@ -71,10 +79,11 @@ class CInterpolationDialog : public CToolDialog {
     Q_OBJECT
 public:
     explicit CInterpolationDialog(const ToolDialogContext& context, QWidget* parent = nullptr);
+    ~CInterpolationDialog() override;
 
 protected:
     bool RunTool() override;
 
 private:
-    Ui::InterpolationDialog ui;
+    std::unique_ptr<Ui::InterpolationDialog> ui;
 };

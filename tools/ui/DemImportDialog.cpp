@@ -1,5 +1,8 @@
 #include "tools/ui/DemImportDialog.h"
 
+#include "ui_DemImportDialog.h"
+#include "ui_DemListDialog.h"
+
 #include "res/StringTable.h"
 #include "tools/DemImport.h"
 
@@ -59,18 +62,21 @@ int dialogUnitsToPixels(const QFont& font, int units) {
 CDemListDialog::CDemListDialog(const QString& path, const std::vector<std::string>& lines,
                                std::function<void(int topic)> openHelp, QWidget* parent)
     : QDialog(parent), openHelp(std::move(openHelp)) {
-    ui.setupUi(this);
+    ui = std::make_unique<Ui::DemListDialog>();
+    ui->setupUi(this);
     CToolDialog::ApplyStringTable(this);
     setWindowTitle(QString::fromUtf8(DemListingTitle(path.toUtf8().toStdString()).c_str()));
-    tabStop = dialogUnitsToPixels(ui.list->font(), 200);
-    ui.list->setItemDelegate(new TabStopDelegate(tabStop, horizontalExtent, ui.list));
-    for (const std::string& line : lines) ui.list->addItem(QString::fromUtf8(line.c_str()));
-    connect(ui.okButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ui.cancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui.helpButton, &QPushButton::clicked, this, [this] {
+    tabStop = dialogUnitsToPixels(ui->list->font(), 200);
+    ui->list->setItemDelegate(new TabStopDelegate(tabStop, horizontalExtent, ui->list));
+    for (const std::string& line : lines) ui->list->addItem(QString::fromUtf8(line.c_str()));
+    connect(ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->helpButton, &QPushButton::clicked, this, [this] {
         if (this->openHelp) this->openHelp(DialogHelpTopic(702));
     });
 }
+
+CDemListDialog::~CDemListDialog() = default;
 
 void CDemListDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
@@ -84,9 +90,12 @@ void CDemListDialog::keyPressEvent(QKeyEvent* event) {
 CDemImportDialog::CDemImportDialog(const ToolDialogContext& context, QWidget* parent)
     : CToolDialog(703, IDS_TOOLDLG_DEM_EXT, IDS_TOOLDLG_DEM_FILTER, IDS_TOOLDLG_TGA_EXT,
                   IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
-    ui.setupUi(this);
+    ui = std::make_unique<Ui::DemImportDialog>();
+    ui->setupUi(this);
     initFrame();
 }
+
+CDemImportDialog::~CDemImportDialog() = default;
 
 bool CDemImportDialog::RunTool() {
     auto confirm = [this](const DemHeader&, const std::vector<std::string>& lines) {

@@ -3,12 +3,16 @@
 
 #include "tools/ui/ToolDialog.h"
 
-#include "ui_DemImportDialog.h"
-#include "ui_DemListDialog.h"
 
 #include <functional>
 #include <string>
 #include <vector>
+#include <memory>
+
+namespace Ui {
+class DemImportDialog;
+class DemListDialog;
+} // namespace Ui
 
 // The listing of a DEM file's header: one line per entry, label and value separated by a tab; the values
 // line up at a tab stop 200 dialog units from the left, and the list scrolls horizontally over 1000 pixels.
@@ -18,6 +22,7 @@ class CDemListDialog : public QDialog {
 public:
     CDemListDialog(const QString& path, const std::vector<std::string>& lines,
                    std::function<void(int topic)> openHelp, QWidget* parent = nullptr);
+    ~CDemListDialog() override;
 
     // The tab stop in pixels (200 dialog units of the list's font) and the horizontal extent.
     int tabStopPixels() const { return tabStop; }
@@ -27,7 +32,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    Ui::DemListDialog ui;
+    std::unique_ptr<Ui::DemListDialog> ui;
     std::function<void(int)> openHelp;
     int tabStop = 0;
 };
@@ -36,10 +41,11 @@ class CDemImportDialog : public CToolDialog {
     Q_OBJECT
 public:
     explicit CDemImportDialog(const ToolDialogContext& context, QWidget* parent = nullptr);
+    ~CDemImportDialog() override;
 
 protected:
     bool RunTool() override;
 
 private:
-    Ui::DemImportDialog ui;
+    std::unique_ptr<Ui::DemImportDialog> ui;
 };

@@ -6,14 +6,19 @@
 #include "tools/Rectify.h"
 #include "tools/ui/ToolDialog.h"
 
-#include "ui_RectifyDialog.h"
 
 #include <array>
+#include <memory>
+
+namespace Ui {
+class RectifyDialog;
+} // namespace Ui
 
 class CRectifyDialog : public CToolDialog {
     Q_OBJECT
 public:
     explicit CRectifyDialog(const ToolDialogContext& context, QWidget* parent = nullptr);
+    ~CRectifyDialog() override;
     const RectifyCorners& corners() const { return values; }
 
     // The sixteen edits in the order of their control ids 393 to 408: x1, x1', x2, x2', x3, x3', x4, x4',
@@ -27,6 +32,6 @@ protected:
 private:
     std::array<double*, 16> fields();
 
-    Ui::RectifyDialog ui;
+    std::unique_ptr<Ui::RectifyDialog> ui;
     RectifyCorners values;
 };

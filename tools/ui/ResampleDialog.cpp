@@ -1,18 +1,23 @@
 #include "tools/ui/ResampleDialog.h"
 
+#include "ui_ResampleDialog.h"
+
 #include "res/StringTable.h"
 #include "tools/Resample.h"
 
 CResampleDialog::CResampleDialog(const ToolDialogContext& context, QWidget* parent)
     : CToolDialog(717, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
                   IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
-    ui.setupUi(this);
+    ui = std::make_unique<Ui::ResampleDialog>();
+    ui->setupUi(this);
     initFrame();
-    ui.reduction2Radio->setChecked(true);
+    ui->reduction2Radio->setChecked(true);
 }
 
+CResampleDialog::~CResampleDialog() = default;
+
 bool CResampleDialog::ReadToolControls() {
-    reduction = ui.reduction4Radio->isChecked() ? 2 : ui.reduction3Radio->isChecked() ? 1 : 0;
+    reduction = ui->reduction4Radio->isChecked() ? 2 : ui->reduction3Radio->isChecked() ? 1 : 0;
     return true;
 }
 

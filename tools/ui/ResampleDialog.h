@@ -3,13 +3,18 @@
 // 371, 372, 373, exchanged as the index 0, 1, 2; 1 : 2 when the dialog opens).
 
 #include "tools/ui/ToolDialog.h"
+#include <memory>
 
-#include "ui_ResampleDialog.h"
+namespace Ui {
+class ResampleDialog;
+} // namespace Ui
+
 
 class CResampleDialog : public CToolDialog {
     Q_OBJECT
 public:
     explicit CResampleDialog(const ToolDialogContext& context, QWidget* parent = nullptr);
+    ~CResampleDialog() override;
     int reductionIndex() const { return reduction; }
 
 protected:
@@ -17,6 +22,6 @@ protected:
     bool RunTool() override;
 
 private:
-    Ui::ResampleDialog ui;
+    std::unique_ptr<Ui::ResampleDialog> ui;
     int reduction = 0;
 };
