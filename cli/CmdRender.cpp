@@ -63,11 +63,15 @@ int parseArgs(const std::vector<std::string>& args, RenderArgs& out) {
         const std::string& a = args[i];
         std::string value;
         if (cli::takeOptionValue(args, i, "--mode", value)) {
-            if (value == "raw") out.mode = RenderMode::Raw;
-            else if (value == "final") out.mode = RenderMode::Final;
-            else return cli::usageError("render", "--mode must be raw or final");
+            if (value == "raw")
+                out.mode = RenderMode::Raw;
+            else if (value == "final")
+                out.mode = RenderMode::Final;
+            else
+                return cli::usageError("render", "--mode must be raw or final");
         } else if (cli::takeOptionValue(args, i, "--from", value)) {
-            if (!parseIntStrict(value, out.from)) return cli::usageError("render", "--from needs a frame number");
+            if (!parseIntStrict(value, out.from))
+                return cli::usageError("render", "--from needs a frame number");
             out.hasFrom = true;
         } else if (cli::takeOptionValue(args, i, "--to", value)) {
             if (!parseIntStrict(value, out.to)) return cli::usageError("render", "--to needs a frame number");
@@ -137,7 +141,8 @@ int runRender(const std::vector<std::string>& args) {
 
     std::unique_ptr<JobFile> job = JobFile::Create(scene, opt.scene);
     if (!job) {
-        std::fprintf(stderr, "%s\n", FormatString(IDS_CANNOT_CREATE_JOB, JobFile::TempFolder().c_str()).c_str());
+        std::fprintf(stderr, "%s\n",
+                     FormatString(IDS_CANNOT_CREATE_JOB, JobFile::TempFolder().c_str()).c_str());
         return ExitFailure;
     }
     CTGAFile picture(platform, settings.getInt("Settings", "Antialiasing", 10));
@@ -153,21 +158,26 @@ int runRender(const std::vector<std::string>& args) {
 
 CliCommandRegistration reg{CliCommand{
     "render", "render SCENE.ovs [--mode raw|final] [--from N] [--to N] [--output-dir DIR] [--quiet]",
-    "Usage: orvantis-cli render SCENE.ovs [--mode raw|final] [--from N] [--to N] [--output-dir DIR] [--quiet]\n"
+    "Usage: orvantis-cli render SCENE.ovs [--mode raw|final] [--from N] [--to N] [--output-dir DIR] "
+    "[--quiet]\n"
     "Renders the frames of a scene script, as the Raw and Final commands of a scene window do.\n\n"
     "The scene is checked first, with the desktop application's rules and messages. File names inside the\n"
     "scene that are not absolute are taken relative to the scene file's folder.\n\n"
     "  --mode raw|final   raw draws every other grid cell in every other row; final (the default) all.\n"
-    "  --from N, --to N   render only the frames N (0-based) up to N, instead of the scene's range; they are\n"
+    "  --from N, --to N   render only the frames N (0-based) up to N, instead of the scene's range; they "
+    "are\n"
     "                     checked like the scene's own values.\n"
     "  --output-dir DIR   where the frames and the flight recorder file OVRECORD.XLS go (created when\n"
-    "                     missing); by default the scene file's folder. Output names that are absolute stay.\n"
+    "                     missing); by default the scene file's folder. Output names that are absolute "
+    "stay.\n"
     "  --quiet            no progress line.\n\n"
     "Prints the path of every written file on stdout, one per line. On a terminal a progress line on stderr\n"
     "shows the frame, the percentage of the frame, frames per second and the time left.\n"
-    "Files that cannot be written are not retried. Ctrl+C stops after the frame in progress is abandoned (it\n"
+    "Files that cannot be written are not retried. Ctrl+C stops after the frame in progress is abandoned "
+    "(it\n"
     "is not written); the flight recorder file is closed and the job file removed.\n\n"
-    "Exit status: 0 all frames written, 1 failure (the message on stderr), 2 bad usage, 130 stopped by Ctrl+C.\n",
+    "Exit status: 0 all frames written, 1 failure (the message on stderr), 2 bad usage, 130 stopped by "
+    "Ctrl+C.\n",
     runRender}};
 
 } // namespace

@@ -7,7 +7,9 @@ namespace {
 volatile std::sig_atomic_t interrupted = 0;
 struct sigaction previous;
 
-void recordInterrupt(int) { interrupted = 1; }
+void recordInterrupt(int) {
+    interrupted = 1;
+}
 } // namespace
 
 InterruptGuard::InterruptGuard() {
@@ -19,8 +21,12 @@ InterruptGuard::InterruptGuard() {
     sigaction(SIGINT, &action, &previous);
 }
 
-InterruptGuard::~InterruptGuard() { sigaction(SIGINT, &previous, nullptr); }
+InterruptGuard::~InterruptGuard() {
+    sigaction(SIGINT, &previous, nullptr);
+}
 
-bool InterruptGuard::requested() { return interrupted != 0; }
+bool InterruptGuard::requested() {
+    return interrupted != 0;
+}
 
 } // namespace cli

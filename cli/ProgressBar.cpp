@@ -25,14 +25,15 @@ void ProgressBar::setPercent(int p) {
     draw(false);
 }
 
-std::string ProgressBar::Format(int frameNumber, int count, int pct, double fps, double secondsLeft, int width) {
+std::string ProgressBar::Format(int frameNumber, int count, int pct, double fps, double secondsLeft,
+                                int width) {
     char head[64];
     std::snprintf(head, sizeof head, "frame %d of %d %3d%% ", frameNumber, count, pct);
     char tail[64];
     if (fps > 0.0 && std::isfinite(secondsLeft)) {
         const long left = std::lround(std::max(secondsLeft, 0.0));
-        std::snprintf(tail, sizeof tail, " %.2f frames/s, %ld:%02ld:%02ld left", fps, left / 3600, (left / 60) % 60,
-                      left % 60);
+        std::snprintf(tail, sizeof tail, " %.2f frames/s, %ld:%02ld:%02ld left", fps, left / 3600,
+                      (left / 60) % 60, left % 60);
     } else {
         std::snprintf(tail, sizeof tail, " --.-- frames/s");
     }

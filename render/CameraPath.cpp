@@ -51,7 +51,8 @@ void RunStraightPath(const JobValues& job, const WorldHeightLookup& height, Path
     }
 }
 
-bool RunCurvedPath(const JobValues& job, double extentY, const WorldHeightLookup& height, PathFrameSink& sink) {
+bool RunCurvedPath(const JobValues& job, double extentY, const WorldHeightLookup& height,
+                   PathFrameSink& sink) {
     if (job.points.size() < 3) return false;
 
     // The terrain under a map point is the terrain at the world point (x, extentY - y).
@@ -98,8 +99,9 @@ bool RunCurvedPath(const JobValues& job, double extentY, const WorldHeightLookup
             f.roll = std::atan(job.rollFactor * state.curvature) * radiansToDegrees;
             f.zScale = zScale;
             f.dust = dust;
-            f.recorder = RecorderRow{state.position.x, state.position.y, f.z,
-                                     f.z - mapHeight(state.position) * zScale, f.pitch, f.roll, state.curvature};
+            f.recorder = RecorderRow{
+                state.position.x, state.position.y, f.z, f.z - mapHeight(state.position) * zScale, f.pitch,
+                f.roll,           state.curvature};
             sink.drawFrame(f);
         }
         previous = state.position;

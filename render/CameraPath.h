@@ -44,4 +44,5 @@ void RunStraightPath(const JobValues& job, const WorldHeightLookup& height, Path
 // producing the frame indices 0 ... Total - 2, of which From ... To are drawn. extentY is the terrain's
 // extent in y (map point (x, y) is world point (x, extentY - y)). Needs at least three points (returns
 // false without producing anything otherwise).
-bool RunCurvedPath(const JobValues& job, double extentY, const WorldHeightLookup& height, PathFrameSink& sink);
+bool RunCurvedPath(const JobValues& job, double extentY, const WorldHeightLookup& height,
+                   PathFrameSink& sink);

@@ -83,9 +83,8 @@ bool ClosedCurve::Step() {
     const double lengthSquared = delta.x * delta.x + delta.y * delta.y;
     // A step of length zero (the first point of a curve that starts where the last one stood) has no
     // curvature; the formula would give 0 * infinity.
-    const double k = lengthSquared == 0.0
-                         ? 0.0
-                         : state.direction.cross(delta) * std::pow(lengthSquared, -1.5);
+    const double k =
+        lengthSquared == 0.0 ? 0.0 : state.direction.cross(delta) * std::pow(lengthSquared, -1.5);
     state.curvature = (9.0 * state.curvature + k) / 10.0;
     currentParam += stepSize;
     return false;

@@ -14,8 +14,8 @@
 // What the curve updates at every step. It belongs to the caller and keeps its values from one curve to
 // the next (the warm-up curve hands it to the real one).
 struct CurveState {
-    Vector2 position;  // the point reached by the last step
-    Vector2 direction; // smoothed step vector (about one step long, not a unit vector)
+    Vector2 position;       // the point reached by the last step
+    Vector2 direction;      // smoothed step vector (about one step long, not a unit vector)
     double curvature = 0.0; // smoothed signed curvature
 };
 
@@ -44,9 +44,9 @@ private:
         std::array<double, 4> cy{}; // c0..c3 for y
     };
 
-    std::vector<Vector2> q;  // padded points
-    std::vector<double> s;   // cumulative chord lengths
-    std::vector<Vector2> t;  // unit tangents (zero where undefined)
+    std::vector<Vector2> q; // padded points
+    std::vector<double> s;  // cumulative chord lengths
+    std::vector<Vector2> t; // unit tangents (zero where undefined)
     std::vector<Segment> segments;
     double currentParam = 0.0;
     double endParam = 0.0;

@@ -18,7 +18,9 @@ char UserDecimalSeparator() {
     return result;
 }
 
-std::string RecorderHeaderText() { return LoadString(IDS_RECORDER_HEADER); }
+std::string RecorderHeaderText() {
+    return LoadString(IDS_RECORDER_HEADER);
+}
 
 std::string FormatRecorderRow(const RecorderRow& row, char decimalSeparator) {
     std::string line = cformat("%10.3f\t%10.3f\t%10.3f\t%10.3f\t%10.3f\t%10.3f\t%15.8f", row.posX, row.posY,
@@ -36,7 +38,8 @@ bool FlightRecorder::Open(const std::string& path) {
     if (file == nullptr) {
         if (!reportedFailure) {
             reportedFailure = true;
-            plat.message(FormatString(IDS_RECORDER_CANNOT_CREATE, path.c_str()), MsgIcon::Warning, MsgButtons::Ok);
+            plat.message(FormatString(IDS_RECORDER_CANNOT_CREATE, path.c_str()), MsgIcon::Warning,
+                         MsgButtons::Ok);
         }
         return false;
     }

@@ -7,8 +7,8 @@ namespace {
 constexpr double radiansToDegrees = 180.0 / 3.14159265358979323846;
 }
 
-FlightSecurityParams FlightSecurityParams::FromJob(double averageHeight, double previewRange, double pitchOffset,
-                                                   int total) {
+FlightSecurityParams FlightSecurityParams::FromJob(double averageHeight, double previewRange,
+                                                   double pitchOffset, int total) {
     FlightSecurityParams params;
     params.averageHeight = averageHeight == 0.0 ? 60.0 : averageHeight;
     params.previewRange = previewRange == 0.0 ? 100.0 : previewRange;
@@ -17,8 +17,8 @@ FlightSecurityParams FlightSecurityParams::FromJob(double averageHeight, double 
     return params;
 }
 
-void FlightSecurity::Update(const Vector2& position, const Vector2& direction, const Vector2& previousPosition,
-                            double zScale, const MapHeightLookup& height) {
+void FlightSecurity::Update(const Vector2& position, const Vector2& direction,
+                            const Vector2& previousPosition, double zScale, const MapHeightLookup& height) {
     const double w = p.weight;
     const Vector2 lookAhead = position + p.previewRange * direction;
     const double previousAltitude = a;

@@ -18,7 +18,8 @@ struct FlightSecurityParams {
     double weight = 1.5;         // smoothing weight w = Total / 25, at least 1.5
 
     // The parameters of a job: 0 for the average height or the preview range takes its default.
-    static FlightSecurityParams FromJob(double averageHeight, double previewRange, double pitchOffset, int total);
+    static FlightSecurityParams FromJob(double averageHeight, double previewRange, double pitchOffset,
+                                        int total);
 };
 
 class FlightSecurity {

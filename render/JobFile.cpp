@@ -39,4 +39,6 @@ std::unique_ptr<JobFile> JobFile::Create(const CSceneParams& scene, const std::s
     return job;
 }
 
-JobFile::~JobFile() { std::remove(fileName.c_str()); }
+JobFile::~JobFile() {
+    std::remove(fileName.c_str());
+}

@@ -7,7 +7,8 @@ namespace {
 // The keys that carry Windows-1252 letters, spelled byte for byte.
 const char* const kSmoothness = "Tr\xE4gheit";
 const char* const kHeight = "AusH\xF6he";
-const char* const kAverageHeight = "H\xF6he\xDC" "berBoden";
+const char* const kAverageHeight = "H\xF6he\xDC"
+                                   "berBoden";
 
 double real(const ProfileFile& job, const char* key) {
     double value = 0.0;

@@ -236,12 +236,16 @@ void RenderRun::saveFrame(const std::string& name) {
         }
     };
     switch (job.OutputFormat()) {
-    case 1: save(1, CTGAFile::YuvFileName(name)); break;
+    case 1:
+        save(1, CTGAFile::YuvFileName(name));
+        break;
     case 2:
         save(0, name);
         save(1, CTGAFile::YuvFileName(name));
         break;
-    default: save(0, name); break;
+    default:
+        save(0, name);
+        break;
     }
 }
 
@@ -257,7 +261,8 @@ RunResult RunJob(const std::string& jobFile, CTGAFile& picture, const RunOptions
 
     RunResult result;
     {
-        auto run = std::make_unique<RenderRun>(jobFile, picture, options, platform, settings, control, observer);
+        auto run =
+            std::make_unique<RenderRun>(jobFile, picture, options, platform, settings, control, observer);
         try {
             run->execute();
         } catch (const std::bad_alloc&) {

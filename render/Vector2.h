@@ -23,4 +23,6 @@ struct Vector2 {
     bool operator==(const Vector2&) const = default;
 };
 
-inline Vector2 operator*(double k, const Vector2& v) { return v * k; }
+inline Vector2 operator*(double k, const Vector2& v) {
+    return v * k;
+}

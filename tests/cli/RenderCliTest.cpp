@@ -26,7 +26,8 @@ struct CliRun {
 
 // Runs orvantis-cli with args, job files in tmpDir and the settings in a file of its own. With
 // interruptAfterFirstLine, SIGINT is sent once the first line has arrived on stdout.
-CliRun runRender(const std::vector<std::string>& args, const TempDir& tmpDir, bool interruptAfterFirstLine = false) {
+CliRun runRender(const std::vector<std::string>& args, const TempDir& tmpDir,
+                 bool interruptAfterFirstLine = false) {
     int outPipe[2];
     if (pipe(outPipe) != 0) return {};
     const std::string errFile = tmpDir.path("stderr.txt");
@@ -142,9 +143,8 @@ TEST(CliRender, WritesTheFramesIntoTheOutputFolderAndTheSameBytesTwice) {
         EXPECT_EQ(TempDir::read(dir.path(f)), TempDir::read(dir.path(std::string("out/") + f))) << f;
 
     // Raw draws fewer cells, so its frame differs from the final one.
-    CliRun raw = runRender({"render", scene, "--mode=raw", "--from", "1", "--to", "1", "--output-dir",
-                            dir.path("raw")},
-                           tmp);
+    CliRun raw = runRender(
+        {"render", scene, "--mode=raw", "--from", "1", "--to", "1", "--output-dir", dir.path("raw")}, tmp);
     ASSERT_EQ(raw.status, 0) << raw.err;
     EXPECT_EQ(lines(raw.out), std::vector<std::string>{dir.path("raw/shot01.tga")});
     EXPECT_NE(TempDir::read(dir.path("raw/shot01.tga")), TempDir::read(dir.path("shot01.tga")));

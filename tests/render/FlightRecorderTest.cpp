@@ -62,6 +62,8 @@ TEST(FlightRecorder, SeparatorComesFromTheEnvironmentWithoutChangingTheProcessLo
     EXPECT_STREQ(buffer, "1.5");
     setenv("LC_ALL", "C", 1);
     EXPECT_EQ(UserDecimalSeparator(), '.');
-    if (old) setenv("LC_ALL", saved.c_str(), 1);
-    else unsetenv("LC_ALL");
+    if (old)
+        setenv("LC_ALL", saved.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
 }

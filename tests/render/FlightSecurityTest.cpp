@@ -1,5 +1,5 @@
-#include "PathTestSupport.h"
 #include "render/FlightSecurity.h"
+#include "PathTestSupport.h"
 
 #include <gtest/gtest.h>
 

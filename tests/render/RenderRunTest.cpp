@@ -25,8 +25,10 @@ protected:
         setenv("TMPDIR", tmp.path().c_str(), 1);
     }
     void TearDown() override {
-        if (hadTmp) setenv("TMPDIR", savedTmp.c_str(), 1);
-        else unsetenv("TMPDIR");
+        if (hadTmp)
+            setenv("TMPDIR", savedTmp.c_str(), 1);
+        else
+            unsetenv("TMPDIR");
     }
 
     int jobFilesLeft() const {
@@ -138,7 +140,8 @@ TEST_F(RenderRunTest, SetUpFailuresEndTheRunWithTheirMessagesAndNoJobFile) {
         EXPECT_EQ(r.outcome, RunOutcome::Failed);
         EXPECT_TRUE(r.closeWindow);
         ASSERT_EQ(platform.texts(),
-                  std::vector<std::string>{"Mask file and target file are not the same size.\n\nChoose another mask."});
+                  std::vector<std::string>{
+                      "Mask file and target file are not the same size.\n\nChoose another mask."});
         EXPECT_EQ(jobFilesLeft(), 0);
     }
     {
@@ -173,7 +176,8 @@ TEST_F(RenderRunTest, SetUpFailuresEndTheRunWithTheirMessagesAndNoJobFile) {
         RunResult r = run(s);
         EXPECT_EQ(r.outcome, RunOutcome::Failed);
         EXPECT_EQ(r.framesDrawn, 0);
-        EXPECT_EQ(platform.texts(), std::vector<std::string>{"A curved flight path needs at least three points."});
+        EXPECT_EQ(platform.texts(),
+                  std::vector<std::string>{"A curved flight path needs at least three points."});
         EXPECT_EQ(jobFilesLeft(), 0);
     }
     EXPECT_EQ(observer.ended, 5);
