@@ -59,6 +59,11 @@ struct RunOptions {
     std::string recorderFolder;
     // The recorder's decimal separator; by default the user's (LC_NUMERIC of the environment).
     std::optional<char> decimalSeparator;
+    // Raw and Final: how many frames are rendered at once (each in its own thread; the files, the recorder
+    // rows and the observer's calls still come in frame order), and how many threads share one frame by
+    // picture rows. The bytes written do not depend on either.
+    int frameThreads = 1;
+    int rowThreads = 1;
 };
 
 // Runs the job in jobFile into picture and deletes jobFile. The picture is (re)made at the job's output

@@ -1,0 +1,228 @@
+// The guard of the renderer's output: a set of varied scenes (quick and exact texture lookup, a mask with
+// YUV output, a raw frame, a curved flight with the recorder) rendered through the whole run and compared,
+// file by file, with the hashes recorded from the plain single-threaded renderer. Every way of spreading the
+// work over threads must write the same bytes.
+
+#include "RunTestSupport.h"
+#include "app/Settings.h"
+#include "image/TGAFile.h"
+#include "support/ScriptedPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// 64-bit FNV-1a.
+uint64_t Fnv1a(const std::string& bytes) {
+    uint64_t h = 14695981039346656037ull;
+    for (unsigned char c : bytes) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+// A 97 x 81 terrain of ridges and a flat basin at elevation 0.
+void writeRidges(const std::string& path) {
+    writeTga(path, 97, 81, [](int x, int y) {
+        const double h = 900 + 600 * std::sin(x * 0.11) * std::cos(y * 0.07) +
+                         350 * std::sin((x + 2 * y) * 0.09) -
+                         1400 * std::exp(-((x - 70) * (x - 70) + (y - 20) * (y - 20)) / 90.0);
+        return static_cast<uint32_t>(h > 0 ? h : 0);
+    });
+}
+
+// A texture with detail at every scale: stripes, a checkerboard and a gradient.
+void writeTexture(const std::string& path, int w, int h) {
+    writeTga(path, w, h, [](int x, int y) {
+        const uint32_t b = static_cast<uint32_t>(40 + (x * 7) % 180);
+        const uint32_t g = ((x / 6 + y / 6) % 2) ? 200u : 70u;
+        const uint32_t r = static_cast<uint32_t>(30 + (y * 3 + x) % 200);
+        return b | (g << 8) | (r << 16);
+    });
+}
+
+CSceneParams baseScene(const TempDir& dir, int frames) {
+    writeRidges(dir.path("ridges.tga"));
+    writeTexture(dir.path("texture.tga"), 97, 81);
+    CSceneParams s;
+    s.NewScene();
+    s.ElevationFileName = dir.path("ridges.tga");
+    s.TextureFileName = dir.path("texture.tga");
+    s.OutputFileName = dir.path("frame%03d.tga");
+    s.SizeX = 120;
+    s.SizeY = 90;
+    s.Total = frames;
+    s.From = 0;
+    s.To = frames - 1;
+    s.XA = -15, s.YA = -10, s.ZA = 70;
+    s.XZ = 30, s.YZ = 5, s.ZZ = 45;
+    s.HeadingA = 40, s.HeadingZ = 55;
+    s.PitchA = -20, s.PitchZ = -28;
+    s.FocalLengthA = 90, s.FocalLengthZ = 110;
+    s.RollA = 0, s.RollZ = 6;
+    s.LightX = -0.5, s.LightY = 0.6, s.LightZ = 0.62;
+    s.DustA = 150, s.DustZ = 90;
+    s.Smoothness = 0.2;
+    s.ElevScaleX = s.ElevScaleY = 1.0;
+    s.ElevScaleZA = 0.02, s.ElevScaleZZ = 0.03;
+    s.GridX = 64;
+    s.GridY = 54;
+    s.UseRecorder = 1;
+    return s;
+}
+
+// How a run spreads its work.
+struct Spread {
+    const char* name;
+    int frameThreads;
+    int rowThreads;
+};
+
+class GuardTest : public ::testing::TestWithParam<Spread> {
+protected:
+    void SetUp() override {
+        const char* old = std::getenv("TMPDIR");
+        savedTmp = old ? old : "";
+        hadTmp = old != nullptr;
+        setenv("TMPDIR", tmp.path().c_str(), 1);
+    }
+    void TearDown() override {
+        if (hadTmp)
+            setenv("TMPDIR", savedTmp.c_str(), 1);
+        else
+            unsetenv("TMPDIR");
+    }
+
+    // Runs the scene and lists every file of the output folder with its hash, in name order.
+    std::string render(const CSceneParams& scene, RenderMode mode) {
+        auto job = JobFile::Create(scene, "");
+        EXPECT_TRUE(job);
+        if (!job) return {};
+        RunOptions options;
+        options.mode = mode;
+        options.decimalSeparator = '.';
+        options.recorderFolder = out.path();
+        options.frameThreads = GetParam().frameThreads;
+        options.rowThreads = GetParam().rowThreads;
+        const RunResult r = RunJob(job->path(), picture, options, platform, settings, progress, observer);
+        EXPECT_EQ(r.outcome, RunOutcome::Completed);
+        EXPECT_TRUE(platform.shown.empty());
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(out.path()))
+            if (e.path().filename() != "ridges.tga" && e.path().filename() != "texture.tga" &&
+                e.path().filename() != "mask.tga")
+                names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        std::string listing;
+        for (const auto& n : names) {
+            char line[128];
+            std::snprintf(line, sizeof line, "%s %016llx\n", n.c_str(),
+                          static_cast<unsigned long long>(Fnv1a(TempDir::read(out.path(n)))));
+            listing += line;
+        }
+        // The files were announced in frame order.
+        EXPECT_TRUE(std::is_sorted(r.written.begin(), r.written.end()));
+        return listing;
+    }
+
+    TempDir tmp, out;
+    std::string savedTmp;
+    bool hadTmp = false;
+    ScriptedPlatform platform;
+    MemorySettings settings;
+    NullProgress progress;
+    RecordingObserver observer;
+    CTGAFile picture{platform};
+};
+
+} // namespace
+
+TEST_P(GuardTest, QuickTextureLookup) {
+    CSceneParams s = baseScene(out, 4);
+    s.UseTextureFile = 1;
+    s.HQ = 0;
+    EXPECT_EQ(render(s, RenderMode::Final), "OVRECORD.XLS e26e3c4f135150e6\n"
+                                            "frame000.tga b66ebed6f4745c9a\n"
+                                            "frame001.tga 7c9e1f4438e3ccde\n"
+                                            "frame002.tga 7e4622f0f3de13a1\n"
+                                            "frame003.tga 73fd6b92b9060019\n");
+}
+
+TEST_P(GuardTest, ExactTextureLookupNearAndFar) {
+    // Low over the terrain: the near texels are magnified (the 4 x 4 filter), the far ones averaged.
+    CSceneParams s = baseScene(out, 3);
+    s.UseTextureFile = 1;
+    s.HQ = 1;
+    s.ZA = 30, s.ZZ = 26;
+    s.UseBackgroundColor = 1;
+    s.BackgroundColor = 0x00E6BE96;
+    EXPECT_EQ(render(s, RenderMode::Final), "OVRECORD.XLS 18f92e9abd79cf58\n"
+                                            "frame000.tga d2ea6af14b33d630\n"
+                                            "frame001.tga a5e78c4deb6c7ef6\n"
+                                            "frame002.tga d7b5b01737e239a9\n");
+}
+
+TEST_P(GuardTest, MaskAndBothOutputFormats) {
+    CSceneParams s = baseScene(out, 2);
+    s.UseRecorder = 0;
+    writeTga(out.path("mask.tga"), 120, 90, [](int x, int y) -> uint32_t {
+        if (y == 0 && x < 3) return x == 0 ? 0x000000u : x == 1 ? 0x0000FFu : 0x00FF00u;
+        if (x < 20) return 0x000000u;          // transparent
+        if (x < 40) return 0x0000FFu;          // brighter
+        if (y < 30) return 0x00FF00u;          // darker
+        return y < 40 ? 0x123456u : 0x000000u; // opaque band
+    });
+    s.UseMaskFile = 1;
+    s.MaskFileName = out.path("mask.tga");
+    s.OutputFileFormat = 2;
+    EXPECT_EQ(render(s, RenderMode::Final), "frame000.tga 294cecdfe3fd41d1\n"
+                                            "frame000.yuv 45a3d8b30fad6125\n"
+                                            "frame001.tga dfefde0bc0ece04d\n"
+                                            "frame001.yuv 203e3fc966474d2b\n");
+}
+
+TEST_P(GuardTest, RawFramesWithoutTexture) {
+    CSceneParams s = baseScene(out, 3);
+    s.GridX = 97;
+    s.GridY = 81;
+    EXPECT_EQ(render(s, RenderMode::Raw), "OVRECORD.XLS 018585761561527c\n"
+                                          "frame000.tga f09012ce5708f82f\n"
+                                          "frame001.tga 649300c5a53f6775\n"
+                                          "frame002.tga 5ea07365767ff48e\n");
+}
+
+TEST_P(GuardTest, CurvedFlightWithRecorder) {
+    CSceneParams s = baseScene(out, 7);
+    s.PathType = 1;
+    s.UseTextureFile = 1;
+    s.HQ = 1;
+    s.SetPathPoint(0, 30, 30);
+    s.SetPathPoint(1, 65, 25);
+    s.SetPathPoint(2, 70, 55);
+    s.SetPathPoint(3, 35, 60);
+    s.AverageHeight = 50;
+    s.RollFactor = 6;
+    s.PreviewRange = 3;
+    s.FocalLengthA = 100;
+    s.PitchA = -45;
+    EXPECT_EQ(render(s, RenderMode::Final), "OVRECORD.XLS 5d87e3f4bbeb29e0\n"
+                                            "frame000.tga 41c76bf52160ab35\n"
+                                            "frame001.tga f74132244b2a0678\n"
+                                            "frame002.tga 66ca0d65f5ff98d5\n"
+                                            "frame003.tga 1de521a807f3a129\n"
+                                            "frame004.tga aff639d0f3e352bc\n"
+                                            "frame005.tga a2d1c6a8887acb56\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Spreads, GuardTest,
+                         ::testing::Values(Spread{"OneThread", 1, 1}, Spread{"FramesInParallel", 3, 1},
+                                           Spread{"RowsInParallel", 1, 3}, Spread{"Both", 2, 2}),
+                         [](const ::testing::TestParamInfo<Spread>& info) { return info.param.name; });
