@@ -253,13 +253,25 @@ TEST_F(ToolDialogFrame, EveryToolCommandHasItsDialog) {
         ASSERT_TRUE(dialog) << t.command;
         EXPECT_EQ(dialog->dialogId(), t.dialog);
         EXPECT_EQ(dialog->windowTitle().toStdString(), t.title);
-        EXPECT_EQ(CToolDialog::ControlId(dialog->findChild<QLabel*>("progressText")), 365);
-        EXPECT_EQ(CToolDialog::ControlId(dialog->findChild<QLineEdit*>("fromEdit")), 354);
-        EXPECT_EQ(CToolDialog::ControlId(button(dialog.get(), "toBrowse")), 321);
+        EXPECT_EQ(CToolDialog::controlId(dialog->findChild<QLabel*>("progressText")), 365);
+        EXPECT_EQ(CToolDialog::controlId(dialog->findChild<QLineEdit*>("fromEdit")), 354);
+        EXPECT_EQ(CToolDialog::controlId(button(dialog.get(), "toBrowse")), 321);
         EXPECT_EQ(button(dialog.get(), "okButton")->text(), "&OK");
     }
     EXPECT_FALSE(CreateToolDialog(32814, h.context()));
-    EXPECT_EQ(RunToolDialog(32805, nullptr, h.platform, h.memory), -1);
+    EXPECT_EQ(RunToolDialog(h.app, 32805), -1);
+
+    // The application runs them for its tool commands, modally through its dialog runner.
+    QStringList shown;
+    h.app.setDialogRunner([&](QDialog& d) {
+        shown << d.windowTitle();
+        return int(QDialog::Rejected);
+    });
+    CommandState state;
+    EXPECT_TRUE(h.app.queryCommand(32815, state));
+    EXPECT_TRUE(h.app.runCommand(32815));
+    EXPECT_TRUE(h.app.runCommand(32803));
+    EXPECT_EQ(shown, (QStringList{"Correct Distortion", "Convert DEM File to Elevation File"}));
 }
 
 } // namespace

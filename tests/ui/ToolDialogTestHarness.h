@@ -4,6 +4,8 @@
 // outputs.
 
 #include "app/Settings.h"
+#include "app/ui/OrvantisApp.h"
+#include "app/ui/QtPlatform.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TempDir.h"
 #include "tools/ui/ToolDialog.h"
@@ -32,25 +34,30 @@ inline void ensureApplication() {
     if (!QApplication::instance()) new QApplication(argc, argv);
 }
 
-// The platform, settings, chooser and help opener a dialog under test works with.
+// The application, platform, settings and chooser a dialog under test works with; help topics are recorded.
 struct Harness {
     ScriptedPlatform platform;
     MemorySettings memory;
     SettingsStore* settings = &memory;
+    QtPlatform qtPlatform;
+    OrvantisApp app{memory, qtPlatform, OrvantisApp::Options{}};
     std::deque<std::optional<QString>> picks; // answers of the file chooser, in order
     std::vector<FileChooserRequest> requests;
     std::vector<int> helpTopics;
 
+    Harness() {
+        app.setHelpOpener([this](int topic) { helpTopics.push_back(topic); });
+    }
+
     ToolDialogContext context() {
-        return ToolDialogContext{platform, *settings,
+        return ToolDialogContext{app, platform, *settings,
                                  [this](QWidget*, const FileChooserRequest& r) -> std::optional<QString> {
                                      requests.push_back(r);
                                      if (picks.empty()) return std::nullopt;
                                      auto p = picks.front();
                                      picks.pop_front();
                                      return p;
-                                 },
-                                 [this](int topic) { helpTopics.push_back(topic); }};
+                                 }};
     }
 };
 

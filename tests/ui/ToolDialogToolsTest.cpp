@@ -222,8 +222,8 @@ TEST_F(ToolDialogTools, RectifyRemembersItsCornersAndAsksBeforeOpeningFiles) {
     EXPECT_EQ(ini->getString("RectifyCorners", "y4", ""), "12.000000");
     CRectifyDialog again(h.context());
     for (int i = 0; i < 16; ++i) EXPECT_EQ(again.edits()[size_t(i)]->text(), values[i]) << i;
-    EXPECT_EQ(CToolDialog::ControlId(again.edits()[0]), 393);
-    EXPECT_EQ(CToolDialog::ControlId(again.edits()[15]), 408);
+    EXPECT_EQ(CToolDialog::controlId(again.edits()[0]), 393);
+    EXPECT_EQ(CToolDialog::controlId(again.edits()[15]), 408);
 }
 
 TEST_F(ToolDialogTools, DemListingShowsTheHeaderAndItsCancelWritesNothing) {

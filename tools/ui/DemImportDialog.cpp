@@ -7,7 +7,6 @@
 #include "tools/DemImport.h"
 
 #include <QFontMetrics>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
@@ -59,9 +58,9 @@ int dialogUnitsToPixels(const QFont& font, int units) {
 
 } // namespace
 
-CDemListDialog::CDemListDialog(const QString& path, const std::vector<std::string>& lines,
-                               std::function<void(int topic)> openHelp, QWidget* parent)
-    : QDialog(parent), openHelp(std::move(openHelp)) {
+CDemListDialog::CDemListDialog(OrvantisApp& app, const QString& path, const std::vector<std::string>& lines,
+                               QWidget* parent)
+    : CHelpDialog(app, 702, parent) {
     ui = std::make_unique<Ui::DemListDialog>();
     ui->setupUi(this);
     CToolDialog::ApplyStringTable(this);
@@ -71,21 +70,10 @@ CDemListDialog::CDemListDialog(const QString& path, const std::vector<std::strin
     for (const std::string& line : lines) ui->list->addItem(QString::fromUtf8(line.c_str()));
     connect(ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->helpButton, &QPushButton::clicked, this, [this] {
-        if (this->openHelp) this->openHelp(DialogHelpTopic(702));
-    });
+    CToolDialog::ConnectHelpButton(this, ui->helpButton);
 }
 
 CDemListDialog::~CDemListDialog() = default;
-
-void CDemListDialog::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-        DialogHelpRequest(this, 702, openHelp);
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
 
 CDemImportDialog::CDemImportDialog(const ToolDialogContext& context, QWidget* parent)
     : CToolDialog(703, IDS_TOOLDLG_DEM_EXT, IDS_TOOLDLG_DEM_FILTER, IDS_TOOLDLG_TGA_EXT,
@@ -99,7 +87,7 @@ CDemImportDialog::~CDemImportDialog() = default;
 
 bool CDemImportDialog::RunTool() {
     auto confirm = [this](const DemHeader&, const std::vector<std::string>& lines) {
-        CDemListDialog listing(fromFile(), lines, helpOpener(), this);
+        CDemListDialog listing(application(), fromFile(), lines, this);
         return listing.exec() == QDialog::Accepted;
     };
     return Succeeded(DemImport(LocalPath(fromFile()), LocalPath(toFile()), toolEnv(), confirm).status);

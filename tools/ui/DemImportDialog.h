@@ -17,23 +17,19 @@ class DemListDialog;
 // The listing of a DEM file's header: one line per entry, label and value separated by a tab; the values
 // line up at a tab stop 200 dialog units from the left, and the list scrolls horizontally over 1000 pixels.
 // OK goes on with the import, Cancel stops it.
-class CDemListDialog : public QDialog {
+class CDemListDialog : public CHelpDialog {
     Q_OBJECT
 public:
-    CDemListDialog(const QString& path, const std::vector<std::string>& lines,
-                   std::function<void(int topic)> openHelp, QWidget* parent = nullptr);
+    CDemListDialog(OrvantisApp& app, const QString& path, const std::vector<std::string>& lines,
+                   QWidget* parent = nullptr);
     ~CDemListDialog() override;
 
     // The tab stop in pixels (200 dialog units of the list's font) and the horizontal extent.
     int tabStopPixels() const { return tabStop; }
     static constexpr int horizontalExtent = 1000;
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     std::unique_ptr<Ui::DemListDialog> ui;
-    std::function<void(int)> openHelp;
     int tabStop = 0;
 };
 

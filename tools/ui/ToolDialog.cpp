@@ -18,10 +18,6 @@
 #include <QWindow>
 
 namespace {
-constexpr int helpButtonId = 57669;
-constexpr int controlHelpBase = 0x10000;
-constexpr int dialogHelpBase = 0x20000;
-
 QString fromTable(int id) { return QString::fromUtf8(LoadString(id)); }
 } // namespace
 
@@ -94,20 +90,6 @@ std::optional<QString> RunToolFileDialog(QWidget* parent, const FileChooserReque
 }
 
 // ---------------------------------------------------------------------------------------------------------
-// Help
-
-int DialogHelpTopic(int templateId) { return dialogHelpBase + templateId; }
-
-bool DialogHelpRequest(QWidget* dialog, int templateId, const std::function<void(int topic)>& openHelp) {
-    QWidget* focused = dialog->focusWidget();
-    if (!focused) return false;
-    const int id = CToolDialog::ControlId(focused);
-    const int topic = id == helpButtonId ? DialogHelpTopic(templateId) : controlHelpBase + id;
-    if (openHelp) openHelp(topic);
-    return true;
-}
-
-// ---------------------------------------------------------------------------------------------------------
 // Progress
 
 void ToolDialogProgress::report(int percent) {
@@ -128,7 +110,7 @@ void ToolDialogProgress::pump() {
 
 CToolDialog::CToolDialog(int dialogId, int fromExtensionId, int fromFilterId, int toExtensionId, int toFilterId,
                          const ToolDialogContext& context, QWidget* parent)
-    : QDialog(parent), context(context), templateId(dialogId), fromExtensionId(fromExtensionId),
+    : CHelpDialog(context.app, dialogId, parent), context(context), fromExtensionId(fromExtensionId),
       fromFilterId(fromFilterId), toExtensionId(toExtensionId), toFilterId(toFilterId) {}
 
 CToolDialog::~CToolDialog() = default;
@@ -150,7 +132,7 @@ void CToolDialog::initFrame(bool hasThirdFile) {
     Q_ASSERT(fromEdit && toEdit && fromBrowse && toBrowse && okButton && cancelButton && helpButton &&
              progressText && (!hasThird || (thirdEdit && thirdBrowse)));
 
-    setProperty("controlId", templateId);
+    setProperty("controlId", templateId());
     ApplyStringTable(this);
     progressText->clear();
     okButton->setEnabled(false);
@@ -158,8 +140,7 @@ void CToolDialog::initFrame(bool hasThirdFile) {
 
     connect(okButton, &QPushButton::clicked, this, &CToolDialog::onOk);
     connect(cancelButton, &QPushButton::clicked, this, &CToolDialog::onCancel);
-    connect(helpButton, &QPushButton::clicked, this,
-            [this] { if (context.openHelp) context.openHelp(DialogHelpTopic(templateId)); });
+    ConnectHelpButton(this, helpButton);
     connect(fromBrowse, &QPushButton::clicked, this, &CToolDialog::chooseFrom);
     connect(toBrowse, &QPushButton::clicked, this, &CToolDialog::chooseTo);
     if (hasThird) connect(thirdBrowse, &QPushButton::clicked, this, &CToolDialog::chooseThird);
@@ -184,10 +165,11 @@ void CToolDialog::ApplyStringTable(QWidget* root) {
     }
 }
 
-int CToolDialog::ControlId(const QObject* widget) {
-    if (!widget) return 0;
-    const QVariant id = widget->property("controlId");
-    return id.isValid() ? id.toInt() : 0;
+void CToolDialog::ConnectHelpButton(CHelpDialog* dialog, QPushButton* help) {
+    QObject::connect(help, &QPushButton::clicked, dialog, [dialog, help] {
+        help->setFocus();
+        dialog->helpRequest(0);
+    });
 }
 
 std::string CToolDialog::LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
@@ -214,7 +196,10 @@ std::optional<QString> CToolDialog::choose(bool save, int extensionId, int filte
     request.defaultSuffix = fromTable(extensionId);
     request.nameFilters = ConvertFilterString(LoadString(filterId));
     request.initialPath = current;
-    return context.chooser ? context.chooser(this, request) : RunToolFileDialog(this, request);
+    setContextHelp(false);
+    std::optional<QString> chosen = context.chooser ? context.chooser(this, request) : RunToolFileDialog(this, request);
+    setContextHelp(true);
+    return chosen;
 }
 
 void CToolDialog::chooseFrom() {
@@ -310,7 +295,7 @@ void CToolDialog::onOk() {
 
 void CToolDialog::onCancel() {
     if (!running) {
-        QDialog::reject();
+        CHelpDialog::reject();
         return;
     }
     if (idle == 0) {
@@ -324,7 +309,7 @@ void CToolDialog::onCancel() {
 void CToolDialog::reject() {
     // Escape and the window's close button: refused while a run is on the stack.
     if (running) return;
-    QDialog::reject();
+    CHelpDialog::reject();
 }
 
 void CToolDialog::closeEvent(QCloseEvent* event) {
@@ -332,16 +317,7 @@ void CToolDialog::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    QDialog::closeEvent(event);
-}
-
-void CToolDialog::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-        HelpRequest();
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    CHelpDialog::closeEvent(event);
 }
 
 bool CToolDialog::refuseField(QLineEdit* edit, const std::string& message) {

@@ -10,9 +10,9 @@
 
 #include "app/Platform.h"
 #include "app/Progress.h"
+#include "app/ui/HelpDialog.h"
 #include "tools/ToolCommon.h"
 
-#include <QDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
 
@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 
+class OrvantisApp;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -53,22 +54,16 @@ public:
 // Runs a ToolFileDialog modally.
 std::optional<QString> RunToolFileDialog(QWidget* parent, const FileChooserRequest& request);
 
-// What a tool dialog works with: the platform for messages, the settings store, the file chooser (empty:
-// RunToolFileDialog) and the help opener (topic number; empty: help requests do nothing).
+// What a tool dialog works with: the application (help), the platform for the tools' messages, the
+// settings store and the file chooser (empty: RunToolFileDialog).
 struct ToolDialogContext {
+    OrvantisApp& app;
     Platform& platform;
     SettingsStore& settings;
     FileChooser chooser;
-    std::function<void(int topic)> openHelp;
 };
 
 class CToolDialog;
-
-// The help rule of the program's dialogs: F1 opens 0x10000 + the id of the control with the focus, or
-// 0x20000 + the dialog's template id when the focus is on its Help button (which opens that topic too).
-// False when no control has the focus.
-int DialogHelpTopic(int templateId);
-bool DialogHelpRequest(QWidget* dialog, int templateId, const std::function<void(int topic)>& openHelp);
 
 // The progress of a run as the dialog shows it: the "%d%%" text, the idle flag as the stop request, and
 // the message pump (rate-limited so that a fast loop does not spend its time in the event loop).
@@ -87,14 +82,14 @@ private:
     QElapsedTimer sinceLastPump;
 };
 
-class CToolDialog : public QDialog {
+class CToolDialog : public CHelpDialog {
     Q_OBJECT
 public:
     CToolDialog(int dialogId, int fromExtensionId, int fromFilterId, int toExtensionId, int toFilterId,
                 const ToolDialogContext& context, QWidget* parent = nullptr);
     ~CToolDialog() override;
 
-    int dialogId() const { return templateId; }
+    int dialogId() const { return templateId(); }
     // 1 while no run is in progress, 0 while the tool runs (set back to 1 by Cancel to stop the run).
     int idleFlag() const { return idle; }
     bool runInProgress() const { return running; }
@@ -105,11 +100,12 @@ public:
 
     // Puts each widget's string-table text (property "stringId") on it: window titles, labels, buttons.
     static void ApplyStringTable(QWidget* root);
-    // A widget's control id (property "controlId"), 0 when it has none.
-    static int ControlId(const QObject* widget);
 
     // A path as the core's file functions take it (the file system's encoding).
     static std::string LocalPath(const QString& path);
+
+    // Connects a form's Help button (id 57669) to the help rule.
+    static void ConnectHelpButton(CHelpDialog* dialog, QPushButton* help);
 
     // Shows a real number the way the data exchange does ("%.15g": 1.0 shows as "1").
     static QString FormatReal(double value);
@@ -137,7 +133,7 @@ protected:
     // The environment a tool engine runs in: this dialog's platform and progress, the user's antialiasing.
     ToolEnv toolEnv();
     Platform& platform() { return context.platform; }
-    const std::function<void(int)>& helpOpener() const { return context.openHelp; }
+    OrvantisApp& application() { return context.app; }
     SettingsStore& settings() { return context.settings; }
 
     // Data exchange of a real number: false (after "Please enter a number." or the range message, with
@@ -145,14 +141,10 @@ protected:
     bool ReadReal(QLineEdit* edit, double& value);
     bool ReadReal(QLineEdit* edit, double& value, double low, double high);
 
-    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 public:
     void reject() override;
-
-    // F1 in the dialog (see DialogHelpRequest).
-    bool HelpRequest() { return DialogHelpRequest(this, templateId, context.openHelp); }
 
 private slots:
     void onOk();
@@ -171,7 +163,6 @@ private:
     ToolDialogContext context;
     QString toPath, fromPath, thirdPath;
     int idle = 1;
-    int templateId;
     int fromExtensionId, fromFilterId, toExtensionId, toFilterId;
     int fromChosen = 0, toChosen = 0, thirdChosen = 0;
     bool hasThird = false;

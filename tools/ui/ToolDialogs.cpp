@@ -1,5 +1,10 @@
 #include "tools/ui/ToolDialogs.h"
 
+#include "app/ui/MainFrame.h"
+#include "app/ui/OrvantisApp.h"
+#include "app/ui/QtPlatform.h"
+#include "app/ui/UiRegistry.h"
+
 #include "tools/ui/CombineDialogs.h"
 #include "tools/ui/ConversionDialogs.h"
 #include "tools/ui/DemImportDialog.h"
@@ -23,10 +28,19 @@ std::unique_ptr<CToolDialog> CreateToolDialog(int commandId, const ToolDialogCon
     }
 }
 
-int RunToolDialog(int commandId, QWidget* parent, Platform& platform, SettingsStore& settings,
-                  std::function<void(int topic)> openHelp) {
-    ToolDialogContext context{platform, settings, {}, std::move(openHelp)};
-    std::unique_ptr<CToolDialog> dialog = CreateToolDialog(commandId, context, parent);
+int RunToolDialog(OrvantisApp& app, int commandId) {
+    ToolDialogContext context{app, app.platform(), app.settings(), {}};
+    std::unique_ptr<CToolDialog> dialog = CreateToolDialog(commandId, context, app.mainFrame());
     if (!dialog) return -1;
-    return dialog->exec();
+    return app.runDialog(*dialog);
 }
+
+namespace {
+void runTool(OrvantisApp& app, int commandId) { RunToolDialog(app, commandId); }
+
+// The Calculate menu's tool commands find their dialogs here.
+const ToolCommandRegistration registrations[] = {{32803, runTool}, {32804, runTool}, {32806, runTool},
+                                                 {32807, runTool}, {32808, runTool}, {32809, runTool},
+                                                 {32810, runTool}, {32811, runTool}, {32812, runTool},
+                                                 {32813, runTool}, {32815, runTool}};
+} // namespace

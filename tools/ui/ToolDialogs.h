@@ -10,7 +10,7 @@
 std::unique_ptr<CToolDialog> CreateToolDialog(int commandId, const ToolDialogContext& context,
                                               QWidget* parent = nullptr);
 
-// Creates, runs and destroys the dialog of a tool command. Returns the dialog's result (QDialog::Accepted
-// when the tool ran to the end), or -1 when commandId is not a tool command.
-int RunToolDialog(int commandId, QWidget* parent, Platform& platform, SettingsStore& settings,
-                  std::function<void(int topic)> openHelp = {});
+// Creates the dialog of a tool command over the main window, runs it modally through the application and
+// destroys it. Returns the dialog's result (QDialog::Accepted when the tool ran to the end), or -1 when
+// commandId is not a tool command. The application calls it for the commands 32803 ... 32815.
+int RunToolDialog(OrvantisApp& app, int commandId);
