@@ -220,6 +220,9 @@ bool CTGAFile::OpenImage(const std::string& name) {
         case OpenOutcome::Rejected:
             plat.error(FormatString(IDS_CANNOT_OPEN_FILE, name.c_str()));
             return false;
+        case OpenOutcome::TooLarge:
+            plat.message(LoadString(IDS_TGA_TOO_LARGE), MsgIcon::Warning, MsgButtons::Ok);
+            return false;
         }
     }
 }
@@ -240,7 +243,7 @@ CTGAFile::OpenOutcome CTGAFile::tryOpen(const std::string& name) {
     const int height = head[14] | (head[15] << 8);
     if (width == 0 || height == 0) return OpenOutcome::Rejected;
     // Pixels kept in memory are limited; header-only lookups allocate nothing and take any size.
-    if (loadPixels && static_cast<long long>(width) * height > maxPixels) return OpenOutcome::Rejected;
+    if (loadPixels && static_cast<long long>(width) * height > maxPixels) return OpenOutcome::TooLarge;
     // The image ID field (its length is byte 0) lies between the header and the pixels.
     const long long offset = tgaHeaderSize + head[0];
     const long long rowBytes = 3LL * width;

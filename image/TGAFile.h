@@ -140,7 +140,7 @@ protected:
     double yScaleReciprocal = 1.0;
 
 private:
-    enum class OpenOutcome { Opened, OpenFailed, ReadFailed, Rejected };
+    enum class OpenOutcome { Opened, OpenFailed, ReadFailed, Rejected, TooLarge };
     OpenOutcome tryOpen(const std::string& name);
     static bool allocateBlock(std::vector<uint8_t>& block, int width, int height);
     void adoptBlock(std::vector<uint8_t>&& block, int width, int height);

@@ -144,7 +144,7 @@ TEST(Gelaende, HugeFileWorksHeaderOnly) {
     CGelaende loaded(platform, 1, 1, true);
     EXPECT_FALSE(loaded.OpenImage(file));
     ASSERT_EQ(platform.shown.size(), 1u);
-    EXPECT_EQ(platform.shown[0].text, "Cannot open file '" + file + "'.");
+    EXPECT_EQ(platform.shown[0].text, "TGA file is too large.");
 
     CGelaende onDisk(platform, 1, 1, false);
     ASSERT_TRUE(onDisk.OpenImage(file));
