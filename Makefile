@@ -4,6 +4,7 @@
 #   make test            install, build and run every test
 #   make check-sanitize  core tests under AddressSanitizer and UndefinedBehaviorSanitizer (clang)
 #   make bench           the renderer benchmarks
+#   make fuzz            every file reader under libFuzzer, FUZZ_SECONDS each (default 60; clang)
 #   make format          clang-format every source file
 
 JOBS      ?= $(shell nproc)
@@ -11,6 +12,7 @@ BUILD     ?= build
 ASAN      ?= build-asan
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CLI       := $(BUILD)/orvantis-cli
+FUZZ_SECONDS ?= 60
 
 .PHONY: all deps build run gui test check-sanitize bench format fuzz demo-data clean
 
@@ -39,6 +41,9 @@ check-sanitize: deps
 	    -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -O1"
 	cmake --build $(ASAN) -j $(JOBS)
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest -j $(JOBS) --output-on-failure
+
+fuzz: deps
+	scripts/run-fuzz $(FUZZ_SECONDS)
 
 bench: deps
 	ORVANTIS_BENCH_DEPS=1 scripts/install-deps
