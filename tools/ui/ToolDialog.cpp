@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPalette>
 #include <QPushButton>
 #include <QWindow>
 
@@ -111,7 +112,13 @@ void ToolDialogProgress::pump() {
 CToolDialog::CToolDialog(int dialogId, int fromExtensionId, int fromFilterId, int toExtensionId, int toFilterId,
                          const ToolDialogContext& context, QWidget* parent)
     : CHelpDialog(context.app, dialogId, parent), context(context), fromExtensionId(fromExtensionId),
-      fromFilterId(fromFilterId), toExtensionId(toExtensionId), toFilterId(toFilterId) {}
+      fromFilterId(fromFilterId), toExtensionId(toExtensionId), toFilterId(toFilterId) {
+    // Disabled buttons (the choosers and OK during a run) show grey text on the grey dialog.
+    QPalette pal = palette();
+    for (auto role : {QPalette::ButtonText, QPalette::WindowText, QPalette::Text})
+        pal.setColor(QPalette::Disabled, role, QColor(128, 128, 128));
+    setPalette(pal);
+}
 
 CToolDialog::~CToolDialog() = default;
 
