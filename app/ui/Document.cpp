@@ -142,7 +142,11 @@ void CDocument::AddView(CView* view) {
 void CDocument::RemoveView(CView* view) {
     viewList.erase(std::remove(viewList.begin(), viewList.end(), view), viewList.end());
     view->document = nullptr;
-    if (viewList.empty()) deleteLater();
+    // A document without windows is gone: it leaves its template's list at once and is deleted soon.
+    if (viewList.empty()) {
+        if (docTemplate) docTemplate->RemoveDocument(this);
+        deleteLater();
+    }
 }
 
 void CDocument::UpdateAllViews(CView* sender) {

@@ -129,7 +129,6 @@ void CMainFrame::createToolBar() {
     toolBar->setObjectName(QStringLiteral("ToolBar"));
     toolBar->setIconSize(QSize(16, 15));
     toolBar->setMovable(false);
-    toolBar->installEventFilter(this); // the toolbar shows no tooltips
     addToolBar(Qt::TopToolBarArea, toolBar);
     const int buttons[] = {cmd::FileNew, cmd::FileOpen,  cmd::FileSave,  0,         cmd::EditCut,
                            cmd::EditCopy, cmd::EditPaste, 0,             cmd::FilePrint, cmd::AppAbout,
@@ -144,6 +143,7 @@ void CMainFrame::createToolBar() {
         a->setProperty("commandId", id);
         a->setStatusTip(prompt(id));
         connect(a, &QAction::triggered, this, [this, id] { dispatchCommand(id); });
+        if (QWidget* button = toolBar->widgetForAction(a)) button->installEventFilter(this);
         toolActions.push_back(a);
     }
 }
@@ -476,6 +476,7 @@ void CMainFrame::dropEvent(QDropEvent* event) {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    // The toolbar shows no tooltips; its buttons explain themselves in the status bar.
     if (event->type() == QEvent::ToolTip) return true;
     return QMainWindow::eventFilter(watched, event);
 }

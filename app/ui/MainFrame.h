@@ -6,6 +6,7 @@
 #include "app/ui/CommandTarget.h"
 
 #include <QMainWindow>
+#include <QMdiArea>
 
 #include <map>
 #include <optional>
@@ -17,7 +18,6 @@ class CView;
 class OrvantisApp;
 class QAction;
 class QLabel;
-class QMdiArea;
 class QMenu;
 class QTimer;
 class QToolBar;

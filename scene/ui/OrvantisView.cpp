@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMimeData>
@@ -52,7 +54,26 @@ QPixmap arrowPicture() {
     p.drawLine(QPointF(9, 11.5), QPointF(13, 8));
     return pm;
 }
+// Relative file names of a scene are taken relative to the scene file's folder (as the command line does),
+// not to wherever the program happened to be started: the folder is the current one while they are used.
+class ScopedFolder {
+public:
+    explicit ScopedFolder(const std::string& sceneFile) : saved(QDir::currentPath()) {
+        if (!sceneFile.empty()) QDir::setCurrent(QFileInfo(QString::fromStdString(sceneFile)).absolutePath());
+    }
+    ~ScopedFolder() { QDir::setCurrent(saved); }
+    ScopedFolder(const ScopedFolder&) = delete;
+    ScopedFolder& operator=(const ScopedFolder&) = delete;
+
+private:
+    QString saved;
+};
 } // namespace
+
+std::string COrvantisView::sceneFolder() const {
+    const std::string& path = GetDocument() ? GetDocument()->GetPathName() : std::string();
+    return path.empty() ? std::string() : QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
+}
 
 void COrvantisView::setRenderLauncher(RenderLauncher launcher) { renderLauncher() = std::move(launcher); }
 void COrvantisView::setPathEditorLauncher(PathEditorLauncher launcher) { pathEditorLauncher() = std::move(launcher); }
@@ -250,7 +271,11 @@ bool COrvantisView::LoadScript(const std::string& path) {
 
 bool COrvantisView::ValidateScene() {
     takeValues();
-    const SceneCheck check = scene.ValidateScene();
+    SceneCheck check;
+    {
+        ScopedFolder folder(GetDocument()->GetPathName());
+        check = scene.ValidateScene();
+    }
     if (check.ok) return true;
     GetDocument()->app().platform().message(check.message, MsgIcon::Stop, MsgButtons::Ok);
     focusControl(SceneFieldControlId(check.field));
@@ -259,7 +284,11 @@ bool COrvantisView::ValidateScene() {
 
 bool COrvantisView::SaveScript(const std::string& path) {
     takeValues();
-    const SaveOutcome outcome = scene.SaveScript(path);
+    SaveOutcome outcome;
+    {
+        ScopedFolder folder(path);
+        outcome = scene.SaveScript(path);
+    }
     Platform& platform = GetDocument()->app().platform();
     switch (outcome.result) {
     case SaveResult::Saved: GetSceneDocument()->SetModifiedFlag(false); return true;

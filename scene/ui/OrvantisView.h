@@ -44,6 +44,9 @@ public:
     bool ValidateScene();
     // May the scene close? Not while a flight path editor or a rendering window depends on it.
     bool CanCloseScene();
+    // The folder of the scene file ("" for a scene never saved): relative file names of the scene are
+    // taken relative to it.
+    std::string sceneFolder() const;
 
     // Value exchange: show the record in the controls, or take the controls' values into the record.
     // Taking stops at the first field that does not read ("Please enter a number." / "... an integer.");

@@ -254,3 +254,17 @@ TEST(SceneForm, OpeningATextThatIsNoSceneFails) {
     EXPECT_EQ(h.windowCount(), 0u);
     EXPECT_EQ(h.texts(), std::vector<std::string>({"Cannot open file '" + path + "'."}));
 }
+
+TEST(SceneForm, RelativeFileNamesAreTakenFromTheScenesFolder) {
+    SceneHarness h;
+    h.writeTga("elev.tga");
+    const std::string path = h.dir.path("relative.ovs");
+    h.form->edit(343)->setText("elev.tga");
+    ASSERT_TRUE(h.activeDocument()->DoSave(path));
+    EXPECT_TRUE(h.shown.empty()) << h.texts().front();
+    EXPECT_NE(TempDir::read(path).find("HDateiname=elev.tga\r\n"), std::string::npos);
+    const QString cwd = QDir::currentPath();
+    EXPECT_TRUE(h.form->ValidateScene());
+    EXPECT_EQ(QDir::currentPath(), cwd);
+    EXPECT_EQ(h.form->sceneFolder(), h.dir.path());
+}
