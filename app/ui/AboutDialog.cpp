@@ -46,7 +46,9 @@ AboutDialog::AboutDialog(OrvantisApp& app, QWidget* parent) : CHelpDialog(app, 7
     timer.start(50, this); // timer 1
 }
 
-QString AboutDialog::versionLine() const { return version->text(); }
+QString AboutDialog::versionLine() const {
+    return version->text();
+}
 
 void AboutDialog::timerEvent(QTimerEvent* event) {
     if (event->timerId() != timer.timerId()) return CHelpDialog::timerEvent(event);

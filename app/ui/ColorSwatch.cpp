@@ -6,13 +6,17 @@
 #include <QColorDialog>
 #include <QPainter>
 
-QColor colourToQColor(uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+QColor colourToQColor(uint32_t c) {
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
 
 uint32_t qColorToColour(const QColor& c) {
     return uint32_t(c.red()) | (uint32_t(c.green()) << 8) | (uint32_t(c.blue()) << 16);
 }
 
-ColorSwatch::ColorSwatch(QWidget* parent) : QWidget(parent) { setMinimumSize(16, 12); }
+ColorSwatch::ColorSwatch(QWidget* parent) : QWidget(parent) {
+    setMinimumSize(16, 12);
+}
 
 void ColorSwatch::setColour(uint32_t c) {
     value = c;
@@ -30,7 +34,8 @@ void ColorSwatch::paintEvent(QPaintEvent*) {
 
 bool chooseColour(OrvantisApp& app, QWidget* parent, uint32_t& colour) {
     const settings::CustomColors custom = settings::ReadCustomColors(app.settings());
-    for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, colourToQColor(custom[static_cast<size_t>(i)]));
+    for (int i = 0; i < 16; ++i)
+        QColorDialog::setCustomColor(i, colourToQColor(custom[static_cast<size_t>(i)]));
     QColorDialog dlg(colourToQColor(colour), parent);
     dlg.setOption(QColorDialog::DontUseNativeDialog);
     if (app.runDialog(dlg) != QDialog::Accepted) return false;

@@ -4,7 +4,9 @@ void CommandTarget::onCommand(int id, Run run, Update update) {
     handlers[id] = Entry{std::move(run), std::move(update)};
 }
 
-void CommandTarget::removeCommand(int id) { handlers.erase(id); }
+void CommandTarget::removeCommand(int id) {
+    handlers.erase(id);
+}
 
 bool CommandTarget::queryCommand(int id, CommandState& state) const {
     auto it = handlers.find(id);

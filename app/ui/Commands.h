@@ -62,9 +62,17 @@ constexpr int FirstToLast = 32818;
 constexpr int LastToFirst = 32819;
 
 // The tool commands in the order of every Calculate menu.
-constexpr int toolCommands[] = {DemConversion, ElevationToColor, EliminateRed, GrayToElevation,
-                                ElevationToGray, SurfaceInterpolation, Convolution, Merge,
-                                Mask, Resample, Rectify};
+constexpr int toolCommands[] = {DemConversion,
+                                ElevationToColor,
+                                EliminateRed,
+                                GrayToElevation,
+                                ElevationToGray,
+                                SurfaceInterpolation,
+                                Convolution,
+                                Merge,
+                                Mask,
+                                Resample,
+                                Rectify};
 } // namespace cmd
 
 // Help topic bases.

@@ -117,7 +117,8 @@ void install(const QString& executable) {
 
     // The icon goes beside the entry so that menus can show it.
     const QString iconDir = data + QStringLiteral("/icons/hicolor/scalable/apps");
-    writeIfChanged(iconDir + QStringLiteral("/orvantis.svg"), readResource(QStringLiteral(":/icons/orvantis.svg")));
+    writeIfChanged(iconDir + QStringLiteral("/orvantis.svg"),
+                   readResource(QStringLiteral(":/icons/orvantis.svg")));
 
     QString quoted = executable;
     if (quoted.contains(' ')) quoted = '"' + quoted + '"';
@@ -133,7 +134,8 @@ void install(const QString& executable) {
     for (const char* type : {scriptMimeType, tgaMimeType}) {
         const QString t = QString::fromLatin1(type);
         if (defaultApplication(t).isEmpty())
-            addDefault(configHome() + QStringLiteral("/mimeapps.list"), t, QStringLiteral("orvantis.desktop"));
+            addDefault(configHome() + QStringLiteral("/mimeapps.list"), t,
+                       QStringLiteral("orvantis.desktop"));
     }
 }
 } // namespace DesktopIntegration

@@ -1,10 +1,10 @@
 #include "app/ui/Document.h"
 
 #include "app/ui/ChildFrame.h"
-#include "app/ui/MainFrame.h"
-#include "app/ui/QtPlatform.h"
-#include "app/ui/OrvantisApp.h"
 #include "app/ui/Commands.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/OrvantisApp.h"
+#include "app/ui/QtPlatform.h"
 #include "res/StringTable.h"
 
 #include <QFileInfo>
@@ -13,13 +13,15 @@
 #include <algorithm>
 #include <cstdio>
 
-// ---- CView -------------------------------------------------------------------------------------------------
+// ---- CView
+// -------------------------------------------------------------------------------------------------
 
 CView::~CView() {
     if (document) document->RemoveView(this);
 }
 
-// ---- CDocument ---------------------------------------------------------------------------------------------
+// ---- CDocument
+// ---------------------------------------------------------------------------------------------
 
 CDocument::CDocument(OrvantisApp& app) : QObject(&app), application(app) {
     onCommand(cmd::FileSave, [this] { DoFileSave(); });
@@ -44,7 +46,8 @@ bool CDocument::OnOpenDocument(const std::string& path) {
     // The base only proves that the file can be read; documents read their content themselves.
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
-        application.platform().message(LoadString(IDS_FAILED_TO_OPEN_DOCUMENT), MsgIcon::Stop, MsgButtons::Ok);
+        application.platform().message(LoadString(IDS_FAILED_TO_OPEN_DOCUMENT), MsgIcon::Stop,
+                                       MsgButtons::Ok);
         return false;
     }
     std::fclose(f);
@@ -62,9 +65,12 @@ bool CDocument::SaveModified() {
     QString name = pathName.empty() ? title : QFileInfo(QString::fromStdString(pathName)).fileName();
     const std::string text = FormatString(IDS_SAVE_CHANGES_TO, name.toStdString().c_str());
     switch (application.platform().message(text, MsgIcon::Question, MsgButtons::YesNoCancel)) {
-    case MsgAnswer::Yes: return DoFileSave();
-    case MsgAnswer::No: return true;
-    default: return false;
+    case MsgAnswer::Yes:
+        return DoFileSave();
+    case MsgAnswer::No:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -112,7 +118,9 @@ bool CDocument::DoSave(const std::string& path, bool replace) {
     return true;
 }
 
-bool CDocument::DoFileSave() { return DoSave(pathName, pathName.empty()); }
+bool CDocument::DoFileSave() {
+    return DoSave(pathName, pathName.empty());
+}
 
 void CDocument::SetPathName(const std::string& path, bool addToMru) {
     QFileInfo info(QString::fromStdString(path));
@@ -154,10 +162,12 @@ void CDocument::UpdateAllViews(CView* sender) {
         if (v != sender) v->OnUpdate(sender);
 }
 
-// ---- CDocTemplate ------------------------------------------------------------------------------------------
+// ---- CDocTemplate
+// ------------------------------------------------------------------------------------------
 
 CDocTemplate::CDocTemplate(int resourceId, QString docStr, DocumentFactory d, ViewFactory v)
-    : resource(resourceId), docString(std::move(docStr)), makeDocument(std::move(d)), makeView(std::move(v)) {}
+    : resource(resourceId), docString(std::move(docStr)), makeDocument(std::move(d)), makeView(std::move(v)) {
+}
 
 QString CDocTemplate::GetDocString(DocStringIndex index) const {
     const QStringList fields = docString.split('\n');

@@ -111,7 +111,15 @@ public:
     using DocumentFactory = std::function<CDocument*(OrvantisApp&)>;
     using ViewFactory = std::function<CView*(CDocument*)>;
 
-    enum DocStringIndex { windowTitle, docName, fileNewName, filterName, filterExt, regFileTypeId, regFileTypeName };
+    enum DocStringIndex {
+        windowTitle,
+        docName,
+        fileNewName,
+        filterName,
+        filterExt,
+        regFileTypeId,
+        regFileTypeName
+    };
 
     CDocTemplate(int resourceId, QString docString, DocumentFactory makeDocument, ViewFactory makeView);
 

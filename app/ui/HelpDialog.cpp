@@ -24,7 +24,9 @@ CHelpDialog::CHelpDialog(OrvantisApp& app, int templateId, QWidget* parent)
     applyDialogLook(this);
 }
 
-void CHelpDialog::setControlId(QWidget* w, int id) { w->setProperty("controlId", id); }
+void CHelpDialog::setControlId(QWidget* w, int id) {
+    w->setProperty("controlId", id);
+}
 
 int CHelpDialog::controlId(const QWidget* w) {
     for (; w; w = w->parentWidget()) {

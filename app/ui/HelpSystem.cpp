@@ -8,7 +8,9 @@
 
 namespace HelpSystem {
 
-QString anchor(int topic) { return QStringLiteral("topic-%1").arg(topic); }
+QString anchor(int topic) {
+    return QStringLiteral("topic-%1").arg(topic);
+}
 
 QUrl topicUrl(int topic) {
     // The pages live in the program's resources; the browser needs files.
@@ -32,6 +34,8 @@ QUrl topicUrl(int topic) {
     return url;
 }
 
-void openTopic(int topic) { QDesktopServices::openUrl(topicUrl(topic)); }
+void openTopic(int topic) {
+    QDesktopServices::openUrl(topicUrl(topic));
+}
 
 } // namespace HelpSystem

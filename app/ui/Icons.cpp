@@ -12,15 +12,24 @@
 namespace {
 const char* themeName(int id) {
     switch (id) {
-    case cmd::FileNew: return "document-new";
-    case cmd::FileOpen: return "document-open";
-    case cmd::FileSave: return "document-save";
-    case cmd::EditCut: return "edit-cut";
-    case cmd::EditCopy: return "edit-copy";
-    case cmd::EditPaste: return "edit-paste";
-    case cmd::FilePrint: return "document-print";
-    case cmd::AppAbout: return "help-about";
-    default: return nullptr; // Preview, Raw and Final are the program's own pictures
+    case cmd::FileNew:
+        return "document-new";
+    case cmd::FileOpen:
+        return "document-open";
+    case cmd::FileSave:
+        return "document-save";
+    case cmd::EditCut:
+        return "edit-cut";
+    case cmd::EditCopy:
+        return "edit-copy";
+    case cmd::EditPaste:
+        return "edit-paste";
+    case cmd::FilePrint:
+        return "document-print";
+    case cmd::AppAbout:
+        return "help-about";
+    default:
+        return nullptr; // Preview, Raw and Final are the program's own pictures
     }
 }
 
@@ -39,8 +48,8 @@ void page(QPainter& p, QRectF r) {
 
 // A small mountain range, used by Preview (wire), Raw (coarse) and Final (shaded).
 void mountains(QPainter& p, int style) {
-    const QPolygonF ridge({QPointF(0.5, 13.5), QPointF(4.5, 5.5), QPointF(7.5, 9.5), QPointF(10.5, 3.5),
-                           QPointF(15.5, 13.5)});
+    const QPolygonF ridge(
+        {QPointF(0.5, 13.5), QPointF(4.5, 5.5), QPointF(7.5, 9.5), QPointF(10.5, 3.5), QPointF(15.5, 13.5)});
     if (style == 0) {
         p.setPen(QPen(QColor(0, 90, 0), 1));
         p.setBrush(Qt::NoBrush);
@@ -78,13 +87,16 @@ QPixmap drawToolbarPicture(int id) {
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing, true);
     switch (id) {
-    case cmd::FileNew: page(p, QRectF(3.5, 0.5, 10, 14)); break;
+    case cmd::FileNew:
+        page(p, QRectF(3.5, 0.5, 10, 14));
+        break;
     case cmd::FileOpen:
         p.setPen(QPen(QColor(120, 90, 0), 1));
         p.setBrush(QColor(240, 200, 80));
         p.drawRect(QRectF(0.5, 3.5, 14, 10));
         p.setBrush(QColor(255, 230, 130));
-        p.drawPolygon(QPolygonF({QPointF(2.5, 6.5), QPointF(15.5, 6.5), QPointF(13.5, 13.5), QPointF(0.5, 13.5)}));
+        p.drawPolygon(
+            QPolygonF({QPointF(2.5, 6.5), QPointF(15.5, 6.5), QPointF(13.5, 13.5), QPointF(0.5, 13.5)}));
         break;
     case cmd::FileSave:
         p.setPen(QPen(QColor(20, 20, 90), 1));
@@ -132,10 +144,17 @@ QPixmap drawToolbarPicture(int id) {
         p.drawLine(QPointF(7.5, 6.5), QPointF(7.5, 12));
         p.drawPoint(QPointF(7.5, 3.5));
         break;
-    case cmd::Preview: mountains(p, 0); break;
-    case cmd::Raw: mountains(p, 1); break;
-    case cmd::Final: mountains(p, 2); break;
-    default: break;
+    case cmd::Preview:
+        mountains(p, 0);
+        break;
+    case cmd::Raw:
+        mountains(p, 1);
+        break;
+    case cmd::Final:
+        mountains(p, 2);
+        break;
+    default:
+        break;
     }
     return pm;
 }

@@ -81,14 +81,18 @@ CMainFrame::CMainFrame(OrvantisApp& application) : app(application), mdi(new QMd
     createAccelerators();
 
     // Commands of the frame: the bars, the Window menu, Stop rendering and the help commands.
-    onCommand(cmd::ViewToolbar, [this] { toolBar->setVisible(!toolBar->isVisible()); },
-              [this](CommandState& s) { s.checked = !toolBar->isHidden(); });
-    onCommand(cmd::ViewStatusBar, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
-              [this](CommandState& s) { s.checked = !statusBar()->isHidden(); });
-    onCommand(cmd::WindowCascade, [this] { mdi->cascadeSubWindows(); },
-              [this](CommandState& s) { s.enabled = activeChild() != nullptr; });
-    onCommand(cmd::WindowTile, [this] { mdi->tileSubWindows(); },
-              [this](CommandState& s) { s.enabled = activeChild() != nullptr; });
+    onCommand(
+        cmd::ViewToolbar, [this] { toolBar->setVisible(!toolBar->isVisible()); },
+        [this](CommandState& s) { s.checked = !toolBar->isHidden(); });
+    onCommand(
+        cmd::ViewStatusBar, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
+        [this](CommandState& s) { s.checked = !statusBar()->isHidden(); });
+    onCommand(
+        cmd::WindowCascade, [this] { mdi->cascadeSubWindows(); },
+        [this](CommandState& s) { s.enabled = activeChild() != nullptr; });
+    onCommand(
+        cmd::WindowTile, [this] { mdi->tileSubWindows(); },
+        [this](CommandState& s) { s.enabled = activeChild() != nullptr; });
     onCommand(cmd::WindowArrange, [this] {
         // Minimised windows are lined up along the bottom of the client area.
         int x = 0;
@@ -130,9 +134,20 @@ void CMainFrame::createToolBar() {
     toolBar->setIconSize(QSize(16, 15));
     toolBar->setMovable(false);
     addToolBar(Qt::TopToolBarArea, toolBar);
-    const int buttons[] = {cmd::FileNew, cmd::FileOpen,  cmd::FileSave,  0,         cmd::EditCut,
-                           cmd::EditCopy, cmd::EditPaste, 0,             cmd::FilePrint, cmd::AppAbout,
-                           0,            cmd::Preview,   cmd::Raw,      cmd::Final};
+    const int buttons[] = {cmd::FileNew,
+                           cmd::FileOpen,
+                           cmd::FileSave,
+                           0,
+                           cmd::EditCut,
+                           cmd::EditCopy,
+                           cmd::EditPaste,
+                           0,
+                           cmd::FilePrint,
+                           cmd::AppAbout,
+                           0,
+                           cmd::Preview,
+                           cmd::Raw,
+                           cmd::Final};
     for (int id : buttons) {
         if (id == 0) {
             toolBar->addSeparator();
@@ -373,7 +388,9 @@ void CMainFrame::populate(QMenu* m, int popupIndex) {
     }
 }
 
-QString CMainFrame::idleText() const { return QString::fromLatin1(LoadString(IDS_IDLE_STATUS)); }
+QString CMainFrame::idleText() const {
+    return QString::fromLatin1(LoadString(IDS_IDLE_STATUS));
+}
 
 void CMainFrame::setPaneText(int paneId, const QString& text) {
     auto it = panes.find(paneId);
@@ -401,14 +418,19 @@ void CMainFrame::restorePlacement(int showCommand) {
         return;
     }
     if (showCommand != 1) p->showCommand = static_cast<unsigned>(showCommand);
-    if (p->right > p->left && p->bottom > p->top) setGeometry(p->left, p->top, p->right - p->left, p->bottom - p->top);
+    if (p->right > p->left && p->bottom > p->top)
+        setGeometry(p->left, p->top, p->right - p->left, p->bottom - p->top);
     switch (p->showCommand) {
     case 2: // minimised; it comes back maximised when it was so
         setWindowState((p->flags & 2) ? (Qt::WindowMinimized | Qt::WindowMaximized) : Qt::WindowMinimized);
         show();
         break;
-    case 3: showMaximized(); break;
-    default: showNormal(); break;
+    case 3:
+        showMaximized();
+        break;
+    default:
+        showNormal();
+        break;
     }
 }
 
@@ -472,7 +494,8 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     activateWindow();
     for (const QUrl& u : urls)
-        if (u.isLocalFile()) app.OpenDocumentFile(QFileInfo(u.toLocalFile()).absoluteFilePath().toStdString());
+        if (u.isLocalFile())
+            app.OpenDocumentFile(QFileInfo(u.toLocalFile()).absoluteFilePath().toStdString());
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {

@@ -17,22 +17,31 @@ const Item exitItem{"E&xit", cmd::AppExit};
 const Item sep{"", Separator};
 
 const Popup editMenu{"&Edit", {{"&Copy\tCtrl+C", cmd::EditCopy}, {"&Paste\tCtrl+V", cmd::EditPaste}}};
-const Popup viewMenu{"&View",
-                     {{"&Toolbar", cmd::ViewToolbar}, {"&Status Bar", cmd::ViewStatusBar},
-                      {"&Options...", cmd::Options}}};
+const Popup viewMenu{
+    "&View",
+    {{"&Toolbar", cmd::ViewToolbar}, {"&Status Bar", cmd::ViewStatusBar}, {"&Options...", cmd::Options}}};
 const Popup windowMenu{"&Window",
-                       {{"&Cascade", cmd::WindowCascade}, {"&Tile", cmd::WindowTile},
-                        {"&Arrange Icons", cmd::WindowArrange}, {"", WindowList}}};
+                       {{"&Cascade", cmd::WindowCascade},
+                        {"&Tile", cmd::WindowTile},
+                        {"&Arrange Icons", cmd::WindowArrange},
+                        {"", WindowList}}};
 const Popup helpMenu{"&Help",
-                     {{"&Index", cmd::HelpIndex}, {"&Using Help", cmd::HelpUsing}, sep,
+                     {{"&Index", cmd::HelpIndex},
+                      {"&Using Help", cmd::HelpUsing},
+                      sep,
                       {"&About ORVANTIS...", cmd::AppAbout}}};
 
 std::vector<Item> toolItems() {
-    return {{"&DEM Conversion...", cmd::DemConversion},       {"Elevation To &Color...", cmd::ElevationToColor},
-            {"Eliminate Red Pi&xels...", cmd::EliminateRed},  {"Gray To &Elevation...", cmd::GrayToElevation},
-            {"Elevation To &Gray...", cmd::ElevationToGray},  {"Surface &Interpolation...", cmd::SurfaceInterpolation},
-            {"Con&volution...", cmd::Convolution},            {"&Merge...", cmd::Merge},
-            {"M&ask...", cmd::Mask},                          {"Re&sample Elevation File...", cmd::Resample},
+    return {{"&DEM Conversion...", cmd::DemConversion},
+            {"Elevation To &Color...", cmd::ElevationToColor},
+            {"Eliminate Red Pi&xels...", cmd::EliminateRed},
+            {"Gray To &Elevation...", cmd::GrayToElevation},
+            {"Elevation To &Gray...", cmd::ElevationToGray},
+            {"Surface &Interpolation...", cmd::SurfaceInterpolation},
+            {"Con&volution...", cmd::Convolution},
+            {"&Merge...", cmd::Merge},
+            {"M&ask...", cmd::Mask},
+            {"Re&sample Elevation File...", cmd::Resample},
             {"Rec&tify...", cmd::Rectify}};
 }
 
@@ -69,14 +78,20 @@ std::vector<Popup> image(bool rendering) {
 }
 
 std::vector<Popup> scene() {
-    return {{"&File", {newItem, openItem, closeItem, saveItem, saveAsItem, sep, setupItem, sep, recentItem, sep,
-                       exitItem}},
+    return {{"&File",
+             {newItem, openItem, closeItem, saveItem, saveAsItem, sep, setupItem, sep, recentItem, sep,
+              exitItem}},
             {"&Edit",
-             {{"&Copy\tCtrl+C", cmd::EditCopy}, {"&Paste\tCtrl+V", cmd::EditPaste}, sep,
-              {"First -&> Last", cmd::FirstToLast}, {"First &<- Last", cmd::LastToFirst}}},
+             {{"&Copy\tCtrl+C", cmd::EditCopy},
+              {"&Paste\tCtrl+V", cmd::EditPaste},
+              sep,
+              {"First -&> Last", cmd::FirstToLast},
+              {"First &<- Last", cmd::LastToFirst}}},
             viewMenu,
-            {"&Calculate", join({{"&Preview...\tCtrl+E", cmd::Preview}, {"&Raw...\tCtrl+R", cmd::Raw},
-                                 {"&Final...\tCtrl+F", cmd::Final}, sep},
+            {"&Calculate", join({{"&Preview...\tCtrl+E", cmd::Preview},
+                                 {"&Raw...\tCtrl+R", cmd::Raw},
+                                 {"&Final...\tCtrl+F", cmd::Final},
+                                 sep},
                                 toolItems())},
             windowMenu,
             helpMenu};
@@ -84,7 +99,8 @@ std::vector<Popup> scene() {
 } // namespace
 
 const std::vector<Popup>& menuFor(int resourceId) {
-    static const std::vector<Popup> menus[5] = {noDocument(), pathEditor(), image(false), scene(), image(true)};
+    static const std::vector<Popup> menus[5] = {noDocument(), pathEditor(), image(false), scene(),
+                                                image(true)};
     if (resourceId < 100 || resourceId > 104) resourceId = 100;
     return menus[resourceId - 100];
 }

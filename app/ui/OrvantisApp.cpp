@@ -47,8 +47,9 @@ OrvantisApp::OrvantisApp(SettingsStore& settings, QtPlatform& platform, Options 
     onCommand(cmd::Options, [this] { OnOptions(); });
     onCommand(cmd::AppExit, [this] { frame->close(); });
     for (int i = 0; i < cmd::FileMruCount; ++i)
-        onCommand(cmd::FileMru1 + i, [this, i] { openRecentFile(i); },
-                  [this, i](CommandState& s) { s.enabled = static_cast<size_t>(i) < mru.size(); });
+        onCommand(
+            cmd::FileMru1 + i, [this, i] { openRecentFile(i); },
+            [this, i](CommandState& s) { s.enabled = static_cast<size_t>(i) < mru.size(); });
     // The tools: a command whose dialog is not part of this build has no handler and stays disabled.
     for (int id : cmd::toolCommands)
         if (const ToolCommandRunner* run = ui_registry::toolRunner(id))
@@ -58,8 +59,14 @@ OrvantisApp::OrvantisApp(SettingsStore& settings, QtPlatform& platform, Options 
 OrvantisApp::~OrvantisApp() {
     instance.reset();
     if (frame) {
-        frame->mdiArea()->closeAllSubWindows();
+        // Whatever is still open goes without questions: the questions were asked when the window closed.
+        CloseAllDocuments();
         frame.reset();
+    }
+    // Documents go before their templates.
+    for (const auto& t : templates) {
+        const std::vector<CDocument*> docs = t->documents();
+        for (CDocument* d : docs) delete d;
     }
 }
 
@@ -86,9 +93,11 @@ bool OrvantisApp::InitInstance(const QStringList& arguments, int showCommand) {
     // The command line: nothing for none, nothing for -e or /e; otherwise everything is one path.
     const QString line = arguments.join(QLatin1Char(' '));
     if (line.isEmpty()) return true;
-    if (line.size() >= 2 && (line[0] == '-' || line[0] == '/') && (line[1] == 'e' || line[1] == 'E')) return true;
+    if (line.size() >= 2 && (line[0] == '-' || line[0] == '/') && (line[1] == 'e' || line[1] == 'E'))
+        return true;
     const std::string path = line.toStdString();
-    if (!OpenDocumentFile(path)) plat.message(FormatString(IDS_CANNOT_OPEN_FILE, path.c_str()), MsgIcon::Stop, MsgButtons::Ok);
+    if (!OpenDocumentFile(path))
+        plat.message(FormatString(IDS_CANNOT_OPEN_FILE, path.c_str()), MsgIcon::Stop, MsgButtons::Ok);
     return true;
 }
 
@@ -150,10 +159,12 @@ void OrvantisApp::OnFileNew() {
 void OrvantisApp::OnFileOpen() {
     std::string name;
     if (!DoPromptFileName(name, QString::fromLatin1(LoadString(IDS_OPEN_TITLE)), true, nullptr)) return;
-    if (!OpenDocumentFile(name)) plat.message(FormatString(IDS_CANNOT_OPEN_FILE, name.c_str()), MsgIcon::Stop, MsgButtons::Ok);
+    if (!OpenDocumentFile(name))
+        plat.message(FormatString(IDS_CANNOT_OPEN_FILE, name.c_str()), MsgIcon::Stop, MsgButtons::Ok);
 }
 
-bool OrvantisApp::DoPromptFileName(std::string& fileName, const QString& title, bool open, CDocTemplate* tmpl) {
+bool OrvantisApp::DoPromptFileName(std::string& fileName, const QString& title, bool open,
+                                   CDocTemplate* tmpl) {
     QFileDialog dlg(frame.get(), title);
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
@@ -179,7 +190,8 @@ bool OrvantisApp::DoPromptFileName(std::string& fileName, const QString& title, 
         for (CDocTemplate* t : registeredTemplates())
             if (lower(t->GetDocString(CDocTemplate::filterExt).toStdString()) != last) ordered.push_back(t);
         for (CDocTemplate* t : ordered)
-            addFilter(t->GetDocString(CDocTemplate::filterName), t->GetDocString(CDocTemplate::filterExt).mid(1));
+            addFilter(t->GetDocString(CDocTemplate::filterName),
+                      t->GetDocString(CDocTemplate::filterExt).mid(1));
     }
     addFilter(QString::fromLatin1(LoadString(IDS_FILTER_ALL)), QString());
     dlg.setNameFilters(filters);
@@ -225,7 +237,8 @@ void OrvantisApp::loadRecentFiles() {
 void OrvantisApp::saveRecentFiles() {
     for (int i = 1; i <= cmd::FileMruCount; ++i) {
         const size_t k = static_cast<size_t>(i - 1);
-        store.writeString("Recent File List", "File" + std::to_string(i), k < mru.size() ? mru[k] : std::string());
+        store.writeString("Recent File List", "File" + std::to_string(i),
+                          k < mru.size() ? mru[k] : std::string());
     }
 }
 
@@ -292,5 +305,6 @@ void OrvantisApp::openHandedOverFile(const QString& path) {
     frame->raise();
     frame->activateWindow();
     const std::string p = path.toStdString();
-    if (!OpenDocumentFile(p)) plat.message(FormatString(IDS_CANNOT_OPEN_FILE, p.c_str()), MsgIcon::Stop, MsgButtons::Ok);
+    if (!OpenDocumentFile(p))
+        plat.message(FormatString(IDS_CANNOT_OPEN_FILE, p.c_str()), MsgIcon::Stop, MsgButtons::Ok);
 }

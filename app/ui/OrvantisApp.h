@@ -30,7 +30,7 @@ public:
     static constexpr int UsingHelpTopic = 0x20000 + 0xFFFF;
 
     struct Options {
-        int processor = 586;            // the processor generation shown in the About box
+        int processor = 586;             // the processor generation shown in the About box
         bool desktopIntegration = false; // write the desktop entry and the MIME type at start-up
         QString instanceName;            // the local socket of the single instance ("": none)
     };

@@ -13,14 +13,26 @@ MsgAnswer QtPlatform::message(const std::string& text, MsgIcon icon, MsgButtons 
     box.setWindowTitle(QString::fromLatin1(LoadString(IDS_APP_TITLE)));
     box.setText(QString::fromLocal8Bit(text.c_str()));
     switch (icon) {
-    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case MsgIcon::Stop: box.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MsgIcon::Stop:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
     }
     switch (buttons) {
-    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
     case MsgButtons::OkCancel:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Ok);
@@ -44,22 +56,36 @@ MsgAnswer QtPlatform::message(const std::string& text, MsgIcon icon, MsgButtons 
     for (int i = 0; i < restored; ++i) QApplication::setOverrideCursor(Qt::WaitCursor);
 
     switch (result) {
-    case QMessageBox::Ok: return MsgAnswer::Ok;
-    case QMessageBox::Yes: return MsgAnswer::Yes;
-    case QMessageBox::No: return MsgAnswer::No;
-    case QMessageBox::Cancel: return MsgAnswer::Cancel;
-    default: break;
+    case QMessageBox::Ok:
+        return MsgAnswer::Ok;
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
+    case QMessageBox::Cancel:
+        return MsgAnswer::Cancel;
+    default:
+        break;
     }
     // Closed with the window's close button or Escape: the box's cancelling answer.
     switch (buttons) {
-    case MsgButtons::Ok: return MsgAnswer::Ok;
-    case MsgButtons::YesNo: return MsgAnswer::No;
-    default: return MsgAnswer::Cancel;
+    case MsgButtons::Ok:
+        return MsgAnswer::Ok;
+    case MsgButtons::YesNo:
+        return MsgAnswer::No;
+    default:
+        return MsgAnswer::Cancel;
     }
 }
 
-void QtPlatform::pumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtPlatform::pumpMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
-void QtPlatform::beginWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+void QtPlatform::beginWaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
 
-void QtPlatform::endWaitCursor() { QApplication::restoreOverrideCursor(); }
+void QtPlatform::endWaitCursor() {
+    QApplication::restoreOverrideCursor();
+}

@@ -5,11 +5,14 @@
 
 #include <unistd.h>
 
-SingleInstance::SingleInstance(QString name, QObject* parent) : QObject(parent), serverName(std::move(name)) {}
+SingleInstance::SingleInstance(QString name, QObject* parent)
+    : QObject(parent), serverName(std::move(name)) {}
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::defaultName() { return QStringLiteral("orvantis-%1").arg(static_cast<qulonglong>(getuid())); }
+QString SingleInstance::defaultName() {
+    return QStringLiteral("orvantis-%1").arg(static_cast<qulonglong>(getuid()));
+}
 
 bool SingleInstance::handOver(const QString& path, int timeoutMs) {
     QLocalSocket socket;
@@ -46,4 +49,6 @@ bool SingleInstance::listen() {
     return true;
 }
 
-bool SingleInstance::isListening() const { return server && server->isListening(); }
+bool SingleInstance::isListening() const {
+    return server && server->isListening();
+}

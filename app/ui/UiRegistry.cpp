@@ -34,7 +34,8 @@ const ToolCommandRunner* toolRunner(int commandId) {
     return it == tools().end() ? nullptr : &it->second;
 }
 
-bool heldTemplate(int resourceId, CDocTemplate::DocumentFactory& makeDocument, CDocTemplate::ViewFactory& makeView) {
+bool heldTemplate(int resourceId, CDocTemplate::DocumentFactory& makeDocument,
+                  CDocTemplate::ViewFactory& makeView) {
     auto it = held().find(resourceId);
     if (it == held().end()) return false;
     makeDocument = it->second.makeDocument;

@@ -25,5 +25,6 @@ struct HeldTemplateRegistration {
 
 namespace ui_registry {
 const ToolCommandRunner* toolRunner(int commandId);
-bool heldTemplate(int resourceId, CDocTemplate::DocumentFactory& makeDocument, CDocTemplate::ViewFactory& makeView);
+bool heldTemplate(int resourceId, CDocTemplate::DocumentFactory& makeDocument,
+                  CDocTemplate::ViewFactory& makeView);
 } // namespace ui_registry

@@ -35,8 +35,8 @@ int main(int argc, char* argv[]) {
 
     // A program is running already: it opens the file and this start ends.
     const QString line = args.join(QLatin1Char(' '));
-    const bool namesFile =
-        !line.isEmpty() && !(line.size() >= 2 && (line[0] == '-' || line[0] == '/') && line[1].toLower() == 'e');
+    const bool namesFile = !line.isEmpty() && !(line.size() >= 2 && (line[0] == '-' || line[0] == '/') &&
+                                                line[1].toLower() == 'e');
     const QString instanceName = SingleInstance::defaultName();
     if (namesFile && SingleInstance(instanceName).handOver(QFileInfo(line).absoluteFilePath())) return 0;
 

@@ -10,7 +10,8 @@
 
 CTGADocument::CTGADocument(OrvantisApp& app)
     // The filter weights follow the "Antialiasing" option as it is when the document is made.
-    : CTGADocument(app, std::make_unique<CTGAFile>(app.platform(), settings::ReadAntialiasing(app.settings()))) {}
+    : CTGADocument(app,
+                   std::make_unique<CTGAFile>(app.platform(), settings::ReadAntialiasing(app.settings()))) {}
 
 CTGADocument::CTGADocument(OrvantisApp& app, std::unique_ptr<CTGAFile> image)
     : CDocument(app), tga(std::move(image)) {
@@ -19,7 +20,9 @@ CTGADocument::CTGADocument(OrvantisApp& app, std::unique_ptr<CTGAFile> image)
 
 CTGADocument::~CTGADocument() = default;
 
-CTGAView* CTGADocument::firstImageView() const { return dynamic_cast<CTGAView*>(firstView()); }
+CTGAView* CTGADocument::firstImageView() const {
+    return dynamic_cast<CTGAView*>(firstView());
+}
 
 bool CTGADocument::OnNewDocument() {
     if (!CDocument::OnNewDocument()) return false;

@@ -22,23 +22,33 @@ CTGAView::CTGAView(CTGADocument* doc, QWidget* parent) : QAbstractScrollArea(par
     setObjectName(QStringLiteral("TGAView"));
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
-    onCommand(cmd::EditCopy, [this] { OnEditCopy(); },
-              [this](CommandState& s) { s.enabled = GetImageDocument() && GetImageDocument()->image().hasImage(); });
-    onCommand(cmd::EditPaste, [this] { OnEditPaste(); }, [](CommandState& s) { s.enabled = clipboardHasImage(); });
+    onCommand(
+        cmd::EditCopy, [this] { OnEditCopy(); },
+        [this](CommandState& s) {
+            s.enabled = GetImageDocument() && GetImageDocument()->image().hasImage();
+        });
+    onCommand(
+        cmd::EditPaste, [this] { OnEditPaste(); }, [](CommandState& s) { s.enabled = clipboardHasImage(); });
     onCommand(cmd::FilePrint, [this] { OnFilePrint(); });
     onCommand(cmd::FilePrintPreview, [this] { OnFilePrintPreview(); });
 }
 
-CTGADocument* CTGAView::GetImageDocument() const { return static_cast<CTGADocument*>(GetDocument()); }
+CTGADocument* CTGAView::GetImageDocument() const {
+    return static_cast<CTGADocument*>(GetDocument());
+}
 
-void CTGAView::OnInitialUpdate() { updateScrollSizes(); }
+void CTGAView::OnInitialUpdate() {
+    updateScrollSizes();
+}
 
 void CTGAView::OnUpdate(CView*) {
     updateScrollSizes();
     viewport()->update();
 }
 
-int CTGAView::HelpTopic() { return help::ImageView; }
+int CTGAView::HelpTopic() {
+    return help::ImageView;
+}
 
 void CTGAView::updateScrollSizes() {
     CTGADocument* doc = GetImageDocument();
@@ -69,7 +79,9 @@ QImage CTGAView::bitmapImage() const {
     return QImage(bm.data() + 40, size.width(), size.height(), stride, QImage::Format_BGR888);
 }
 
-QImage CTGAView::uprightImage() const { return bitmapImage().mirrored(false, true); }
+QImage CTGAView::uprightImage() const {
+    return bitmapImage().mirrored(false, true);
+}
 
 void CTGAView::drawPicture(QPainter& p) {
     const QImage img = bitmapImage();
@@ -133,8 +145,9 @@ void CTGAView::printOn(QPrinter& printer) {
     const QImage img = uprightImage();
     if (img.isNull()) return;
     QPainter p(&printer);
-    p.drawImage(printRect(img.width(), img.height(), printer.width(), printer.logicalDpiX(), printer.logicalDpiY()),
-                img);
+    p.drawImage(
+        printRect(img.width(), img.height(), printer.width(), printer.logicalDpiX(), printer.logicalDpiY()),
+        img);
 }
 
 void CTGAView::OnFilePrint() {
@@ -147,6 +160,7 @@ void CTGAView::OnFilePrint() {
 void CTGAView::OnFilePrintPreview() {
     OrvantisApp& app = GetDocument()->app();
     QPrintPreviewDialog dlg(&app.printer(), app.mainFrame());
-    connect(&dlg, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) { printOn(*printer); });
+    connect(&dlg, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* printer) { printOn(*printer); });
     app.runDialog(dlg);
 }

@@ -6,7 +6,9 @@
 
 COrvantisDoc::COrvantisDoc(OrvantisApp& app) : CDocument(app) {}
 
-COrvantisView* COrvantisDoc::form() const { return dynamic_cast<COrvantisView*>(firstView()); }
+COrvantisView* COrvantisDoc::form() const {
+    return dynamic_cast<COrvantisView*>(firstView());
+}
 
 bool COrvantisDoc::OnNewDocument() {
     if (!CDocument::OnNewDocument()) return false;

@@ -15,8 +15,8 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
@@ -72,11 +72,16 @@ private:
 
 std::string COrvantisView::sceneFolder() const {
     const std::string& path = GetDocument() ? GetDocument()->GetPathName() : std::string();
-    return path.empty() ? std::string() : QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
+    return path.empty() ? std::string()
+                        : QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
 }
 
-void COrvantisView::setRenderLauncher(RenderLauncher launcher) { renderLauncher() = std::move(launcher); }
-void COrvantisView::setPathEditorLauncher(PathEditorLauncher launcher) { pathEditorLauncher() = std::move(launcher); }
+void COrvantisView::setRenderLauncher(RenderLauncher launcher) {
+    renderLauncher() = std::move(launcher);
+}
+void COrvantisView::setPathEditorLauncher(PathEditorLauncher launcher) {
+    pathEditorLauncher() = std::move(launcher);
+}
 
 COrvantisView::COrvantisView(COrvantisDoc*, QWidget* parent)
     : QScrollArea(parent), ui(new Ui::OrvantisForm), form(new QWidget) {
@@ -86,7 +91,8 @@ COrvantisView::COrvantisView(COrvantisDoc*, QWidget* parent)
     setWidget(form);
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
-    for (QLabel* icon : {ui->icon201, ui->icon202, ui->icon207, ui->icon208, ui->icon209, ui->icon211, ui->icon212})
+    for (QLabel* icon :
+         {ui->icon201, ui->icon202, ui->icon207, ui->icon208, ui->icon209, ui->icon211, ui->icon212})
         icon->setPixmap(arrowPicture());
     buildBindings();
 
@@ -115,7 +121,9 @@ COrvantisView::COrvantisView(COrvantisDoc*, QWidget* parent)
 
     // Scene commands.
     onCommand(cmd::EditCopy, [this] { OnEditCopy(); });
-    onCommand(cmd::EditPaste, [this] { OnEditPaste(); }, [](CommandState& s) { s.enabled = clipboardHasSceneText(); });
+    onCommand(
+        cmd::EditPaste, [this] { OnEditPaste(); },
+        [](CommandState& s) { s.enabled = clipboardHasSceneText(); });
     onCommand(cmd::FirstToLast, [this] { OnFirstToLast(); });
     onCommand(cmd::LastToFirst, [this] { OnLastToFirst(); });
     onCommand(cmd::Preview, [this] { LaunchRender(0); });
@@ -123,9 +131,13 @@ COrvantisView::COrvantisView(COrvantisDoc*, QWidget* parent)
     onCommand(cmd::Final, [this] { LaunchRender(2); });
 }
 
-COrvantisView::~COrvantisView() { delete ui; }
+COrvantisView::~COrvantisView() {
+    delete ui;
+}
 
-COrvantisDoc* COrvantisView::GetSceneDocument() const { return static_cast<COrvantisDoc*>(GetDocument()); }
+COrvantisDoc* COrvantisView::GetSceneDocument() const {
+    return static_cast<COrvantisDoc*>(GetDocument());
+}
 
 void COrvantisView::buildBindings() {
     CSceneParams& s = scene;
@@ -134,20 +146,52 @@ void COrvantisView::buildBindings() {
     auto text = [](int id, std::string& f) { return Binding{id, Kind::Text, &f, {}}; };
     auto check = [](int id, int& f) { return Binding{id, Kind::Check, &f, {}}; };
     // The order in which the form's values are taken.
-    bindings = {
-        real(311, s.AverageHeight), real(327, s.XA), real(328, s.XZ), real(329, s.YA), real(330, s.YZ),
-        real(331, s.ZA), real(332, s.ZZ), real(337, s.DustA), real(338, s.DustZ), real(339, s.ElevScaleX),
-        real(340, s.ElevScaleY), real(341, s.ElevScaleZA), real(342, s.ElevScaleZZ), text(343, s.ElevationFileName),
-        real(345, s.FocalLengthA), real(346, s.FocalLengthZ), integer(347, s.From), integer(348, s.GridX),
-        integer(349, s.GridY), real(350, s.HeadingA), real(351, s.HeadingZ), check(352, s.HQ), real(356, s.LightX),
-        real(357, s.LightY), real(358, s.LightZ), text(359, s.MaskFileName), real(366, s.PitchA), real(367, s.PitchZ),
-        real(368, s.PreviewRange), check(390, s.UseTextureFile), check(389, s.UseMaskFile),
-        check(388, s.UseBackgroundColor), integer(387, s.Total), integer(386, s.To),
-        Binding{384, Kind::Group, &s.OutputFileFormat, {ui->radioTGA, ui->radioYUV, ui->radioBoth}},
-        text(383, s.TextureFileName),
-        Binding{382, Kind::Group, &s.PathType, {ui->radioStraight, ui->radioCurve}}, real(381, s.Smoothness),
-        integer(380, s.SizeY), integer(379, s.SizeX), real(377, s.RollZ), real(376, s.RollFactor),
-        real(375, s.RollA), text(374, s.OutputFileName), check(369, s.UseRecorder), integer(362, s.Offset)};
+    bindings = {real(311, s.AverageHeight),
+                real(327, s.XA),
+                real(328, s.XZ),
+                real(329, s.YA),
+                real(330, s.YZ),
+                real(331, s.ZA),
+                real(332, s.ZZ),
+                real(337, s.DustA),
+                real(338, s.DustZ),
+                real(339, s.ElevScaleX),
+                real(340, s.ElevScaleY),
+                real(341, s.ElevScaleZA),
+                real(342, s.ElevScaleZZ),
+                text(343, s.ElevationFileName),
+                real(345, s.FocalLengthA),
+                real(346, s.FocalLengthZ),
+                integer(347, s.From),
+                integer(348, s.GridX),
+                integer(349, s.GridY),
+                real(350, s.HeadingA),
+                real(351, s.HeadingZ),
+                check(352, s.HQ),
+                real(356, s.LightX),
+                real(357, s.LightY),
+                real(358, s.LightZ),
+                text(359, s.MaskFileName),
+                real(366, s.PitchA),
+                real(367, s.PitchZ),
+                real(368, s.PreviewRange),
+                check(390, s.UseTextureFile),
+                check(389, s.UseMaskFile),
+                check(388, s.UseBackgroundColor),
+                integer(387, s.Total),
+                integer(386, s.To),
+                Binding{384, Kind::Group, &s.OutputFileFormat, {ui->radioTGA, ui->radioYUV, ui->radioBoth}},
+                text(383, s.TextureFileName),
+                Binding{382, Kind::Group, &s.PathType, {ui->radioStraight, ui->radioCurve}},
+                real(381, s.Smoothness),
+                integer(380, s.SizeY),
+                integer(379, s.SizeX),
+                real(377, s.RollZ),
+                real(376, s.RollFactor),
+                real(375, s.RollA),
+                text(374, s.OutputFileName),
+                check(369, s.UseRecorder),
+                integer(362, s.Offset)};
 }
 
 const COrvantisView::Binding* COrvantisView::binding(int id) const {
@@ -164,7 +208,9 @@ QWidget* COrvantisView::control(int id) const {
     return nullptr;
 }
 
-QLineEdit* COrvantisView::edit(int id) const { return qobject_cast<QLineEdit*>(control(id)); }
+QLineEdit* COrvantisView::edit(int id) const {
+    return qobject_cast<QLineEdit*>(control(id));
+}
 
 void COrvantisView::focusControl(int id) {
     QWidget* w = control(id);
@@ -182,9 +228,15 @@ void COrvantisView::markModified() {
 void COrvantisView::showRecord() {
     for (const Binding& b : bindings) {
         switch (b.kind) {
-        case Kind::Real: edit(b.id)->setText(QString::fromStdString(FormatRealField(*static_cast<double*>(b.field)))); break;
-        case Kind::Int: edit(b.id)->setText(QString::fromStdString(FormatIntField(*static_cast<int*>(b.field)))); break;
-        case Kind::Text: edit(b.id)->setText(textToQString(*static_cast<std::string*>(b.field))); break;
+        case Kind::Real:
+            edit(b.id)->setText(QString::fromStdString(FormatRealField(*static_cast<double*>(b.field))));
+            break;
+        case Kind::Int:
+            edit(b.id)->setText(QString::fromStdString(FormatIntField(*static_cast<int*>(b.field))));
+            break;
+        case Kind::Text:
+            edit(b.id)->setText(textToQString(*static_cast<std::string*>(b.field)));
+            break;
         case Kind::Check:
             static_cast<QCheckBox*>(control(b.id))->setChecked(*static_cast<int*>(b.field) != 0);
             break;
@@ -230,7 +282,9 @@ bool COrvantisView::takeValues() {
             if (shown != textToQString(*field)) *field = shown.toStdString();
             break;
         }
-        case Kind::Check: *static_cast<int*>(b.field) = static_cast<QCheckBox*>(control(b.id))->isChecked() ? 1 : 0; break;
+        case Kind::Check:
+            *static_cast<int*>(b.field) = static_cast<QCheckBox*>(control(b.id))->isChecked() ? 1 : 0;
+            break;
         case Kind::Group: {
             int v = -1;
             for (size_t i = 0; i < b.radios.size(); ++i)
@@ -291,12 +345,16 @@ bool COrvantisView::SaveScript(const std::string& path) {
     }
     Platform& platform = GetDocument()->app().platform();
     switch (outcome.result) {
-    case SaveResult::Saved: GetSceneDocument()->SetModifiedFlag(false); return true;
+    case SaveResult::Saved:
+        GetSceneDocument()->SetModifiedFlag(false);
+        return true;
     case SaveResult::CheckFailed:
         platform.message(outcome.check.message, MsgIcon::Stop, MsgButtons::Ok);
         focusControl(SceneFieldControlId(outcome.check.field));
         return false;
-    case SaveResult::WriteFailed: platform.message(LoadString(IDS_FAILED_TO_SAVE_DOCUMENT), MsgIcon::Stop, MsgButtons::Ok); return false;
+    case SaveResult::WriteFailed:
+        platform.message(LoadString(IDS_FAILED_TO_SAVE_DOCUMENT), MsgIcon::Stop, MsgButtons::Ok);
+        return false;
     }
     return false;
 }
@@ -340,10 +398,10 @@ void COrvantisView::OnEditPaste() {
 
 void COrvantisView::copyFirstLast(bool firstToLast) {
     takeValues();
-    double* first[] = {&scene.XA, &scene.YA, &scene.ZA, &scene.HeadingA, &scene.PitchA, &scene.RollA,
-                       &scene.FocalLengthA, &scene.ElevScaleZA};
-    double* last[] = {&scene.XZ, &scene.YZ, &scene.ZZ, &scene.HeadingZ, &scene.PitchZ, &scene.RollZ,
-                      &scene.FocalLengthZ, &scene.ElevScaleZZ};
+    double* first[] = {&scene.XA,     &scene.YA,    &scene.ZA,           &scene.HeadingA,
+                       &scene.PitchA, &scene.RollA, &scene.FocalLengthA, &scene.ElevScaleZA};
+    double* last[] = {&scene.XZ,     &scene.YZ,    &scene.ZZ,           &scene.HeadingZ,
+                      &scene.PitchZ, &scene.RollZ, &scene.FocalLengthZ, &scene.ElevScaleZZ};
     // The dust constants stay as they are.
     for (int i = 0; i < 8; ++i) {
         if (firstToLast)
@@ -355,8 +413,12 @@ void COrvantisView::copyFirstLast(bool firstToLast) {
     showRecord();
 }
 
-void COrvantisView::OnFirstToLast() { copyFirstLast(true); }
-void COrvantisView::OnLastToFirst() { copyFirstLast(false); }
+void COrvantisView::OnFirstToLast() {
+    copyFirstLast(true);
+}
+void COrvantisView::OnLastToFirst() {
+    copyFirstLast(false);
+}
 
 void COrvantisView::LaunchRender(int mode) {
     if (!ValidateScene()) return;
@@ -385,7 +447,8 @@ void COrvantisView::browseFile(int buttonId) {
         if (info.absoluteDir().exists()) dlg.setDirectory(info.absolutePath());
         dlg.selectFile(info.fileName());
     }
-    const bool confirmed = GetDocument()->app().runDialog(dlg) == QDialog::Accepted && !dlg.selectedFiles().isEmpty();
+    const bool confirmed =
+        GetDocument()->app().runDialog(dlg) == QDialog::Accepted && !dlg.selectedFiles().isEmpty();
     if (confirmed) {
         // The chosen path keeps its letter case: file names are case-sensitive here.
         const QString chosen = QFileInfo(dlg.selectedFiles().front()).absoluteFilePath();

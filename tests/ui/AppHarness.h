@@ -68,8 +68,9 @@ struct AppHarness {
                 answers.pop_front();
                 return a;
             }
-            return buttons == MsgButtons::Ok ? MsgAnswer::Ok : buttons == MsgButtons::YesNo ? MsgAnswer::No
-                                                                                          : MsgAnswer::Cancel;
+            return buttons == MsgButtons::Ok      ? MsgAnswer::Ok
+                   : buttons == MsgButtons::YesNo ? MsgAnswer::No
+                                                  : MsgAnswer::Cancel;
         });
     }
     ~AppHarness() {
@@ -83,7 +84,8 @@ struct AppHarness {
         QDir::setCurrent(savedCwd);
     }
 
-    OrvantisApp& start(const QStringList& args = {}, int showCommand = 1, const QString& instanceName = QString()) {
+    OrvantisApp& start(const QStringList& args = {}, int showCommand = 1,
+                       const QString& instanceName = QString()) {
         OrvantisApp::Options options;
         options.processor = 586;
         options.instanceName = instanceName;

@@ -63,7 +63,8 @@ TEST(AppShell, EachWindowKindHasItsMenu) {
     EXPECT_EQ(h.frame()->currentMenuId(), 100);
     EXPECT_EQ(menuTitles(h.frame()), QStringList({"&File", "&View", "&Calculate", "&Help"}));
     EXPECT_EQ(items(menuNamed(h.frame(), "&File")),
-              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "-", "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
+              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "-", "P&rint Setup...", "-", "Recent File",
+                           "-", "E&xit"}));
     const QStringList tools = items(menuNamed(h.frame(), "&Calculate"));
     ASSERT_EQ(tools.size(), 11);
     EXPECT_EQ(tools.front(), "&DEM Conversion...");
@@ -72,18 +73,21 @@ TEST(AppShell, EachWindowKindHasItsMenu) {
 
     h.frame()->dispatchCommand(cmd::FileNew);
     EXPECT_EQ(h.frame()->currentMenuId(), 103);
-    EXPECT_EQ(menuTitles(h.frame()), QStringList({"&File", "&Edit", "&View", "&Calculate", "&Window", "&Help"}));
+    EXPECT_EQ(menuTitles(h.frame()),
+              QStringList({"&File", "&Edit", "&View", "&Calculate", "&Window", "&Help"}));
     EXPECT_EQ(items(menuNamed(h.frame(), "&Edit")),
               QStringList({"&Copy\tCtrl+C", "&Paste\tCtrl+V", "-", "First -&> Last", "First &<- Last"}));
     const QStringList calc = items(menuNamed(h.frame(), "&Calculate"));
-    EXPECT_EQ(calc.mid(0, 4), QStringList({"&Preview...\tCtrl+E", "&Raw...\tCtrl+R", "&Final...\tCtrl+F", "-"}));
+    EXPECT_EQ(calc.mid(0, 4),
+              QStringList({"&Preview...\tCtrl+E", "&Raw...\tCtrl+R", "&Final...\tCtrl+F", "-"}));
     EXPECT_EQ(calc.size(), 15);
     EXPECT_TRUE(items(menuNamed(h.frame(), "&File")).contains("&Close"));
 
     h.app->OpenDocumentFile(h.writeTga("map.tga"));
     EXPECT_EQ(h.frame()->currentMenuId(), 102);
     const QStringList file = items(menuNamed(h.frame(), "&File"));
-    EXPECT_TRUE(file.contains("Save &As...") && file.contains("Print Pre&view") && file.contains("&Print...\tCtrl+P"));
+    EXPECT_TRUE(file.contains("Save &As...") && file.contains("Print Pre&view") &&
+                file.contains("&Print...\tCtrl+P"));
     EXPECT_EQ(items(menuNamed(h.frame(), "&Calculate")).size(), 11);
     // The recent files replace "Recent File": the image is the newest entry.
     EXPECT_TRUE(file.contains(QStringLiteral("&1 ") + QString::fromStdString(h.dir.path("map.tga"))));
@@ -99,8 +103,8 @@ TEST(AppShell, CommandsWithoutHandlerAreDisabled) {
     h.start();
     QApplication::clipboard()->clear();
     CMainFrame* f = h.frame();
-    for (int id : {cmd::EditCut, cmd::EditCopy, cmd::EditPaste, cmd::EditUndo, cmd::Preview, cmd::Raw, cmd::Final,
-                   cmd::FileSave, cmd::FirstToLast})
+    for (int id : {cmd::EditCut, cmd::EditCopy, cmd::EditPaste, cmd::EditUndo, cmd::Preview, cmd::Raw,
+                   cmd::Final, cmd::FileSave, cmd::FirstToLast})
         EXPECT_FALSE(f->isCommandEnabled(id)) << id;
     for (int id : {cmd::FileNew, cmd::FileOpen, cmd::AppAbout, cmd::Options, cmd::AppExit})
         EXPECT_TRUE(f->isCommandEnabled(id)) << id;
@@ -136,15 +140,18 @@ TEST(AppShell, CommandsWithoutHandlerAreDisabled) {
 TEST(AppShell, OpenOffersTheLastOpenedTypeFirst) {
     AppHarness h;
     h.start();
-    EXPECT_EQ(captureFilters(h, cmd::FileOpen), QStringList({"OVS Files (*.ovs)", "TGA Files (*.tga)", "All Files (*.*)"}));
+    EXPECT_EQ(captureFilters(h, cmd::FileOpen),
+              QStringList({"OVS Files (*.ovs)", "TGA Files (*.tga)", "All Files (*.*)"}));
     ASSERT_TRUE(h.app->OpenDocumentFile(h.writeTga("Pic.TGA")));
     EXPECT_EQ(h.settings->getString("Recent File Load", "Name", ""), ".TGA");
-    EXPECT_EQ(captureFilters(h, cmd::FileOpen), QStringList({"TGA Files (*.tga)", "OVS Files (*.ovs)", "All Files (*.*)"}));
+    EXPECT_EQ(captureFilters(h, cmd::FileOpen),
+              QStringList({"TGA Files (*.tga)", "OVS Files (*.ovs)", "All Files (*.*)"}));
 
     const std::string scene = h.dir.path("s.ovs");
     TempDir::write(scene, "[Param]\r\nBeobXA=1\r\n");
     ASSERT_TRUE(h.app->OpenDocumentFile(scene));
-    EXPECT_EQ(captureFilters(h, cmd::FileOpen), QStringList({"OVS Files (*.ovs)", "TGA Files (*.tga)", "All Files (*.*)"}));
+    EXPECT_EQ(captureFilters(h, cmd::FileOpen),
+              QStringList({"OVS Files (*.ovs)", "TGA Files (*.tga)", "All Files (*.*)"}));
 }
 
 TEST(AppShell, SaveAsOffersTheDocumentsOwnTypes) {
@@ -369,7 +376,8 @@ TEST(AppShell, DesktopFilesAndDefaultsOnlyWhereNoneExists) {
 
     const std::string entry = TempDir::read(data + "/applications/orvantis.desktop");
     EXPECT_NE(entry.find("Exec=/opt/orvantis/bin/orvantis %f"), std::string::npos);
-    EXPECT_NE(TempDir::read(data + "/mime/packages/orvantis.xml").find("<glob pattern=\"*.ovs\"/>"), std::string::npos);
+    EXPECT_NE(TempDir::read(data + "/mime/packages/orvantis.xml").find("<glob pattern=\"*.ovs\"/>"),
+              std::string::npos);
     EXPECT_EQ(DesktopIntegration::defaultApplication("image/x-tga"), "gimp.desktop");
     EXPECT_EQ(DesktopIntegration::defaultApplication("application/x-orvantis-script"), "orvantis.desktop");
     unsetenv("XDG_DATA_HOME");

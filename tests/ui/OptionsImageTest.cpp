@@ -64,9 +64,11 @@ TEST(Options, EveryRuleAndBoundary) {
         dlg.antialiasingEdit()->setText(c.antialiasing);
         dlg.onOk();
         if (*c.message) {
-            EXPECT_EQ(h.texts(), std::vector<std::string>({c.message})) << c.width << c.redraw << c.antialiasing;
+            EXPECT_EQ(h.texts(), std::vector<std::string>({c.message}))
+                << c.width << c.redraw << c.antialiasing;
             EXPECT_EQ(CHelpDialog::controlId(QApplication::focusWidget()), c.focus) << c.message;
-            EXPECT_FALSE(QApplication::focusWidget() && static_cast<QLineEdit*>(QApplication::focusWidget())->selectedText().isEmpty());
+            EXPECT_FALSE(QApplication::focusWidget() &&
+                         static_cast<QLineEdit*>(QApplication::focusWidget())->selectedText().isEmpty());
             EXPECT_EQ(dlg.result(), 0);
             EXPECT_EQ(h.settings->getString("FlightPath", "Width", "unset"), "unset");
             EXPECT_EQ(h.settings->getString("Settings", "Antialiasing", ""), "10");

@@ -64,15 +64,16 @@ TEST(SceneForm, TypingMarksTheDocumentButLeavesTheRecord) {
     // Copy writes the record as it stands, not the typing.
     h.frame()->dispatchCommand(cmd::EditCopy);
     const QString clip = QApplication::clipboard()->text();
-    EXPECT_TRUE(clip.startsWith("Orvantis Clipboard Data - OVS\r\n-100.000000\t(XA)\r\n")) << clip.toStdString();
+    EXPECT_TRUE(clip.startsWith("Orvantis Clipboard Data - OVS\r\n-100.000000\t(XA)\r\n"))
+        << clip.toStdString();
 }
 
 TEST(SceneForm, ABadNumberStopsTheExchangeAtItsField) {
     SceneHarness h;
-    h.form->edit(311)->setText("12.5");     // taken before XA
-    h.form->edit(327)->setText("abc");      // XA
-    h.form->edit(328)->setText("3");        // XZ, after XA: not taken
-    h.form->edit(387)->setText(" 4\t");     // blanks and tabs around a number are fine
+    h.form->edit(311)->setText("12.5"); // taken before XA
+    h.form->edit(327)->setText("abc");  // XA
+    h.form->edit(328)->setText("3");    // XZ, after XA: not taken
+    h.form->edit(387)->setText(" 4\t"); // blanks and tabs around a number are fine
     EXPECT_FALSE(h.form->takeValues());
     EXPECT_EQ(h.texts(), std::vector<std::string>({"Please enter a number."}));
     EXPECT_EQ(h.form->scene.AverageHeight, 12.5);
@@ -223,7 +224,8 @@ TEST(SceneForm, ASceneWithDependentWindowsDoesNotClose) {
     apptest::flushDeletes();
     EXPECT_EQ(h.windowCount(), 1u);
     ASSERT_EQ(h.shown.size(), 1u);
-    EXPECT_EQ(h.shown[0].text.rfind("For this OVS file there is a flight path setting window active.\n", 0), 0u);
+    EXPECT_EQ(h.shown[0].text.rfind("For this OVS file there is a flight path setting window active.\n", 0),
+              0u);
 
     h.shown.clear();
     h.form->pathWindowOpen = 0;
