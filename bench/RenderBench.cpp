@@ -72,6 +72,7 @@ void RenderFrame(benchmark::State& state) {
     in.elevation = &world.terrain;
     in.zScale = 0.02;
     in.texture = texture ? &world.texture : nullptr;
+    in.textureAntialiasing = 10; // the texture's (the document's default)
     in.output = &output;
     in.hq = texture == 2;
     in.light = light;

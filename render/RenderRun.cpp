@@ -15,14 +15,47 @@
 #include "scene/SceneParams.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
+#include <cstring>
+#include <deque>
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
 
 namespace {
+
+// A frame rendered in a thread of its own while the run goes on computing the next camera values.
+struct FrameTask {
+    PathFrame frame;
+    std::string name;
+    std::unique_ptr<RenderCamera> camera;
+    std::unique_ptr<CTGAFile> image;
+    std::atomic<int> percent{0};
+    bool done = false;   // guarded by the run's task mutex
+    bool failed = false; // the thread ran out of memory
+    std::thread thread;
+};
+
+// What a frame's thread reports: its percentage for the progress display, and the run's stop request.
+class TaskProgress : public Progress {
+public:
+    TaskProgress(std::atomic<int>& percent_, const std::atomic<bool>& stop_)
+        : percent(percent_), stop(stop_) {}
+    void report(int p) override { percent.store(p, std::memory_order_relaxed); }
+    bool stopRequested() const override { return stop.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<int>& percent;
+    const std::atomic<bool>& stop;
+};
 
 // One run: the state a rendering window keeps while a job runs. Its members are released when it goes,
 // whichever way the run left.
@@ -33,6 +66,7 @@ public:
         : jobFile(jobFile), picture(picture), options(options), platform(platform), control(control),
           observer(observer), antialiasing(settings.getInt("Settings", "Antialiasing", 10)),
           recorder(platform, options.decimalSeparator ? *options.decimalSeparator : UserDecimalSeparator()) {}
+    ~RenderRun() override { abandonTasks(); }
 
     void execute();
     RunResult result;
@@ -41,12 +75,20 @@ public:
     bool stopRequested() const override { return control.stopRequested(); }
     void beginLoop() override;
     void drawFrame(const PathFrame& frame) override;
-    void endLoop() override { recorder.Close(); }
+    void endLoop() override;
 
 private:
     bool setUp();
     void renderFrame(const std::string& name);
+    void fillBackground(CTGAFile& image) const;
+    FrameInputs frameInputs(const RenderCamera& frameCamera, CTGAFile& image, const PathFrame& f) const;
     void saveFrame(const std::string& name);
+    // Frames in parallel.
+    bool inParallel() const { return options.mode != RenderMode::Preview && options.frameThreads > 1; }
+    void queueFrame(const PathFrame& f, const std::string& name);
+    void renderTask(FrameTask& task);
+    void collectOldest();
+    void abandonTasks();
     double heightAt(double x, double y) const { return elevation->ElevationAt(x, y); }
     std::string recorderPath() const;
 
@@ -71,6 +113,14 @@ private:
     double dust = 0.0;
     FlightRecorder recorder;
     bool reportedBadTemplate = false;
+
+    std::deque<std::unique_ptr<FrameTask>> tasks; // in frame order
+    std::vector<std::unique_ptr<CTGAFile>> spareImages;
+    std::mutex taskMutex;
+    std::condition_variable taskDone;
+    std::atomic<bool> stopTasks{false};
+    bool stopped = false; // a frame was stopped: the frames after it are dropped
+    std::exception_ptr loopError;
 };
 
 bool RenderRun::setUp() {
@@ -149,6 +199,7 @@ void RenderRun::execute() {
         observer.framesPlanned(std::max(0, std::min(job.to, std::max(job.total - 2, 0)) - job.from + 1));
         RunCurvedPath(job, extentY, lookup, *this);
     }
+    if (loopError) std::rethrow_exception(loopError);
     result.outcome = control.stopRequested() ? RunOutcome::Stopped : RunOutcome::Completed;
 }
 
@@ -166,14 +217,29 @@ void RenderRun::beginLoop() {
     if (job.recorder != 0) recorder.Open(recorderPath());
 }
 
+void RenderRun::endLoop() {
+    // The frames still in flight are finished (or dropped after a stop) before the recorder closes.
+    try {
+        while (!tasks.empty()) collectOldest();
+    } catch (...) {
+        abandonTasks();
+        loopError = std::current_exception();
+    }
+    recorder.Close();
+}
+
 void RenderRun::drawFrame(const PathFrame& f) {
+    const auto formatted = FormatOutputName(job.outputTemplate, job.offset + f.index);
+    const std::string name = formatted ? *formatted : std::string();
+    if (inParallel()) {
+        queueFrame(f, name);
+        return;
+    }
+
     camera->Set(Vector4::Point(f.x, f.y, f.z), f.heading, f.pitch, f.focalLength, f.roll);
     zScale = f.zScale;
     elevation->SetZScale(zScale);
     dust = f.dust;
-
-    const auto formatted = FormatOutputName(job.outputTemplate, job.offset + f.index);
-    const std::string name = formatted ? *formatted : std::string();
     observer.frameStarting(f.index, name);
 
     if (options.mode == RenderMode::Preview) {
@@ -187,36 +253,136 @@ void RenderRun::drawFrame(const PathFrame& f) {
     if (job.recorder != 0) recorder.WriteRow(f.recorder);
 }
 
-void RenderRun::renderFrame(const std::string& name) {
-    picture.setPathName(name);
-
+void RenderRun::fillBackground(CTGAFile& image) const {
     if (job.useBackground != 0) {
         uint32_t colour = 0;
-        if (job.BackgroundColour(colour)) picture.FillColor(colour);
+        if (job.BackgroundColour(colour)) image.FillColor(colour);
     } else {
         const double level = std::trunc(std::fabs(light.z) * 256.0);
-        picture.FillGray(static_cast<uint8_t>(std::min(level, 255.0)));
+        image.FillGray(static_cast<uint8_t>(std::min(level, 255.0)));
     }
+}
 
+FrameInputs RenderRun::frameInputs(const RenderCamera& frameCamera, CTGAFile& image,
+                                   const PathFrame& f) const {
     FrameInputs in;
-    in.camera = camera.get();
+    in.camera = &frameCamera;
     in.elevation = elevation.get();
-    in.zScale = zScale;
+    in.zScale = f.zScale;
     in.texture = texture.get();
-    in.output = &picture;
+    in.textureAntialiasing = antialiasing;
+    in.output = &image;
     in.hq = job.highQuality != 0;
     in.light = light;
-    in.dust = dust;
+    in.dust = f.dust;
     in.gridX = gridX;
     in.gridY = gridY;
     in.mode = options.mode;
-    RenderTerrainFrame(in, control);
+    in.threads = std::max(1, options.rowThreads);
+    return in;
+}
+
+void RenderRun::renderFrame(const std::string& name) {
+    picture.setPathName(name);
+    fillBackground(picture);
+    PathFrame f;
+    f.zScale = zScale;
+    f.dust = dust;
+    RenderTerrainFrame(frameInputs(*camera, picture, f), control);
 
     control.report(100);
     observer.pictureChanged();
     if (control.stopRequested()) return; // a stopped frame is not written
     if (mask) picture.ApplyMask(*mask);
     saveFrame(name);
+}
+
+void RenderRun::queueFrame(const PathFrame& f, const std::string& name) {
+    while (tasks.size() >= static_cast<size_t>(options.frameThreads)) collectOldest();
+    if (stopped) return;
+
+    auto task = std::make_unique<FrameTask>();
+    task->frame = f;
+    task->name = name;
+    task->camera = std::make_unique<RenderCamera>(*camera);
+    task->camera->Set(Vector4::Point(f.x, f.y, f.z), f.heading, f.pitch, f.focalLength, f.roll);
+    if (!spareImages.empty()) {
+        task->image = std::move(spareImages.back());
+        spareImages.pop_back();
+    } else {
+        task->image = std::make_unique<CTGAFile>(platform, antialiasing);
+        if (!task->image->CreateImage(picture.GetWidth(), picture.GetHeight())) throw std::bad_alloc();
+    }
+    FrameTask& t = *task;
+    tasks.push_back(std::move(task));
+    try {
+        t.thread = std::thread([this, &t] { renderTask(t); });
+    } catch (const std::system_error&) {
+        renderTask(t); // no thread to be had: rendered here and now
+    }
+}
+
+void RenderRun::renderTask(FrameTask& t) {
+    try {
+        fillBackground(*t.image);
+        TaskProgress progress(t.percent, stopTasks);
+        RenderTerrainFrame(frameInputs(*t.camera, *t.image, t.frame), progress);
+    } catch (...) {
+        t.failed = true;
+    }
+    std::lock_guard<std::mutex> lock(taskMutex);
+    t.done = true;
+    taskDone.notify_all();
+}
+
+void RenderRun::collectOldest() {
+    std::unique_ptr<FrameTask> owned = std::move(tasks.front());
+    tasks.pop_front();
+    FrameTask& t = *owned;
+    if (!stopped) observer.frameStarting(t.frame.index, t.name);
+    {
+        // Meanwhile the window stays responsive and shows how far this frame is.
+        std::unique_lock<std::mutex> lock(taskMutex);
+        while (!taskDone.wait_for(lock, std::chrono::milliseconds(50), [&] { return t.done; })) {
+            lock.unlock();
+            if (!stopped) {
+                control.report(t.percent.load(std::memory_order_relaxed));
+                control.pump();
+                if (control.stopRequested()) stopTasks.store(true);
+            }
+            lock.lock();
+        }
+    }
+    if (t.thread.joinable()) t.thread.join();
+    if (t.failed) throw std::bad_alloc();
+    if (!stopped) {
+        // The frame goes through the run's own picture, as a frame rendered there would.
+        picture.setPathName(t.name);
+        fillBackground(picture);
+        const size_t rowBytes = 3 * static_cast<size_t>(picture.GetWidth());
+        for (int y = 0; y < picture.GetHeight(); ++y)
+            std::memcpy(picture.pixelAt(0, y), t.image->pixelAt(0, y), rowBytes);
+        control.report(100);
+        observer.pictureChanged();
+        if (control.stopRequested()) {
+            // A stopped frame is not written; the frames after it are dropped.
+            stopped = true;
+            stopTasks.store(true);
+        } else {
+            if (mask) picture.ApplyMask(*mask);
+            saveFrame(t.name);
+        }
+        ++result.framesDrawn;
+        if (job.recorder != 0) recorder.WriteRow(t.frame.recorder);
+    }
+    spareImages.push_back(std::move(t.image));
+}
+
+void RenderRun::abandonTasks() {
+    stopTasks.store(true);
+    for (auto& t : tasks)
+        if (t->thread.joinable()) t->thread.join();
+    tasks.clear();
 }
 
 void RenderRun::saveFrame(const std::string& name) {

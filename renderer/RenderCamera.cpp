@@ -122,14 +122,6 @@ bool RenderCamera::ProjectToScreen(const Vector4& point, int& column, int& row) 
     return true;
 }
 
-Vector4 RenderCamera::ViewRay(double c, double r) const {
-    const double dx = c - cx;
-    const double dy = -r - cy;
-    const double f = dx * cosBank + dy * sinBank;
-    const double g = dy * cosBank - dx * sinBank;
-    return Vector4(D.x + f * R.x + g * U.x, D.y + f * R.y + g * U.y, D.z + f * R.z + g * U.z, 0.0);
-}
-
 double RenderCamera::RayPlaneHit(double c, double r, const Vector4& p0, const Vector4& p1, const Vector4& p2,
                                  Vector4& hit) const {
     const Vector4 ray = ViewRay(c, r);

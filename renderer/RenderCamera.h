@@ -42,7 +42,13 @@ public:
     bool ProjectToScreen(const Vector4& point, int& column, int& row) const;
 
     // The direction of the view ray through screen position (column c, row r); the ray starts at Eye().
-    Vector4 ViewRay(double c, double r) const;
+    Vector4 ViewRay(double c, double r) const {
+        const double dx = c - cx;
+        const double dy = -r - cy;
+        const double f = dx * cosBank + dy * sinBank;
+        const double g = dy * cosBank - dx * sinBank;
+        return Vector4(D.x + f * R.x + g * U.x, D.y + f * R.y + g * U.y, D.z + f * R.z + g * U.z, 0.0);
+    }
 
     // The hit of the view ray through (c, r) with the plane through p0, p1, p2: returns the ray parameter t
     // and stores eye + t * ray in hit.
@@ -63,6 +69,8 @@ public:
     double Heading() const { return heading; }
     double Pitch() const { return pitch; }
     double Bank() const { return bank; }
+    double SinBank() const { return sinBank; }
+    double CosBank() const { return cosBank; }
 
 private:
     Vector4 light;

@@ -10,6 +10,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <optional>
 
 class CGelaende;
 class CTGAFile;
@@ -20,17 +21,28 @@ struct FrameInputs {
     const CGelaende* elevation = nullptr; // pixels in memory
     double zScale = 1.0;                  // the frame's elevation z scale
     const CTGAFile* texture = nullptr;    // nullptr when the job uses none
-    CTGAFile* output = nullptr;           // the frame picture, background already filled
-    bool hq = false;                      // exact texture lookup (GenauRechnen)
-    Vector4 light;                        // normalised (or zero)
-    double dust = 10000.0;                // dust distance of this frame
-    double gridX = 16.0, gridY = 16.0;    // grid divisions
-    RenderMode mode = RenderMode::Final;  // Raw or Final
+    // The "Antialiasing" setting the texture document was made with: given, the texels are read straight
+    // from its pixels (the same bytes, sooner); absent, through the document's own samplers.
+    std::optional<int> textureAntialiasing;
+    CTGAFile* output = nullptr;          // the frame picture, background already filled
+    bool hq = false;                     // exact texture lookup (GenauRechnen)
+    Vector4 light;                       // normalised (or zero)
+    double dust = 10000.0;               // dust distance of this frame
+    double gridX = 16.0, gridY = 16.0;   // grid divisions
+    RenderMode mode = RenderMode::Final; // Raw or Final
     // The stored rows of the picture this call may write, [firstRow, endRow). Every call walks the same
     // cells and triangles; only the pixel writes are limited, so a frame can be split over workers by rows.
     int firstRow = 0;
     int endRow = INT_MAX;
+    // Threads that share the frame by picture rows (1: the calling thread alone). The stored rows are dealt
+    // out round robin in bands of kRowBandHeight rows; every thread walks the same cells and triangles in
+    // the same order and writes only the rows of its bands, so the picture is the same byte for byte.
+    // The calling thread is one of them: progress, the pump and the stop request stay on it.
+    int threads = 1;
 };
+
+// The height of the row bands that the threads of one frame take in turn.
+constexpr int kRowBandHeight = 8;
 
 // What a frame cost: triangles handed to the fill (after culling and projection) and pixels written.
 struct FrameStats {
@@ -40,5 +52,8 @@ struct FrameStats {
 
 // Renders the frame: the eight back-to-front passes over the grid cells, each cell's two triangles culled,
 // projected, filled and shaded. Reports progress per row, pumps messages per cell and ends the quadrant
-// passes early when progress.stopRequested(). Returns nothing useful to the user but the counts.
+// passes early when progress.stopRequested(); with several threads the other threads stop at the same
+// points once the calling thread has seen the request, and the calling thread keeps pumping while it waits
+// for them. Returns nothing useful to the user but the counts (the triangles as one thread counts them,
+// the pixels of all threads).
 FrameStats RenderTerrainFrame(const FrameInputs& in, Progress& progress);

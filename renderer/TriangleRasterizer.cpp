@@ -18,11 +18,31 @@ double Slope(double dx, double dy) {
 
 } // namespace
 
+bool RowSelection::Meets(int low, int high) const {
+    low = std::max(low, firstRow);
+    high = std::min(high, endRow - 1);
+    if (low > high) return false;
+    if (bandCount == 1) return true;
+    const int firstBand = low / bandHeight, lastBand = high / bandHeight;
+    if (lastBand - firstBand + 1 >= bandCount) return true;
+    for (int band = firstBand; band <= lastBand; ++band)
+        if (band % bandCount == bandIndex) return true;
+    return false;
+}
+
 TriangleRasterizer::TriangleRasterizer(const RenderCamera& camera_, TriangleShader& shader_,
                                        CTGAFile& output_, int firstRow, int endRow)
+    : TriangleRasterizer(camera_, shader_, output_, RowSelection{firstRow, endRow}) {}
+
+TriangleRasterizer::TriangleRasterizer(const RenderCamera& camera_, TriangleShader& shader_,
+                                       CTGAFile& output_, const RowSelection& rows_)
     : camera(camera_), shader(shader_), output(output_), eye(camera_.Eye()), outputHeight(camera_.Height()),
-      imageWidth(output_.GetWidth()), imageHeight(output_.GetHeight()), firstStoredRow(std::max(firstRow, 0)),
-      endStoredRow(std::min(endRow, output_.GetHeight())) {}
+      imageWidth(output_.GetWidth()), imageHeight(output_.GetHeight()), rows(rows_) {
+    rows.firstRow = std::max(rows.firstRow, 0);
+    rows.endRow = std::min(rows.endRow, imageHeight);
+    rows.bandHeight = std::max(rows.bandHeight, 1);
+    rows.bandCount = std::max(rows.bandCount, 1);
+}
 
 void TriangleRasterizer::DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2,
                                       const Vector4& N0, const Vector4& N1, const Vector4& N2, double f) {
@@ -67,6 +87,12 @@ void TriangleRasterizer::Fill(double f) {
     }
     if (screen[1].y > screen[2].y) swapVertices(1, 2);
 
+    // A triangle none of whose rows this rasteriser writes needs no set-up (its rows lie in
+    // [y0, y2], written only within the clipping rectangle; screen row r is stored row height - r).
+    const int top = std::max(static_cast<int>(screen[0].y), shader.RowLow());
+    const int bottom = std::min(static_cast<int>(screen[2].y), shader.RowHigh());
+    if (top > bottom || !rows.Meets(outputHeight - bottom, outputHeight - top)) return;
+
     // 2. The shader's planes for this triangle.
     shader.SetupTriangle(screen, world, normals, f);
 
@@ -92,7 +118,7 @@ void TriangleRasterizer::FillPart(double xStart, double slopeA, double slopeB, i
     for (int row = firstRow; step < 0 ? row >= lastRow : row <= lastRow; row += step) {
         if (row >= rowLow && row <= rowHigh) {
             const int stored = outputHeight - row;
-            if (stored >= firstStoredRow && stored < endStoredRow) {
+            if (rows.Contains(stored)) {
                 // 5. The span, clipped to the rectangle and then to the picture.
                 const double left = std::max(std::trunc(leftX), columnLow);
                 const double right = std::min(std::trunc(rightX), columnHigh);

@@ -6,7 +6,8 @@
 // asking the shader for every pixel's colour. There is no depth test: later triangles overwrite.
 //
 // Screen row r goes to stored row (picture height - r); only stored rows in [firstRow, endRow) are written
-// (all rows by default), so several rasterisers can share one frame by rows.
+// (all rows by default), and of those, when the rows are dealt out in bands to several rasterisers, only
+// the rows of this rasteriser's bands; so several rasterisers can share one frame by rows.
 
 #include "renderer/RenderCamera.h"
 #include "renderer/TriangleShader.h"
@@ -17,10 +18,29 @@
 
 class CTGAFile;
 
+// The rows of a picture one rasteriser writes: stored row s when firstRow <= s < endRow and, with the rows
+// dealt out in bands of bandHeight rows to bandCount rasterisers, (s / bandHeight) % bandCount = bandIndex.
+struct RowSelection {
+    int firstRow = 0;
+    int endRow = INT_MAX;
+    int bandHeight = 1;
+    int bandCount = 1;
+    int bandIndex = 0;
+
+    bool Contains(int stored) const {
+        return stored >= firstRow && stored < endRow &&
+               (bandCount == 1 || (stored / bandHeight) % bandCount == bandIndex);
+    }
+    // Whether any stored row of [low, high] is selected.
+    bool Meets(int low, int high) const;
+};
+
 class TriangleRasterizer {
 public:
     TriangleRasterizer(const RenderCamera& camera, TriangleShader& shader, CTGAFile& output, int firstRow = 0,
                        int endRow = INT_MAX);
+    TriangleRasterizer(const RenderCamera& camera, TriangleShader& shader, CTGAFile& output,
+                       const RowSelection& rows);
 
     // Draws the triangle (R0, R1, R2) with corner normals (N0, N1, N2) and dust factor f.
     void DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0,
@@ -40,7 +60,7 @@ private:
     Vector4 eye;
     int outputHeight;
     int imageWidth, imageHeight;
-    int firstStoredRow, endStoredRow;
+    RowSelection rows;
 
     // Scratch of the triangle being drawn.
     Vector4 screen[3]; // projected vertices, x and y replaced by the truncated column and row

@@ -11,9 +11,11 @@
 
 #include "image/TGAFile.h"
 #include "renderer/RenderCamera.h"
+#include "renderer/TextureSampler.h"
 #include "renderer/Vector4.h"
 
 #include <cstdint>
+#include <optional>
 
 // The normal of a grid point P from its four axis neighbours (at +x, +y, -x, -y): the mean of the normals
 // of the four triangles around P, scaled to unit length (a zero vector stays zero).
@@ -23,7 +25,11 @@ Vector4 CornerNormal(const Vector4& P, const Vector4& Xp, const Vector4& Yp, con
 class TriangleShader {
 public:
     // light: the frame's light vector (normalised again here when it is not zero); exact: GenauRechnen.
-    TriangleShader(const RenderCamera& camera, const CTGAFile* texture, bool exact, const Vector4& light);
+    // textureAntialiasing: the "Antialiasing" setting the texture document was made with; when it is given
+    // the texels are read straight from the texture's pixels (TextureSampler), else through the document's
+    // own samplers. Both give the same bytes.
+    TriangleShader(const RenderCamera& camera, const CTGAFile* texture, bool exact, const Vector4& light,
+                   std::optional<int> textureAntialiasing = std::nullopt);
 
     // The clipping rectangle, both limits inclusive.
     int ColumnLow() const { return 0; }
@@ -44,7 +50,12 @@ public:
     void ShadeSpan(int row, int left, int right, uint8_t* out);
 
 private:
-    void Texel(double c, double r, uint8_t (&bgr)[3]);
+    // The three kinds of span: no texture, the quick lookup, the exact lookup.
+    void ShadePlain(double nx, double ny, double nz, double bx, double by, double bz, int left, int right,
+                    uint8_t* out) const;
+    template <bool Exact>
+    void ShadeTextured(int row, double nx, double ny, double nz, double bx, double by, double bz, int left,
+                       int right, uint8_t* out);
 
     const RenderCamera& camera;
     const CTGAFile* texture;
@@ -53,6 +64,7 @@ private:
     double a = 0.0;
     Vector4 eye;
     FilterCache cache;
+    std::optional<TextureSampler> sampler;
 
     // The triangle being drawn.
     bool planesValid = false;

@@ -1,5 +1,6 @@
 #include "scene/SceneParams.h"
 
+#include "RenderCliSupport.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -17,56 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-struct CliRun {
-    int status = -1; // exit status; 128 + n when ended by signal n
-    std::string out;
-    std::string err;
-};
-
-// Runs orvantis-cli with args, job files in tmpDir and the settings in a file of its own. With
-// interruptAfterFirstLine, SIGINT is sent once the first line has arrived on stdout.
-CliRun runRender(const std::vector<std::string>& args, const TempDir& tmpDir,
-                 bool interruptAfterFirstLine = false) {
-    int outPipe[2];
-    if (pipe(outPipe) != 0) return {};
-    const std::string errFile = tmpDir.path("stderr.txt");
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(outPipe[1], STDOUT_FILENO);
-        close(outPipe[0]);
-        close(outPipe[1]);
-        std::FILE* err = std::freopen(errFile.c_str(), "w", stderr);
-        (void)err;
-        setenv("TMPDIR", tmpDir.path().c_str(), 1);
-        setenv("ORVANTIS_INI", tmpDir.path("orvantis.ini").c_str(), 1);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(ORVANTIS_CLI));
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(ORVANTIS_CLI, argv.data());
-        _exit(127);
-    }
-    close(outPipe[1]);
-    CliRun r;
-    char buf[4096];
-    bool signalled = false;
-    ssize_t n;
-    while ((n = read(outPipe[0], buf, sizeof buf)) > 0) {
-        r.out.append(buf, static_cast<size_t>(n));
-        if (interruptAfterFirstLine && !signalled && r.out.find('\n') != std::string::npos) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            kill(pid, SIGINT);
-            signalled = true;
-        }
-    }
-    close(outPipe[0]);
-    int raw = 0;
-    waitpid(pid, &raw, 0);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
-    r.err = TempDir::read(errFile);
-    return r;
-}
 
 // A 33 x 33 hill, stored beside the scene.
 void writeHill(const std::string& path) {
@@ -157,6 +108,9 @@ TEST(CliRender, BadUsageAndFailedChecks) {
     EXPECT_EQ(runRender({"render", scene, "--from", "x"}, tmp).status, 2);
     EXPECT_EQ(runRender({"render"}, tmp).status, 2);
     EXPECT_EQ(runRender({"render", scene, "--bogus"}, tmp).status, 2);
+    for (const char* jobs : {"0", "x", "-2", "257"})
+        EXPECT_EQ(runRender({"render", scene, "--jobs", jobs}, tmp).status, 2);
+    EXPECT_EQ(runRender({"render", scene, "--jobs"}, tmp).status, 2);
 
     // --to is checked like the scene's own value.
     CliRun late = runRender({"render", scene, "--to", "3"}, tmp);
@@ -173,21 +127,24 @@ TEST(CliRender, BadUsageAndFailedChecks) {
 }
 
 TEST(CliRender, CtrlCLeavesTheFrameInProgressUnwrittenAndNoJobFile) {
-    TempDir dir, tmp;
-    // Slow frames: a fine grid at a larger size.
-    const std::string scene = writeScene(dir, 40, 600, 320, 240);
-    CliRun r = runRender({"render", scene, "--quiet"}, tmp, true);
-    EXPECT_EQ(r.status, 130) << r.err;
-    const std::vector<std::string> written = lines(r.out);
-    ASSERT_GE(written.size(), 1u);
-    ASSERT_LT(written.size(), 40u);
-    // Exactly the printed frames exist; the one that was in progress does not.
-    int frames = 0;
-    for (const auto& e : fs::directory_iterator(dir.path()))
-        if (e.path().filename().string().rfind("shot", 0) == 0) ++frames;
-    EXPECT_EQ(frames, static_cast<int>(written.size()));
-    EXPECT_EQ(TempDir::read(written.back()).size(), 18u + 320 * 240 * 3);
-    // The recorder file was closed with one row per drawn frame at most.
-    EXPECT_LE(lines(TempDir::read(dir.path("OVRECORD.XLS"))).size(), written.size() + 2);
-    EXPECT_EQ(jobFilesIn(tmp), 0);
+    for (const char* jobs : {"1", "3"}) {
+        SCOPED_TRACE(std::string("--jobs ") + jobs);
+        TempDir dir, tmp;
+        // Slow frames: a fine grid at a larger size.
+        const std::string scene = writeScene(dir, 40, 600, 320, 240);
+        CliRun r = runRender({"render", scene, "--quiet", "--jobs", jobs}, tmp, true);
+        EXPECT_EQ(r.status, 130) << r.err;
+        const std::vector<std::string> written = lines(r.out);
+        ASSERT_GE(written.size(), 1u);
+        ASSERT_LT(written.size(), 40u);
+        // Exactly the printed frames exist; the one that was in progress does not.
+        int frames = 0;
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            if (e.path().filename().string().rfind("shot", 0) == 0) ++frames;
+        EXPECT_EQ(frames, static_cast<int>(written.size()));
+        EXPECT_EQ(TempDir::read(written.back()).size(), 18u + 320 * 240 * 3);
+        // The recorder file was closed with one row per drawn frame at most.
+        EXPECT_LE(lines(TempDir::read(dir.path("OVRECORD.XLS"))).size(), written.size() + 2);
+        EXPECT_EQ(jobFilesIn(tmp), 0);
+    }
 }

@@ -1,0 +1,64 @@
+#pragma once
+// Runs orvantis-cli from the command-line tests of rendering.
+
+#include "support/TempDir.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+struct CliRun {
+    int status = -1; // exit status; 128 + n when ended by signal n
+    std::string out;
+    std::string err;
+};
+
+// Runs orvantis-cli with args, job files in tmpDir and the settings in a file of its own. With
+// interruptAfterFirstLine, SIGINT is sent once the first line has arrived on stdout.
+inline CliRun runRender(const std::vector<std::string>& args, const TempDir& tmpDir,
+                        bool interruptAfterFirstLine = false) {
+    int outPipe[2];
+    if (pipe(outPipe) != 0) return {};
+    const std::string errFile = tmpDir.path("stderr.txt");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(outPipe[1], STDOUT_FILENO);
+        close(outPipe[0]);
+        close(outPipe[1]);
+        std::FILE* err = std::freopen(errFile.c_str(), "w", stderr);
+        (void)err;
+        setenv("TMPDIR", tmpDir.path().c_str(), 1);
+        setenv("ORVANTIS_INI", tmpDir.path("orvantis.ini").c_str(), 1);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(ORVANTIS_CLI));
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(ORVANTIS_CLI, argv.data());
+        _exit(127);
+    }
+    close(outPipe[1]);
+    CliRun r;
+    char buf[4096];
+    bool signalled = false;
+    ssize_t n;
+    while ((n = read(outPipe[0], buf, sizeof buf)) > 0) {
+        r.out.append(buf, static_cast<size_t>(n));
+        if (interruptAfterFirstLine && !signalled && r.out.find('\n') != std::string::npos) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            kill(pid, SIGINT);
+            signalled = true;
+        }
+    }
+    close(outPipe[0]);
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
+    r.err = TempDir::read(errFile);
+    return r;
+}

@@ -1,0 +1,177 @@
+// A frame shared by threads (by picture rows) and the direct texture samplers: both must give exactly the
+// bytes of the plain single-threaded frame through the image document's own samplers.
+
+#include "RendererSupport.h"
+
+#include "app/Progress.h"
+#include "renderer/TerrainRenderer.h"
+#include "renderer/TextureSampler.h"
+#include "renderer/TriangleRasterizer.h"
+#include "support/ScriptedPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace rtest;
+
+namespace {
+
+struct Scene {
+    std::unique_ptr<CGelaende> terrain = MakeTerrain(96, 96, [](int x, int y) {
+        return static_cast<uint32_t>(3000 + 2000 * std::sin(x * 0.13) * std::cos(y * 0.11) +
+                                     700 * std::sin((x - y) * 0.3));
+    });
+    std::unique_ptr<CTGAFile> texture = MakeTexture(96, 96, [](int x, int y) {
+        return Bgr{static_cast<uint8_t>(x * 2), static_cast<uint8_t>(y * 2),
+                   static_cast<uint8_t>((x ^ y) * 4)};
+    });
+    Vector4 light = Vector4::Direction(-0.48, -0.6, 0.64);
+    // Low and close: near texels magnified (the filter), far ones averaged over the footprint.
+    RenderCamera cam = MakeCamera(211, 157, Vector4::Point(-8, -6, 40), 40, -22, 150, 5, light);
+
+    FrameInputs Inputs(CTGAFile& out, int texture_) const {
+        FrameInputs in;
+        in.camera = &cam;
+        in.elevation = terrain.get();
+        in.zScale = 0.01;
+        in.texture = texture_ ? texture.get() : nullptr;
+        in.output = &out;
+        in.hq = texture_ == 2;
+        in.light = light;
+        in.dust = 150;
+        in.gridX = in.gridY = 48;
+        return in;
+    }
+};
+
+} // namespace
+
+TEST(ParallelFrame, RowSharesAndDirectSamplersGiveTheBytesOfThePlainFrame) {
+    const Scene scene;
+    for (RenderMode mode : {RenderMode::Final, RenderMode::Raw}) {
+        for (int texture : {0, 1, 2}) {
+            SCOPED_TRACE(::testing::Message() << "mode " << static_cast<int>(mode) << " texture " << texture);
+            auto plainOut = MakePicture(211, 157, 30);
+            FrameInputs plain = scene.Inputs(*plainOut, texture);
+            plain.mode = mode;
+            NullProgress none;
+            const FrameStats plainStats = RenderTerrainFrame(plain, none);
+            ASSERT_GT(plainStats.pixelsWritten, 211 * 157 / 2);
+
+            for (int threads : {1, 2, 3, 7}) {
+                SCOPED_TRACE(::testing::Message() << threads << " threads");
+                auto out = MakePicture(211, 157, 30);
+                FrameInputs in = scene.Inputs(*out, texture);
+                in.mode = mode;
+                in.threads = threads;
+                in.textureAntialiasing = 10; // the texture's
+                const FrameStats stats = RenderTerrainFrame(in, none);
+                EXPECT_EQ(Bytes(*out), Bytes(*plainOut));
+                EXPECT_EQ(stats.trianglesDrawn, plainStats.trianglesDrawn);
+                EXPECT_EQ(stats.pixelsWritten, plainStats.pixelsWritten);
+            }
+        }
+    }
+}
+
+TEST(ParallelFrame, RowSharesKeepToTheirRowLimits) {
+    const Scene scene;
+    auto whole = MakePicture(211, 157, 30);
+    NullProgress none;
+    RenderTerrainFrame(scene.Inputs(*whole, 2), none);
+    // Rows 40 to 99 only, by three threads: the rest keeps the background.
+    auto part = MakePicture(211, 157, 30);
+    FrameInputs in = scene.Inputs(*part, 2);
+    in.firstRow = 40;
+    in.endRow = 100;
+    in.threads = 3;
+    RenderTerrainFrame(in, none);
+    for (int y = 0; y < 157; ++y) {
+        const bool inside = y >= 40 && y < 100;
+        const uint8_t* a = whole->pixelAt(0, y);
+        const uint8_t* b = part->pixelAt(0, y);
+        for (int i = 0; i < 3 * 211; ++i) {
+            ASSERT_EQ(b[i], inside ? a[i] : 30) << "row " << y << " byte " << i;
+        }
+    }
+}
+
+TEST(ParallelFrame, ProgressPumpAndStopStayOnTheCallingThread) {
+    const Scene scene;
+    RecordingProgress one, two;
+    {
+        auto out = MakePicture(211, 157, 30);
+        RenderTerrainFrame(scene.Inputs(*out, 2), one);
+    }
+    {
+        auto out = MakePicture(211, 157, 30);
+        FrameInputs in = scene.Inputs(*out, 2);
+        in.threads = 2;
+        RenderTerrainFrame(in, two);
+    }
+    // The calling thread walks the frame as a single thread would (the recording progress is not
+    // thread-safe: a call from another thread would show up here, or under the sanitizers).
+    EXPECT_EQ(two.reports, one.reports);
+    EXPECT_GE(two.pumps, one.pumps);
+
+    // A stop seen by the calling thread ends the others' passes too: the frame stays unfinished.
+    auto full = MakePicture(211, 157, 30);
+    NullProgress none;
+    const FrameStats fullStats = RenderTerrainFrame(scene.Inputs(*full, 0), none);
+    RecordingProgress stopping;
+    stopping.stopAfterPumps = 200;
+    auto out = MakePicture(211, 157, 30);
+    FrameInputs in = scene.Inputs(*out, 0);
+    in.threads = 3;
+    const FrameStats stopped = RenderTerrainFrame(in, stopping);
+    EXPECT_TRUE(stopping.stopped);
+    EXPECT_LT(stopped.pixelsWritten, fullStats.pixelsWritten / 2);
+}
+
+TEST(ParallelFrame, RowSelectionMeetsExactlyTheRangesHoldingOneOfItsRows) {
+    for (int count : {1, 2, 3}) {
+        for (int index = 0; index < count; ++index) {
+            const RowSelection rows{5, 70, 4, count, index};
+            for (int low = -3; low < 80; ++low) {
+                for (int high = low - 1; high < 80; ++high) {
+                    bool any = false;
+                    for (int s = low; s <= high; ++s) any = any || rows.Contains(s);
+                    ASSERT_EQ(rows.Meets(low, high), any)
+                        << count << " " << index << " " << low << " " << high;
+                }
+            }
+        }
+    }
+}
+
+TEST(TextureSampler, GivesWhatTheDocumentsSamplersGive) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (int antialiasing : {0, 3, 10}) {
+        SCOPED_TRACE(::testing::Message() << "antialiasing " << antialiasing);
+        CTGAFile texture(platform(), antialiasing);
+        ASSERT_TRUE(texture.CreateImage(13, 9));
+        texture.FillColor(0x00336699); // also makes it the outside colour
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < 13; ++x) {
+                uint8_t* p = texture.pixelAt(x, y);
+                p[0] = static_cast<uint8_t>(x * 19 + y);
+                p[1] = static_cast<uint8_t>(y * 27);
+                p[2] = static_cast<uint8_t>((x * y * 7) & 0xFF);
+            }
+        const TextureSampler sampler(texture, antialiasing);
+        FilterCache cache;
+        for (double y = -2.3; y < 11; y += 0.37) {
+            for (double x = -2.1; x < 15; x += 0.41) {
+                EXPECT_EQ(sampler.Pixel(x, y), texture.GetPixel(x, y)) << x << "," << y;
+                EXPECT_EQ(sampler.Filtered(x, y), texture.SampleFiltered(x, y, cache)) << x << "," << y;
+                const double points[5][2] = {{x, y}, {x + 0.7, y}, {x, y - 1.2}, {x - 2, y + 0.5}, {y, x}};
+                EXPECT_EQ(sampler.Average5(points), texture.SampleAverage5(points)) << x << "," << y;
+            }
+        }
+        EXPECT_EQ(sampler.Pixel(nan, 1), texture.GetPixel(nan, 1));
+        EXPECT_EQ(sampler.Filtered(4, nan), texture.SampleFiltered(4, nan, cache));
+        EXPECT_EQ(sampler.Filtered(1e300, 4), texture.SampleFiltered(1e300, 4, cache));
+    }
+}
