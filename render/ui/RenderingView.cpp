@@ -1,0 +1,227 @@
+#include "render/ui/RenderingView.h"
+
+#include "app/SettingsDefaults.h"
+#include "app/ui/ChildFrame.h"
+#include "app/ui/Commands.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/OrvantisApp.h"
+#include "app/ui/QtPlatform.h"
+#include "app/ui/UiRegistry.h"
+#include "app/Progress.h"
+#include "render/RenderRun.h"
+#include "res/StringTable.h"
+#include "scene/ui/OrvantisView.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace {
+
+HeldTemplateRegistration renderTemplate{
+    104, [](OrvantisApp& app) -> CDocument* { return new CRenderingDoc(app); },
+    [](CDocument* doc) -> CView* { return new CRenderingView(static_cast<CTGADocument*>(doc)); }};
+
+// The renderer asks for the event queue to be drained once per grid cell. Draining it costs far more than
+// a cell, so events are let through only when a few milliseconds have passed since the last time; the
+// window stays as responsive as the eye can tell and the renderer keeps nearly all of its speed.
+constexpr std::chrono::milliseconds kPumpInterval{5};
+
+} // namespace
+
+// ---- the output size of the next render ---------------------------------------------------------------
+
+RenderOutputSize& RenderOutputSize::of(OrvantisApp& app) {
+    static const QString name = QStringLiteral("RenderOutputSize");
+    if (auto* found = app.findChild<RenderOutputSize*>(name, Qt::FindDirectChildrenOnly)) return *found;
+    auto* size = new RenderOutputSize(&app);
+    size->setObjectName(name);
+    return *size;
+}
+
+// ---- the document -------------------------------------------------------------------------------------
+
+CRenderingDoc::CRenderingDoc(OrvantisApp& app) : CTGADocument(app) {}
+
+bool CRenderingDoc::SaveModified() {
+    if (!image().isBusy()) return CTGADocument::SaveModified();
+    // A render is drawing into the picture: the document does not close now, whatever the answer.
+    if (app().platform().message(LoadString(IDS_CANCEL_RENDERING_QUESTION), MsgIcon::Information,
+                                 MsgButtons::YesNo) == MsgAnswer::Yes)
+        if (auto* view = dynamic_cast<CRenderingView*>(firstView())) view->SetStopFlag();
+    return false;
+}
+
+// ---- what the run reports to the window ---------------------------------------------------------------
+
+// The run's progress, stop flag and event pump.
+class CRenderingView::Control : public Progress {
+public:
+    explicit Control(CRenderingView& v) : view(v), lastPump(std::chrono::steady_clock::now()) {}
+
+    void report(int percent) override { view.showProgress(percent); }
+    bool stopRequested() const override { return view.stopFlag; }
+    void pump() override {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastPump < kPumpInterval) return;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        lastPump = std::chrono::steady_clock::now();
+    }
+
+private:
+    CRenderingView& view;
+    std::chrono::steady_clock::time_point lastPump;
+};
+
+class CRenderingView::Observer : public RenderObserver {
+public:
+    explicit Observer(CRenderingView& v) : view(v) {}
+
+    void frameStarting(int, const std::string& outputName) override {
+        if (view.renderMode == RenderMode::Preview || outputName.empty()) return;
+        // The window is titled with the frame's file, which also enters the recent-file list.
+        if (CDocument* doc = view.GetDocument()) doc->SetPathName(outputName);
+    }
+    void pictureChanged() override { view.repaintNow(); }
+    void wireModel(const std::vector<WireSegment>& segments) override {
+        view.wire = segments;
+        view.repaintNow();
+    }
+
+private:
+    CRenderingView& view;
+};
+
+// ---- the view ---------------------------------------------------------------------------------------------
+
+CRenderingView::CRenderingView(CTGADocument* doc, QWidget* parent) : CTGAView(doc, parent) {
+    setObjectName(QStringLiteral("RenderingView"));
+    timer = new QTimer(this);
+    timer->setObjectName(QStringLiteral("RedrawTimer"));
+    connect(timer, &QTimer::timeout, this, &CRenderingView::onTimer);
+}
+
+CRenderingView::~CRenderingView() {
+    if (form) form->renderWindowOpen = 0;
+}
+
+void CRenderingView::OnInitialUpdate() {
+    CTGADocument* doc = GetImageDocument();
+    const RenderOutputSize& size = RenderOutputSize::of(doc->app());
+    if (size.width > 0 && size.height > 0) doc->image().CreateImage(size.width, size.height);
+    CTGAView::OnInitialUpdate();
+}
+
+void CRenderingView::AttachForm(COrvantisView* f) { form = f; }
+
+QLabel* CRenderingView::progressPane() const {
+    CDocument* doc = GetDocument();
+    CMainFrame* main = doc ? doc->app().mainFrame() : nullptr;
+    if (!main) return nullptr;
+    return main->statusBar()->findChild<QLabel*>(QStringLiteral("Pane%1").arg(cmd::PaneProgress));
+}
+
+void CRenderingView::showProgress(int percent) {
+    // The pane is rewritten only when the number changes: the renderer reports once per row.
+    if (percent == shownPercent) return;
+    shownPercent = percent;
+    if (CDocument* doc = GetDocument())
+        if (CMainFrame* main = doc->app().mainFrame())
+            main->setPaneText(cmd::PaneProgress, QString::fromLatin1(FormatString(IDS_PROGRESS_FORMAT, percent)));
+}
+
+QSize CRenderingView::fittedFrameSize() const {
+    const QSize picture = GetImageDocument() ? GetImageDocument()->documentSize() : QSize(1, 1);
+    const ChildFrame* f = frame();
+    const QSize decoration = f ? f->size() - size() : QSize();
+    return picture + QSize(2 * frameWidth(), 2 * frameWidth()) + decoration;
+}
+
+void CRenderingView::fitFrameToPicture() {
+    ChildFrame* f = frame();
+    if (!f) return;
+    const bool maximised = f->isMaximized();
+    if (maximised) f->showNormal();
+    f->resize(fittedFrameSize());
+    // A maximised window comes back maximised for the frames that are written; a Preview stays as fitted.
+    if (maximised && renderMode != RenderMode::Preview) f->showMaximized();
+}
+
+void CRenderingView::repaintNow() {
+    viewport()->repaint();
+}
+
+void CRenderingView::drawPicture(QPainter& painter) {
+    ++paints;
+    CTGAView::drawPicture(painter);
+    if (wire.empty()) return;
+    painter.save();
+    painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+    // The crosses with the default black pen, the stalks with a blue one, one pixel wide.
+    const QPen black(Qt::black, 0);
+    const QPen blue(QColor(0, 0, 255), 0);
+    for (const WireSegment& s : wire) {
+        painter.setPen(s.kind == WireSegment::Stalk ? blue : black);
+        painter.drawLine(s.x0, s.y0, s.x1, s.y1);
+    }
+    painter.restore();
+}
+
+void CRenderingView::onTimer() {
+    if (stopFlag) {
+        timer->stop();
+        return;
+    }
+    repaintNow();
+}
+
+void CRenderingView::RequestStop() {
+    CDocument* doc = GetDocument();
+    if (!doc) return;
+    if (doc->app().platform().message(LoadString(IDS_CANCEL_RENDERING_QUESTION), MsgIcon::Information,
+                                      MsgButtons::YesNo) == MsgAnswer::Yes)
+        stopFlag = true;
+}
+
+void CRenderingView::RunJob(const std::string& jobFile, RenderMode mode) {
+    CTGADocument* doc = GetImageDocument();
+    OrvantisApp& app = doc->app();
+    QPointer<CRenderingView> self(this);
+
+    renderMode = mode;
+    stopFlag = false;
+    wire.clear();
+    updateScrollSizes();
+    fitFrameToPicture();
+    doc->SetModifiedFlag(true);
+    if (mode != RenderMode::Preview) timer->start(settings::ReadRedrawInterval(app.settings()));
+    running = true;
+    shownPercent = -1;
+    if (QLabel* pane = progressPane()) pane->setEnabled(true);
+
+    Control control(*this);
+    Observer observer(*this);
+    RunOptions options;
+    options.mode = mode;
+    const RunResult result = ::RunJob(jobFile, doc->image(), options, app.platform(), app.settings(), control, observer);
+    if (self) endRun(result);
+}
+
+void CRenderingView::endRun(const RunResult& result) {
+    timer->stop();
+    running = false;
+    CDocument* doc = GetDocument();
+    if (doc) doc->SetModifiedFlag(false);
+    if (form) form->renderWindowOpen = 0;
+    if (QLabel* pane = progressPane()) {
+        // A disabled pane shows nothing.
+        pane->setEnabled(false);
+        pane->clear();
+    }
+    shownPercent = -1;
+    repaintNow();
+    if ((stopFlag || result.closeWindow) && doc) doc->OnCloseDocument();
+}
