@@ -92,7 +92,8 @@ PathTextResult ReadPathText(const char* text, CContainer& list) {
 FlightPathPen ReadFlightPathPen(const SettingsStore& store) {
     FlightPathPen pen;
     // A missing or unparsable value leaves -1, which stands for the purple default.
-    const uint32_t value = settings::ReadFlightPathColor(store, settings::kEditorPathColorDefault, 0xFFFFFFFFu);
+    const uint32_t value =
+        settings::ReadFlightPathColor(store, settings::kEditorPathColorDefault, 0xFFFFFFFFu);
     pen.color = value == 0xFFFFFFFFu ? kDefaultFlightPathColor : (value & 0x00FFFFFFu);
     pen.width = std::max(0, settings::ReadFlightPathWidth(store));
     return pen;

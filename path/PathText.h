@@ -38,7 +38,7 @@ bool IsPathText(const char* text);
 std::string BuildPathText(const CContainer& list);
 
 struct PathTextResult {
-    bool accepted = false; // the text began with the header; the list was replaced
+    bool accepted = false;  // the text began with the header; the list was replaced
     bool truncated = false; // lines beyond the limit were ignored
 };
 

@@ -22,7 +22,9 @@ public:
     const QImage& screen() const { return screenImage; }
     bool hasMap() const { return !mapImage.isNull(); }
     QSize size() const { return mapImage.size(); }
-    bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < mapImage.width() && y < mapImage.height(); }
+    bool contains(int x, int y) const {
+        return x >= 0 && y >= 0 && x < mapImage.width() && y < mapImage.height();
+    }
 
     // Each returns the part of the picture it changed.
     QRect drawMarker(int x, int y, int index);

@@ -12,7 +12,9 @@ CPathDoc::CPathDoc(OrvantisApp& app) : CTGADocument(app) {
     removeCommand(cmd::FileSaveAs);
 }
 
-CPathView* CPathDoc::pathView() const { return dynamic_cast<CPathView*>(firstView()); }
+CPathView* CPathDoc::pathView() const {
+    return dynamic_cast<CPathView*>(firstView());
+}
 
 bool CPathDoc::SaveModified() {
     if (!IsModified()) return true;
@@ -21,7 +23,9 @@ bool CPathDoc::SaveModified() {
     case MsgAnswer::Yes:
         if (CPathView* v = pathView()) v->ApplyToForm();
         return true;
-    case MsgAnswer::No: return true;
-    default: return false;
+    case MsgAnswer::No:
+        return true;
+    default:
+        return false;
     }
 }

@@ -37,8 +37,10 @@ CPathView* OpenPathEditor(COrvantisView& form) {
     const bool texture = form.scene.UseTextureFile != 0;
     const std::string& map = texture ? form.scene.TextureFileName : form.scene.ElevationFileName;
     if (!opensForReading(map)) {
-        app.platform().message(FormatString(IDS_CANNOT_OPEN_FILE, map.c_str()), MsgIcon::Stop, MsgButtons::Ok);
-        form.focusControl(SceneFieldControlId(texture ? SceneField::TextureFileName : SceneField::ElevationFileName));
+        app.platform().message(FormatString(IDS_CANNOT_OPEN_FILE, map.c_str()), MsgIcon::Stop,
+                               MsgButtons::Ok);
+        form.focusControl(
+            SceneFieldControlId(texture ? SceneField::TextureFileName : SceneField::ElevationFileName));
         return nullptr;
     }
 

@@ -47,21 +47,28 @@ HeldTemplateRegistration pathTemplate{
 
 } // namespace
 
-CPathView::CPathView(CPathDoc* doc, QWidget* parent) : CTGAView(doc, parent), editingCursor(makeEditingCursor()) {
+CPathView::CPathView(CPathDoc* doc, QWidget* parent)
+    : CTGAView(doc, parent), editingCursor(makeEditingCursor()) {
     setObjectName(QStringLiteral("PathView"));
     viewport()->setMouseTracking(true);
     onCommand(cmd::Apply, [this] { OnApply(); });
     onCommand(cmd::EditCopy, [this] { OnEditCopy(); });
-    onCommand(cmd::EditPaste, [this] { OnEditPaste(); }, [](CommandState& s) { s.enabled = clipboardHasPathText(); });
+    onCommand(
+        cmd::EditPaste, [this] { OnEditPaste(); },
+        [](CommandState& s) { s.enabled = clipboardHasPathText(); });
 }
 
 CPathView::~CPathView() {
     if (form) form->pathWindowOpen = 0;
 }
 
-COrvantisView* CPathView::attachedForm() const { return form.data(); }
+COrvantisView* CPathView::attachedForm() const {
+    return form.data();
+}
 
-CPathDoc* CPathView::GetPathDocument() const { return static_cast<CPathDoc*>(GetDocument()); }
+CPathDoc* CPathView::GetPathDocument() const {
+    return static_cast<CPathDoc*>(GetDocument());
+}
 
 void CPathView::OnInitialUpdate() {
     CTGAView::OnInitialUpdate();

@@ -8,9 +8,13 @@
 namespace {
 
 // A point whose x names it, so chains read as "ABC".
-CElement* add(CContainer& list, char name) { return list.Insert(std::make_unique<CPointElement>(name, 0)); }
+CElement* add(CContainer& list, char name) {
+    return list.Insert(std::make_unique<CPointElement>(name, 0));
+}
 
-char nameOf(const CElement* e) { return e ? static_cast<char>(static_cast<const CPointElement*>(e)->x) : '-'; }
+char nameOf(const CElement* e) {
+    return e ? static_cast<char>(static_cast<const CPointElement*>(e)->x) : '-';
+}
 
 // The chain read forwards, checked against the backward links on the way.
 std::string chain(const CContainer& list) {

@@ -103,7 +103,8 @@ protected:
     }
     CPathView* editorWith(const std::vector<PathPoint>& points) { return openEditor(newScene(points)); }
 
-    static void mouse(CPathView* v, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+    static void mouse(CPathView* v, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                      Qt::MouseButtons held) {
         QMouseEvent e(type, at, v->viewport()->mapToGlobal(at), button, held, Qt::NoModifier);
         QApplication::sendEvent(v->viewport(), &e);
     }
@@ -225,7 +226,8 @@ TEST_F(PathEditor, DraggingAPointOntoAnotherKeepsBoth) {
     EXPECT_EQ(v->pointList(), (std::vector<MapPoint>{{100, 100}, {180, 50}, {200, 160}, {60, 150}}));
     // A drag that starts on no point moves nothing; its release is a click in an empty place.
     drag(v, QPoint(150, 120), QPoint(160, 130));
-    EXPECT_EQ(v->pointList(), (std::vector<MapPoint>{{100, 100}, {180, 50}, {200, 160}, {60, 150}, {160, 130}}));
+    EXPECT_EQ(v->pointList(),
+              (std::vector<MapPoint>{{100, 100}, {180, 50}, {200, 160}, {60, 150}, {160, 130}}));
 }
 
 TEST_F(PathEditor, CursorAndClicksOutsideThePicture) {
@@ -350,7 +352,8 @@ TEST_F(PathEditor, ClosingAChangedPathAsks) {
         bool closes;
         int lastIndex;
     };
-    for (Case c : {Case{MsgAnswer::Yes, true, 3}, Case{MsgAnswer::No, true, 2}, Case{MsgAnswer::Cancel, false, 2}}) {
+    for (Case c :
+         {Case{MsgAnswer::Yes, true, 3}, Case{MsgAnswer::No, true, 2}, Case{MsgAnswer::Cancel, false, 2}}) {
         shown.clear();
         COrvantisView* form = newScene(three);
         form->GetDocument()->SetModifiedFlag(false);
