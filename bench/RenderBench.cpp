@@ -1,7 +1,15 @@
-// One Final frame of a fixed synthetic terrain: a 512 x 512 height field of a few sines with a generated
-// 512 x 512 texture, seen obliquely from outside one corner so that the whole terrain is in view and the
-// far side fades into the dust. Counters per frame: triangles that reached the fill, pixels written, and
-// the overdraw (pixels written per picture pixel).
+// Renderer benchmarks, one frame per iteration.
+//
+// RenderFrame: a fixed synthetic terrain, a 512 x 512 height field of a few sines with a generated 512 x 512
+// texture, seen obliquely from outside one corner so that the whole terrain is in view and the far side
+// fades into the dust.
+// DemoFrame: the bundled demo's terrain and texture (examples/generated, made by scripts/run-demo; the
+// cases are left out when they are missing), seen from the first camera of demo-straight.ovs, at
+// 1920 x 1080 with grid 256 x 256 and the exact texture lookup.
+//
+// Arguments: deferred shading (0 off: every pixel write shaded, as the desktop application draws; 1 on: each
+// pixel shaded once, as orvantis-cli renders) and the threads sharing the frame by rows. Counters per frame:
+// triangles that reached the fill, pixel writes, and the overdraw (pixel writes per picture pixel).
 
 #include "app/Platform.h"
 #include "app/Progress.h"
@@ -13,7 +21,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -51,34 +61,58 @@ const World& TheWorld() {
     return world;
 }
 
-// Arguments: width, height, grid divisions, texture (0 none, 1 quick lookup, 2 exact lookup).
-void RenderFrame(benchmark::State& state) {
-    const World& world = TheWorld();
-    const int width = static_cast<int>(state.range(0));
-    const int height = static_cast<int>(state.range(1));
-    const double grid = static_cast<double>(state.range(2));
-    const int texture = static_cast<int>(state.range(3));
+// The demo's elevation file and texture, from ORVANTIS_DEMO_DATA (default examples/generated).
+struct Demo {
+    SilentPlatform platform;
+    CGelaende terrain{platform, 1.0, 1.0, true};
+    CTGAFile texture{platform};
+    bool ok = false;
 
-    const Vector4 light = Vector4::Direction(-0.48, -0.6, 0.64);
-    RenderCamera camera(light, width, height, width / 2, -(height / 2));
-    camera.Set(Vector4::Point(-60, -60, 260), 45, -22, 0.8 * width, 0);
+    Demo() {
+        const char* env = std::getenv("ORVANTIS_DEMO_DATA");
+        const std::string folder = env ? env : "examples/generated";
+        ok = terrain.OpenImage(folder + "/jacksboro-elev.tga") &&
+             texture.OpenImage(folder + "/jacksboro-texture.tga");
+    }
+};
+
+const Demo& TheDemo() {
+    static const Demo demo;
+    return demo;
+}
+
+struct Case {
+    const CGelaende* terrain;
+    const CTGAFile* texture; // nullptr: none
+    bool hq;
+    int width, height;
+    double grid, zScale, dust;
+    Vector4 eye, light;
+    double heading, pitch, focal;
+};
+
+void Render(benchmark::State& state, const Case& c, bool deferred, int threads) {
+    RenderCamera camera(c.light, c.width, c.height, c.width / 2, -(c.height / 2));
+    camera.Set(c.eye, c.heading, c.pitch, c.focal, 0);
 
     SilentPlatform platform;
     CTGAFile output(platform);
-    output.CreateImage(width, height);
+    output.CreateImage(c.width, c.height);
 
     FrameInputs in;
     in.camera = &camera;
-    in.elevation = &world.terrain;
-    in.zScale = 0.02;
-    in.texture = texture ? &world.texture : nullptr;
+    in.elevation = c.terrain;
+    in.zScale = c.zScale;
+    in.texture = c.texture;
     in.textureAntialiasing = 10; // the texture's (the document's default)
     in.output = &output;
-    in.hq = texture == 2;
-    in.light = light;
-    in.dust = 500;
-    in.gridX = in.gridY = grid;
+    in.hq = c.hq;
+    in.light = c.light;
+    in.dust = c.dust;
+    in.gridX = in.gridY = c.grid;
     in.mode = RenderMode::Final;
+    in.deferShading = deferred;
+    in.threads = threads;
 
     NullProgress progress;
     FrameStats stats;
@@ -90,17 +124,75 @@ void RenderFrame(benchmark::State& state) {
     state.counters["triangles"] = static_cast<double>(stats.trianglesDrawn);
     state.counters["pixels"] = static_cast<double>(stats.pixelsWritten);
     state.counters["overdraw"] =
-        static_cast<double>(stats.pixelsWritten) / (static_cast<double>(width) * height);
+        static_cast<double>(stats.pixelsWritten) / (static_cast<double>(c.width) * c.height);
 }
 
-void Cases(benchmark::internal::Benchmark* b) {
-    b->ArgNames({"w", "h", "grid", "tex"});
-    for (int grid : {64, 128, 256})
-        for (int tex : {0, 1, 2}) b->Args({640, 480, grid, tex});
-    b->Args({1920, 1080, 256, 0});
-    b->Args({1920, 1080, 256, 2});
+// Arguments: width, height, grid divisions, texture (0 none, 1 quick lookup, 2 exact lookup), deferred
+// shading, threads.
+void RenderFrame(benchmark::State& state) {
+    const World& world = TheWorld();
+    const int width = static_cast<int>(state.range(0));
+    const int height = static_cast<int>(state.range(1));
+    const int texture = static_cast<int>(state.range(3));
+    const Case c{&world.terrain,
+                 texture ? &world.texture : nullptr,
+                 texture == 2,
+                 width,
+                 height,
+                 static_cast<double>(state.range(2)),
+                 0.02,
+                 500,
+                 Vector4::Point(-60, -60, 260),
+                 Vector4::Direction(-0.48, -0.6, 0.64),
+                 45,
+                 -22,
+                 0.8 * width};
+    Render(state, c, state.range(4) != 0, static_cast<int>(state.range(5)));
+}
+
+// Arguments: deferred shading, threads.
+void DemoFrame(benchmark::State& state) {
+    const Demo& demo = TheDemo();
+    if (!demo.ok) {
+        state.SkipWithError("demo data missing: run scripts/run-demo first (or set ORVANTIS_DEMO_DATA)");
+        return;
+    }
+    // demo-straight.ovs, first frame, at three times its width: the focal length scales with the picture.
+    const Vector4 light = Vector4::Direction(-0.6, 0.8, 2.0);
+    const Case c{&demo.terrain,
+                 &demo.texture,
+                 true,
+                 1920,
+                 1080,
+                 256,
+                 0.04,
+                 700,
+                 Vector4::Point(40, 30, 110),
+                 light / Length3(light),
+                 40,
+                 -22,
+                 3 * 420.0};
+    Render(state, c, state.range(0) != 0, static_cast<int>(state.range(1)));
+}
+
+void FrameCases(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"w", "h", "grid", "tex", "deferred", "threads"});
+    for (int deferred : {0, 1}) {
+        for (int grid : {64, 128, 256})
+            for (int tex : {0, 1, 2}) b->Args({640, 480, grid, tex, deferred, 1});
+        b->Args({1920, 1080, 256, 0, deferred, 1});
+        b->Args({1920, 1080, 256, 2, deferred, 1});
+    }
+}
+
+void DemoCases(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"deferred", "threads"});
+    for (int deferred : {0, 1})
+        for (int threads : {1, 2}) b->Args({deferred, threads});
 }
 
 } // namespace
 
-BENCHMARK(RenderFrame)->Apply(Cases)->Unit(benchmark::kMillisecond);
+BENCHMARK(RenderFrame)->Apply(FrameCases)->Unit(benchmark::kMillisecond);
+// Wall time: with threads the CPU time of the calling thread alone says nothing.
+BENCHMARK(DemoFrame)->Apply(DemoCases)->Unit(benchmark::kMillisecond)->UseRealTime();

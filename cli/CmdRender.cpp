@@ -155,6 +155,8 @@ int runRender(const std::vector<std::string>& args) {
     RunOptions options;
     options.mode = opt.mode;
     options.recorderFolder = outputDir.string();
+    // No window watches the frames grow: each pixel is shaded once, at the end of its frame.
+    options.deferShading = true;
     // Several frames at once; a single frame is shared by picture rows instead.
     const int jobs =
         opt.jobs > 0 ? opt.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));

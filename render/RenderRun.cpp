@@ -279,6 +279,7 @@ FrameInputs RenderRun::frameInputs(const RenderCamera& frameCamera, CTGAFile& im
     in.gridY = gridY;
     in.mode = options.mode;
     in.threads = std::max(1, options.rowThreads);
+    in.deferShading = options.deferShading;
     return in;
 }
 

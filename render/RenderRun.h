@@ -64,6 +64,9 @@ struct RunOptions {
     // picture rows. The bytes written do not depend on either.
     int frameThreads = 1;
     int rowThreads = 1;
+    // Raw and Final: shade each pixel once, after the frame's traversal (the same bytes, sooner; a window
+    // watching the picture sees the frame appear at its end rather than grow).
+    bool deferShading = false;
 };
 
 // Runs the job in jobFile into picture and deletes jobFile. The picture is (re)made at the job's output

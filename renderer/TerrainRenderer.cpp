@@ -21,9 +21,11 @@ namespace {
 FrameStats RenderPart(const FrameInputs& in, const RowSelection& rows, Progress& progress) {
     TriangleShader shader(*in.camera, in.texture, in.hq, in.light, in.textureAntialiasing);
     TriangleRasterizer rasterizer(*in.camera, shader, *in.output, rows);
+    rasterizer.SetDeferred(in.deferShading);
     GridFrame frame(*in.camera, *in.elevation, in.zScale, in.gridX, in.gridY, in.dust, in.mode, rasterizer,
                     progress);
     frame.Run();
+    rasterizer.Finish(progress);
     FrameStats stats;
     stats.trianglesDrawn = rasterizer.TrianglesDrawn();
     stats.pixelsWritten = rasterizer.PixelsWritten();

@@ -39,6 +39,10 @@ struct FrameInputs {
     // the same order and writes only the rows of its bands, so the picture is the same byte for byte.
     // The calling thread is one of them: progress, the pump and the stop request stay on it.
     int threads = 1;
+    // Shade every pixel once, with the triangle that covers it last, after the traversal (the same bytes;
+    // the picture keeps its background until the traversal has ended, so a window watching the picture
+    // grow would see it appear at once).
+    bool deferShading = false;
 };
 
 // The height of the row bands that the threads of one frame take in turn.

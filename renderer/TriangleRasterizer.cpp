@@ -1,5 +1,6 @@
 #include "renderer/TriangleRasterizer.h"
 
+#include "app/Progress.h"
 #include "image/TGAFile.h"
 
 #include <algorithm>
@@ -95,6 +96,10 @@ void TriangleRasterizer::Fill(double f) {
 
     // 2. The shader's planes for this triangle.
     shader.SetupTriangle(screen, world, normals, f);
+    if (deferred) {
+        currentTriangle = shader.KeepTriangle();
+        currentCovered = false;
+    }
 
     const double x0 = screen[0].x, y0 = screen[0].y, x1 = screen[1].x, y1 = screen[1].y;
     const double x2 = screen[2].x, y2 = screen[2].y;
@@ -105,6 +110,24 @@ void TriangleRasterizer::Fill(double f) {
     // 4. Upper part: from the top corner downwards to the middle row.
     FillPart(x0, Slope(x0 - x1, y0 - y1), Slope(x0 - x2, y0 - y2), static_cast<int>(y0),
              std::min(static_cast<int>(y1), shader.RowHigh()), +1);
+    if (deferred && !currentCovered) shader.DropLastTriangle();
+}
+
+void TriangleRasterizer::SetDeferred(bool on) {
+    deferred = on;
+    if (on && owners.empty())
+        owners.assign(static_cast<size_t>(imageWidth) * static_cast<size_t>(imageHeight),
+                      TriangleShader::PixelOwner{});
+}
+
+void TriangleRasterizer::Finish(Progress& progress) {
+    if (!deferred) return;
+    for (int stored = rows.firstRow; stored < rows.endRow; ++stored) {
+        if (!rows.Contains(stored)) continue;
+        if (progress.stopRequested()) return;
+        shader.ShadeOwnedRow(outputHeight - stored, &owners[static_cast<size_t>(stored) * imageWidth],
+                             imageWidth, output.pixelAt(0, stored));
+    }
 }
 
 void TriangleRasterizer::FillPart(double xStart, double slopeA, double slopeB, int firstRow, int lastRow,
@@ -125,7 +148,13 @@ void TriangleRasterizer::FillPart(double xStart, double slopeA, double slopeB, i
                 if (left <= right && left < imageWidth) {
                     const int l = static_cast<int>(left);
                     const int r = std::min(static_cast<int>(right), imageWidth - 1);
-                    shader.ShadeSpan(row, l, r, output.pixelAt(l, stored));
+                    if (deferred) {
+                        TriangleShader::PixelOwner* o = &owners[static_cast<size_t>(stored) * imageWidth];
+                        for (int c = l; c <= r; ++c) o[c] = TriangleShader::PixelOwner{currentTriangle, l};
+                        currentCovered = true;
+                    } else {
+                        shader.ShadeSpan(row, l, r, output.pixelAt(l, stored));
+                    }
                     pixelsWritten += r - l + 1;
                 }
             }

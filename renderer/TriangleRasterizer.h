@@ -15,8 +15,10 @@
 
 #include <climits>
 #include <cstdint>
+#include <vector>
 
 class CTGAFile;
+class Progress;
 
 // The rows of a picture one rasteriser writes: stored row s when firstRow <= s < endRow and, with the rows
 // dealt out in bands of bandHeight rows to bandCount rasterisers, (s / bandHeight) % bandCount = bandIndex.
@@ -46,6 +48,15 @@ public:
     void DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0,
                       const Vector4& N1, const Vector4& N2, double f);
 
+    // Deferred shading (off by default): the fill only records which triangle covers each pixel last, and
+    // Finish shades every covered pixel once, with that triangle. The picture is the same byte for byte;
+    // the pixels that nearer triangles overwrite are not shaded in vain. Until Finish the picture keeps its
+    // background.
+    void SetDeferred(bool on);
+    // Shades the recorded pixels into the picture, row by row; stops early when progress.stopRequested()
+    // (the frame is then not finished anyway). Nothing to do without deferred shading.
+    void Finish(Progress& progress);
+
     // Triangles that reached the fill, and pixels written, since construction.
     int64_t TrianglesDrawn() const { return trianglesDrawn; }
     int64_t PixelsWritten() const { return pixelsWritten; }
@@ -69,4 +80,9 @@ private:
 
     int64_t trianglesDrawn = 0;
     int64_t pixelsWritten = 0;
+
+    bool deferred = false;
+    std::vector<TriangleShader::PixelOwner> owners; // deferred: per stored pixel, its last triangle and span
+    int currentTriangle = -1;
+    bool currentCovered = false;
 };

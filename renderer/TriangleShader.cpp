@@ -21,14 +21,15 @@ TriangleShader::TriangleShader(const RenderCamera& camera_, const CTGAFile* text
 
 void TriangleShader::SetupTriangle(const Vector4 (&s)[3], const Vector4 (&world)[3], const Vector4 (&n)[3],
                                    double f) {
-    dustGrey = static_cast<int>(f * a * 255.0);
-    visibility = 1.0 - f;
+    TriangleState& t = current;
+    t.dustGrey = static_cast<int>(f * a * 255.0);
+    t.visibility = 1.0 - f;
 
     // Rows of the system: (column, row, 1) of each vertex; unknowns (beta, alpha, gamma).
     const double x0 = s[0].x, y0 = s[0].y, x1 = s[1].x, y1 = s[1].y, x2 = s[2].x, y2 = s[2].y;
     const double det = x0 * (y1 * 1.0 - 1.0 * y2) - y0 * (x1 * 1.0 - 1.0 * x2) + 1.0 * (x1 * y2 - y1 * x2);
-    planesValid = det != 0.0;
-    if (planesValid) {
+    t.planesValid = det != 0.0;
+    if (t.planesValid) {
         for (int k = 0; k < 3; ++k) {
             const double v0 = k == 0 ? n[0].x : k == 1 ? n[0].y : n[0].z;
             const double v1 = k == 0 ? n[1].x : k == 1 ? n[1].y : n[1].z;
@@ -39,40 +40,54 @@ void TriangleShader::SetupTriangle(const Vector4 (&s)[3], const Vector4 (&world)
                 x0 * (v1 * 1.0 - 1.0 * v2) - v0 * (x1 * 1.0 - 1.0 * x2) + 1.0 * (x1 * v2 - v1 * x2);
             const double detGamma =
                 x0 * (y1 * v2 - v1 * y2) - y0 * (x1 * v2 - v1 * x2) + v0 * (x1 * y2 - y1 * x2);
-            beta[k] = detBeta / det;
-            alpha[k] = detAlpha / det;
-            gamma[k] = detGamma / det;
+            t.beta[k] = detBeta / det;
+            t.alpha[k] = detAlpha / det;
+            t.gamma[k] = detGamma / det;
         }
     }
-    if (texture) texturePlane = RayPlane::Through(eye, world[0], world[1], world[2]);
+    if (texture) t.texturePlane = RayPlane::Through(eye, world[0], world[1], world[2]);
 }
 
 // The texel lookups are written out here rather than through RenderCamera::ViewRay and RayPlane: the view
 // ray through (c, r) is D + f R + g U with f = dx cos b + dy sin b and g = dy cos b - dx sin b, dx = c - cx,
 // dy = -r - cy. Along a row dy sin b and dy cos b stay the same, so they are computed once per row; every
 // other operation is the one ViewRay and HitParameter do, in the same order, so the bytes do not change.
+struct TriangleShader::RowRays {
+    double cx, sinB, cosB;
+    Vector4 D, R, U;
+    double centreSin, centreCos; // dy sin b and dy cos b of the row
+    double upperSin, upperCos;   // the same a quarter row up (the footprint corners)
+};
+
+TriangleShader::RowRays TriangleShader::RaysOf(int row) const {
+    RowRays rays;
+    rays.cx = camera.CenterX();
+    rays.sinB = camera.SinBank();
+    rays.cosB = camera.CosBank();
+    rays.D = camera.LineOfSight();
+    rays.R = camera.Right();
+    rays.U = camera.Up();
+    const double cy = camera.CenterY();
+    const double r = row;
+    const double dy = -r - cy;
+    const double dyUpper = -(r - 0.25) - cy;
+    rays.centreSin = dy * rays.sinB;
+    rays.centreCos = dy * rays.cosB;
+    rays.upperSin = dyUpper * rays.sinB;
+    rays.upperCos = dyUpper * rays.cosB;
+    return rays;
+}
+
 namespace {
 
-struct RayRow {
-    double dySin, dyCos;
-};
-
-struct RayBasis {
-    double cx, cy, sinB, cosB;
-    Vector4 D, R, U;
-
-    RayRow Row(double r) const {
-        const double dy = -r - cy;
-        return RayRow{dy * sinB, dy * cosB};
-    }
-};
-
-// The world x and y where the view ray through column c of a row meets the plane.
-inline void Hit(const RayBasis& b, const RayRow& row, const RayPlane& plane, const Vector4& eye, double c,
-                double& hx, double& hy) {
+// The world x and y where the view ray through column c of a row (given by dy sin b and dy cos b) meets the
+// plane.
+template <typename Rays>
+inline void Hit(const Rays& b, double dySin, double dyCos, const RayPlane& plane, const Vector4& eye,
+                double c, double& hx, double& hy) {
     const double dx = c - b.cx;
-    const double f = dx * b.cosB + row.dySin;
-    const double g = row.dyCos - dx * b.sinB;
+    const double f = dx * b.cosB + dySin;
+    const double g = dyCos - dx * b.sinB;
     const double rx = b.D.x + f * b.R.x + g * b.U.x;
     const double ry = b.D.y + f * b.R.y + g * b.U.y;
     const double rz = b.D.z + f * b.R.z + g * b.U.z;
@@ -84,97 +99,136 @@ inline void Hit(const RayBasis& b, const RayRow& row, const RayPlane& plane, con
 
 } // namespace
 
-void TriangleShader::ShadePlain(double nx, double ny, double nz, double bx, double by, double bz, int left,
-                                int right, uint8_t* out) const {
-    const int K = dustGrey;
-    const double g = visibility;
-    const uint8_t dust = static_cast<uint8_t>(K);
-    const double lx = L.x, ly = L.y, lz = L.z;
-    for (int c = left; c <= right; ++c, out += 3) {
-        const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
-        // A zero normal (also every pixel of a triangle without planes) shows the dust alone.
-        const double V = len != 0.0 ? (lx * nx + ly * ny + lz * nz) / len : -1.0;
-        if (!(V >= 0.0)) {
-            out[0] = out[1] = out[2] = dust;
+template <int Mode>
+inline void TriangleShader::ShadePixel(const TriangleState& tri, double nx, double ny, double nz, int column,
+                                       const RowRays& rays, uint8_t* out) {
+    const int K = tri.dustGrey;
+    const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
+    // A zero normal (also every pixel of a triangle without planes) shows the dust alone.
+    const double V = len != 0.0 ? (L.x * nx + L.y * ny + L.z * nz) / len : -1.0;
+    if (!(V >= 0.0)) {
+        out[0] = out[1] = out[2] = static_cast<uint8_t>(K);
+        return;
+    }
+    const double g = tri.visibility;
+    if constexpr (Mode == 0) {
+        const uint8_t v = static_cast<uint8_t>(static_cast<int>(V * 255.0 * g) + K);
+        out[0] = out[1] = out[2] = v;
+    } else {
+        const double c = column;
+        const RayPlane& plane = tri.texturePlane;
+        double tx, ty;
+        Hit(rays, rays.centreSin, rays.centreCos, plane, eye, c, tx, ty);
+        Bgr t;
+        if constexpr (Mode == 1) {
+            t = sampler ? sampler->Pixel(tx, ty) : texture->GetPixel(tx, ty);
         } else {
-            const uint8_t v = static_cast<uint8_t>(static_cast<int>(V * 255.0 * g) + K);
-            out[0] = out[1] = out[2] = v;
+            double ax, ay;
+            Hit(rays, rays.upperSin, rays.upperCos, plane, eye, c - 0.25, ax, ay);
+            if (std::fabs(tx - ax) >= 1.0 || std::fabs(ty - ay) >= 1.0) {
+                // The pixel covers a texel or more: the centre and the four corners of its footprint.
+                double bx, by;
+                Hit(rays, rays.upperSin, rays.upperCos, plane, eye, c + 0.25, bx, by);
+                const double points[5][2] = {{tx, ty},
+                                             {ax, ay},
+                                             {bx, by},
+                                             {2.0 * tx - bx, 2.0 * ty - by},
+                                             {2.0 * tx - ax, 2.0 * ty - ay}};
+                t = sampler ? sampler->Average5(points) : texture->SampleAverage5(points);
+            } else {
+                t = sampler ? sampler->Filtered(tx, ty) : texture->SampleFiltered(tx, ty, cache);
+            }
         }
-        nx += bx;
-        ny += by;
-        nz += bz;
+        const double gv = g * V;
+        out[0] = static_cast<uint8_t>(static_cast<int>(gv * t.b) + K);
+        out[1] = static_cast<uint8_t>(static_cast<int>(gv * t.g) + K);
+        out[2] = static_cast<uint8_t>(static_cast<int>(gv * t.r) + K);
     }
 }
 
-template <bool Exact>
-void TriangleShader::ShadeTextured(int row, double nx, double ny, double nz, double bx, double by, double bz,
-                                   int left, int right, uint8_t* out) {
-    const int K = dustGrey;
-    const double g = visibility;
-    const uint8_t dust = static_cast<uint8_t>(K);
-    const double lx = L.x, ly = L.y, lz = L.z;
-    const RayBasis basis{camera.CenterX(),     camera.CenterY(), camera.SinBank(), camera.CosBank(),
-                         camera.LineOfSight(), camera.Right(),   camera.Up()};
-    const double r = row;
-    const RayRow centre = basis.Row(r);
-    const RayRow upper = basis.Row(r - 0.25); // the footprint corners at r - 0.25
-    const RayPlane plane = texturePlane;
-    const TextureSampler* fast = sampler ? &*sampler : nullptr;
+TriangleShader::SpanStart TriangleShader::StartOf(const TriangleState& t, int row, int left) {
+    if (!t.planesValid) return SpanStart{0, 0, 0, 0, 0, 0};
+    return SpanStart{t.alpha[0] * row + t.beta[0] * left + t.gamma[0],
+                     t.alpha[1] * row + t.beta[1] * left + t.gamma[1],
+                     t.alpha[2] * row + t.beta[2] * left + t.gamma[2],
+                     t.beta[0],
+                     t.beta[1],
+                     t.beta[2]};
+}
 
-    for (int column = left; column <= right; ++column, out += 3) {
-        const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
-        const double V = len != 0.0 ? (lx * nx + ly * ny + lz * nz) / len : -1.0;
-        if (!(V >= 0.0)) {
-            out[0] = out[1] = out[2] = dust;
-        } else {
-            const double c = column;
-            double tx, ty;
-            Hit(basis, centre, plane, eye, c, tx, ty);
-            Bgr t;
-            if constexpr (!Exact) {
-                t = fast ? fast->Pixel(tx, ty) : texture->GetPixel(tx, ty);
-            } else {
-                double ax, ay;
-                Hit(basis, upper, plane, eye, c - 0.25, ax, ay);
-                if (std::fabs(tx - ax) >= 1.0 || std::fabs(ty - ay) >= 1.0) {
-                    // The pixel covers a texel or more: the centre and the four corners of its footprint.
-                    double bxh, byh;
-                    Hit(basis, upper, plane, eye, c + 0.25, bxh, byh);
-                    const double points[5][2] = {{tx, ty},
-                                                 {ax, ay},
-                                                 {bxh, byh},
-                                                 {2.0 * tx - bxh, 2.0 * ty - byh},
-                                                 {2.0 * tx - ax, 2.0 * ty - ay}};
-                    t = fast ? fast->Average5(points) : texture->SampleAverage5(points);
-                } else {
-                    t = fast ? fast->Filtered(tx, ty) : texture->SampleFiltered(tx, ty, cache);
-                }
-            }
-            const double gv = g * V;
-            out[0] = static_cast<uint8_t>(static_cast<int>(gv * t.b) + K);
-            out[1] = static_cast<uint8_t>(static_cast<int>(gv * t.g) + K);
-            out[2] = static_cast<uint8_t>(static_cast<int>(gv * t.r) + K);
-        }
-        nx += bx;
-        ny += by;
-        nz += bz;
+template <int Mode> void TriangleShader::ShadeSpanAs(int row, int left, int right, uint8_t* out) {
+    const TriangleState& t = current;
+    SpanStart n = StartOf(t, row, left);
+    const RowRays rays = RaysOf(row);
+    for (int c = left; c <= right; ++c, out += 3) {
+        ShadePixel<Mode>(t, n.nx, n.ny, n.nz, c, rays, out);
+        n.nx += n.bx;
+        n.ny += n.by;
+        n.nz += n.bz;
     }
 }
 
 void TriangleShader::ShadeSpan(int row, int left, int right, uint8_t* out) {
-    double nx = 0.0, ny = 0.0, nz = 0.0, bx = 0.0, by = 0.0, bz = 0.0;
-    if (planesValid) {
-        nx = alpha[0] * row + beta[0] * left + gamma[0];
-        ny = alpha[1] * row + beta[1] * left + gamma[1];
-        nz = alpha[2] * row + beta[2] * left + gamma[2];
-        bx = beta[0];
-        by = beta[1];
-        bz = beta[2];
+    switch (ModeOf()) {
+    case 0:
+        ShadeSpanAs<0>(row, left, right, out);
+        break;
+    case 1:
+        ShadeSpanAs<1>(row, left, right, out);
+        break;
+    default:
+        ShadeSpanAs<2>(row, left, right, out);
+        break;
     }
-    if (!texture)
-        ShadePlain(nx, ny, nz, bx, by, bz, left, right, out);
-    else if (exact)
-        ShadeTextured<true>(row, nx, ny, nz, bx, by, bz, left, right, out);
-    else
-        ShadeTextured<false>(row, nx, ny, nz, bx, by, bz, left, right, out);
+}
+
+int TriangleShader::KeepTriangle() {
+    kept.push_back(current);
+    return static_cast<int>(kept.size()) - 1;
+}
+
+template <int Mode>
+void TriangleShader::ShadeOwnedRowAs(int row, const PixelOwner* owners, int width, uint8_t* out) {
+    const RowRays rays = RaysOf(row);
+    for (int c = 0; c < width; ++c, out += 3) {
+        const PixelOwner owner = owners[c];
+        if (owner.triangle < 0) continue;
+        const TriangleState& t = kept[static_cast<size_t>(owner.triangle)];
+        Cursor& k = cursors[static_cast<size_t>(owner.triangle)];
+        // The normal is carried along the span from its first pixel, one addition per pixel, as the span
+        // was drawn; pixels of the span that were overwritten are stepped over without shading.
+        if (k.row != row || k.left != owner.left || k.column > c) {
+            const SpanStart n = StartOf(t, row, owner.left);
+            k.row = row;
+            k.left = owner.left;
+            k.column = owner.left;
+            k.nx = n.nx;
+            k.ny = n.ny;
+            k.nz = n.nz;
+        }
+        if (t.planesValid) {
+            for (; k.column < c; ++k.column) {
+                k.nx += t.beta[0];
+                k.ny += t.beta[1];
+                k.nz += t.beta[2];
+            }
+        }
+        k.column = c;
+        ShadePixel<Mode>(t, k.nx, k.ny, k.nz, c, rays, out);
+    }
+}
+
+void TriangleShader::ShadeOwnedRow(int row, const PixelOwner* owners, int width, uint8_t* out) {
+    if (cursors.size() != kept.size()) cursors.assign(kept.size(), Cursor{});
+    switch (ModeOf()) {
+    case 0:
+        ShadeOwnedRowAs<0>(row, owners, width, out);
+        break;
+    case 1:
+        ShadeOwnedRowAs<1>(row, owners, width, out);
+        break;
+    default:
+        ShadeOwnedRowAs<2>(row, owners, width, out);
+        break;
+    }
 }

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 // The normal of a grid point P from its four axis neighbours (at +x, +y, -x, -y): the mean of the normals
 // of the four triangles around P, scaled to unit length (a zero vector stays zero).
@@ -49,13 +50,46 @@ public:
     // per pixel, blue, green, red, out[0] being column `left`).
     void ShadeSpan(int row, int left, int right, uint8_t* out);
 
+    // Deferred shading. A pixel overwritten by a nearer triangle need not have been shaded: the rasteriser
+    // may instead record, per pixel, the last triangle and span that covered it, and have only those pixels
+    // shaded at the end of the frame. KeepTriangle stores the set-up triangle and returns its number;
+    // DropLastTriangle forgets it again (it covered no pixel). ShadeOwnedRow then colours the pixels of
+    // screen row `row` whose owner is given (owners[c] for column c, the whole row of the picture) exactly
+    // as ShadeSpan would have coloured them when their span was drawn.
+    struct PixelOwner {
+        int32_t triangle = -1; // -1: no triangle (the background stays)
+        int32_t left = 0;      // the first column of the span that drew the pixel
+    };
+    int KeepTriangle();
+    void DropLastTriangle() { kept.pop_back(); }
+    void ShadeOwnedRow(int row, const PixelOwner* owners, int width, uint8_t* out);
+
 private:
-    // The three kinds of span: no texture, the quick lookup, the exact lookup.
-    void ShadePlain(double nx, double ny, double nz, double bx, double by, double bz, int left, int right,
-                    uint8_t* out) const;
-    template <bool Exact>
-    void ShadeTextured(int row, double nx, double ny, double nz, double bx, double by, double bz, int left,
-                       int right, uint8_t* out);
+    // What a triangle's pixels need.
+    struct TriangleState {
+        bool planesValid = false;
+        double alpha[3] = {}, beta[3] = {}, gamma[3] = {}; // N_k = alpha_k * row + beta_k * column + gamma_k
+        int dustGrey = 0;                                  // K
+        double visibility = 1.0;                           // g
+        RayPlane texturePlane;
+    };
+    // The normal at the first pixel of a span and its change per pixel.
+    struct SpanStart {
+        double nx, ny, nz, bx, by, bz;
+    };
+    static SpanStart StartOf(const TriangleState& t, int row, int left);
+
+    // The view rays of one screen row.
+    struct RowRays;
+    RowRays RaysOf(int row) const;
+
+    // One pixel of a triangle, normal given. Mode: 0 no texture, 1 quick lookup, 2 exact lookup.
+    template <int Mode>
+    void ShadePixel(const TriangleState& t, double nx, double ny, double nz, int column, const RowRays& rays,
+                    uint8_t* out);
+    template <int Mode> void ShadeSpanAs(int row, int left, int right, uint8_t* out);
+    template <int Mode> void ShadeOwnedRowAs(int row, const PixelOwner* owners, int width, uint8_t* out);
+    int ModeOf() const { return !texture ? 0 : exact ? 2 : 1; }
 
     const RenderCamera& camera;
     const CTGAFile* texture;
@@ -66,10 +100,12 @@ private:
     FilterCache cache;
     std::optional<TextureSampler> sampler;
 
-    // The triangle being drawn.
-    bool planesValid = false;
-    double alpha[3] = {}, beta[3] = {}, gamma[3] = {}; // N_k = alpha_k * row + beta_k * column + gamma_k
-    int dustGrey = 0;                                  // K
-    double visibility = 1.0;                           // g
-    RayPlane texturePlane;
+    TriangleState current; // the triangle being drawn
+    std::vector<TriangleState> kept;
+    // Per kept triangle: where its last shaded span stands (deferred shading).
+    struct Cursor {
+        int row = -1, left = 0, column = 0;
+        double nx = 0, ny = 0, nz = 0;
+    };
+    std::vector<Cursor> cursors;
 };

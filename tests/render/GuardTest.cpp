@@ -84,6 +84,7 @@ struct Spread {
     const char* name;
     int frameThreads;
     int rowThreads;
+    bool deferShading;
 };
 
 class GuardTest : public ::testing::TestWithParam<Spread> {
@@ -112,6 +113,7 @@ protected:
         options.recorderFolder = out.path();
         options.frameThreads = GetParam().frameThreads;
         options.rowThreads = GetParam().rowThreads;
+        options.deferShading = GetParam().deferShading;
         const RunResult r = RunJob(job->path(), picture, options, platform, settings, progress, observer);
         EXPECT_EQ(r.outcome, RunOutcome::Completed);
         EXPECT_TRUE(platform.shown.empty());
@@ -223,6 +225,10 @@ TEST_P(GuardTest, CurvedFlightWithRecorder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Spreads, GuardTest,
-                         ::testing::Values(Spread{"OneThread", 1, 1}, Spread{"FramesInParallel", 3, 1},
-                                           Spread{"RowsInParallel", 1, 3}, Spread{"Both", 2, 2}),
+                         ::testing::Values(Spread{"OneThread", 1, 1, false},
+                                           Spread{"FramesInParallel", 3, 1, false},
+                                           Spread{"RowsInParallel", 1, 3, false}, Spread{"Both", 2, 2, false},
+                                           Spread{"Deferred", 1, 1, true},
+                                           Spread{"DeferredFrames", 3, 1, true},
+                                           Spread{"DeferredRows", 1, 2, true}),
                          [](const ::testing::TestParamInfo<Spread>& info) { return info.param.name; });

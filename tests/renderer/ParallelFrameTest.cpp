@@ -48,7 +48,7 @@ struct Scene {
 
 } // namespace
 
-TEST(ParallelFrame, RowSharesAndDirectSamplersGiveTheBytesOfThePlainFrame) {
+TEST(ParallelFrame, RowSharesDeferredShadingAndDirectSamplersGiveTheBytesOfThePlainFrame) {
     const Scene scene;
     for (RenderMode mode : {RenderMode::Final, RenderMode::Raw}) {
         for (int texture : {0, 1, 2}) {
@@ -60,18 +60,20 @@ TEST(ParallelFrame, RowSharesAndDirectSamplersGiveTheBytesOfThePlainFrame) {
             const FrameStats plainStats = RenderTerrainFrame(plain, none);
             ASSERT_GT(plainStats.pixelsWritten, 211 * 157 / 2);
 
-            for (int threads : {1, 2, 3, 7}) {
-                SCOPED_TRACE(::testing::Message() << threads << " threads");
-                auto out = MakePicture(211, 157, 30);
-                FrameInputs in = scene.Inputs(*out, texture);
-                in.mode = mode;
-                in.threads = threads;
-                in.textureAntialiasing = 10; // the texture's
-                const FrameStats stats = RenderTerrainFrame(in, none);
-                EXPECT_EQ(Bytes(*out), Bytes(*plainOut));
-                EXPECT_EQ(stats.trianglesDrawn, plainStats.trianglesDrawn);
-                EXPECT_EQ(stats.pixelsWritten, plainStats.pixelsWritten);
-            }
+            for (int threads : {1, 2, 3, 7})
+                for (bool deferred : {false, true}) {
+                    SCOPED_TRACE(::testing::Message() << threads << " threads, deferred " << deferred);
+                    auto out = MakePicture(211, 157, 30);
+                    FrameInputs in = scene.Inputs(*out, texture);
+                    in.mode = mode;
+                    in.threads = threads;
+                    in.deferShading = deferred;
+                    in.textureAntialiasing = 10; // the texture's
+                    const FrameStats stats = RenderTerrainFrame(in, none);
+                    EXPECT_EQ(Bytes(*out), Bytes(*plainOut));
+                    EXPECT_EQ(stats.trianglesDrawn, plainStats.trianglesDrawn);
+                    EXPECT_EQ(stats.pixelsWritten, plainStats.pixelsWritten);
+                }
         }
     }
 }
@@ -87,6 +89,7 @@ TEST(ParallelFrame, RowSharesKeepToTheirRowLimits) {
     in.firstRow = 40;
     in.endRow = 100;
     in.threads = 3;
+    in.deferShading = true;
     RenderTerrainFrame(in, none);
     for (int y = 0; y < 157; ++y) {
         const bool inside = y >= 40 && y < 100;
