@@ -19,6 +19,9 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
+#include <thread>
+
 namespace {
 
 HeldTemplateRegistration renderTemplate{
@@ -206,6 +209,8 @@ void CRenderingView::RunJob(const std::string& jobFile, RenderMode mode) {
     Observer observer(*this);
     RunOptions options;
     options.mode = mode;
+    // Raw and Final share each frame over the processor's cores, by picture rows (the same bytes).
+    options.rowThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     const RunResult result = ::RunJob(jobFile, doc->image(), options, app.platform(), app.settings(), control, observer);
     if (self) endRun(result);
 }
