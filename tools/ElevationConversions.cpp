@@ -14,22 +14,11 @@ ToolStatus convertPixels(const std::string& from, const std::string& to, const T
                          const std::function<void(const uint8_t* in, uint8_t* out)>& rule) {
     std::unique_ptr<CTGAFile> input = OpenToolInput(env, from);
     if (!input) return ToolStatus::Failed;
-    const int width = input->GetWidth(), height = input->GetHeight();
-    std::unique_ptr<CTGAFile> output = CreateToolOutput(env, width, height);
-    if (!output) return ToolStatus::Failed;
-
-    bool cancelled = false;
-    for (int y = 0; y < height; ++y) {
-        if (!ToolProgressStep(env, y, height)) {
-            cancelled = true;
-            break;
-        }
+    const int width = input->GetWidth();
+    return WriteOutputByRows(env, *input, to, [&](int y, uint8_t* out) {
         const uint8_t* in = input->pixelAt(0, y);
-        uint8_t* out = output->pixelAt(0, y);
         for (int x = 0; x < width; ++x, in += 3, out += 3) rule(in, out);
-    }
-    input->UnlockImage();
-    return FinishToolOutput(env, *output, to, cancelled);
+    });
 }
 
 } // namespace
@@ -74,10 +63,9 @@ ToolStatus ElevationToColor(const std::string& from, const std::string& to, cons
                             const ToolEnv& env) {
     std::unique_ptr<CTGAFile> palette = OpenToolInput(env, palettePath);
     if (!palette) return ToolStatus::Failed;
-    const double scale = palette->GetWidth() * (1.0 / 9000.0);
+    const int paletteWidth = palette->GetWidth();
     ToolStatus status = convertPixels(from, to, env, [&](const uint8_t* in, uint8_t* out) {
-        const double column = std::min(PixelElevation(in), 9000u) * scale;
-        Bgr c = palette->GetPixel(static_cast<int>(column), 0);
+        Bgr c = palette->GetPixel(PaletteColumn(PixelElevation(in), paletteWidth), 0);
         out[0] = c.b;
         out[1] = c.g;
         out[2] = c.r;

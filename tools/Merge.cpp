@@ -13,26 +13,16 @@ ToolStatus Merge(const std::string& from, const std::string& to, const std::stri
     if (!file1) return ToolStatus::Failed;
     std::unique_ptr<CTGAFile> file2 = OpenToolInput(env, file2Path);
     if (!file2) return ToolStatus::Failed;
-    const int width = file1->GetWidth(), height = file1->GetHeight();
-    std::unique_ptr<CTGAFile> output = CreateToolOutput(env, width, height);
-    if (!output) return ToolStatus::Failed;
-
-    bool cancelled = false;
-    for (int y = 0; y < height; ++y) {
-        if (!ToolProgressStep(env, y, height)) {
-            cancelled = true;
-            break;
-        }
+    const int width = file1->GetWidth();
+    ToolStatus status = WriteOutputByRows(env, *file1, to, [&](int y, uint8_t* out) {
         const uint8_t* p1 = file1->pixelAt(0, y);
-        uint8_t* out = output->pixelAt(0, y);
         for (int x = 0; x < width; ++x, p1 += 3, out += 3) {
             const Bgr p2 = file2->GetPixel(x, y);
             out[0] = MergeChannel(p1[0], p2.b, mode, bias1, bias2);
             out[1] = MergeChannel(p1[1], p2.g, mode, bias1, bias2);
             out[2] = MergeChannel(p1[2], p2.r, mode, bias1, bias2);
         }
-    }
-    file1->UnlockImage();
+    });
     file2->UnlockImage();
-    return FinishToolOutput(env, *output, to, cancelled);
+    return status;
 }

@@ -108,17 +108,8 @@ ToolStatus Rectify(const std::string& from, const std::string& to, const Rectify
     std::unique_ptr<CTGAFile> input = OpenToolInput(env, from);
     if (!input) return ToolStatus::Failed;
     const int width = input->GetWidth(), height = input->GetHeight();
-    std::unique_ptr<CTGAFile> output = CreateToolOutput(env, width, height);
-    if (!output) return ToolStatus::Failed;
-
-    bool cancelled = false;
-    for (int r = 0; r < height; ++r) {
-        if (!ToolProgressStep(env, r, height)) {
-            cancelled = true;
-            break;
-        }
+    return WriteOutputByRows(env, *input, to, [&](int r, uint8_t* out) {
         const double y = height - r;
-        uint8_t* out = output->pixelAt(0, r);
         for (int x = 0; x < width; ++x, out += 3) {
             const double xs = t.a[0] * x + t.a[1] * y + t.a[2] * x * y + t.a[3];
             const double ys = t.b[0] * x + t.b[1] * y + t.b[2] * x * y + t.b[3];
@@ -127,7 +118,5 @@ ToolStatus Rectify(const std::string& from, const std::string& to, const Rectify
             out[1] = p.g;
             out[2] = p.r;
         }
-    }
-    input->UnlockImage();
-    return FinishToolOutput(env, *output, to, cancelled);
+    });
 }

@@ -57,17 +57,9 @@ Bgr EncodeSurfaceLevel(double d) {
 ToolStatus SurfaceInterpolation(const std::string& from, const std::string& to, const ToolEnv& env) {
     std::unique_ptr<CTGAFile> input = OpenToolInput(env, from);
     if (!input) return ToolStatus::Failed;
-    const int width = input->GetWidth(), height = input->GetHeight();
-    std::unique_ptr<CTGAFile> output = CreateToolOutput(env, width, height);
-    if (!output) return ToolStatus::Failed;
-
+    const int width = input->GetWidth();
     std::vector<double> row(static_cast<size_t>(width));
-    bool cancelled = false;
-    for (int y = 0; y < height; ++y) {
-        if (!ToolProgressStep(env, y, height)) {
-            cancelled = true;
-            break;
-        }
+    return WriteOutputByRows(env, *input, to, [&](int y, uint8_t* out) {
         const uint8_t* in = input->pixelAt(0, y);
         for (int x = 0; x < width; ++x, in += 3) {
             const bool contour = in[2] != 0 && in[1] == 0 && in[0] == 0;
@@ -75,14 +67,11 @@ ToolStatus SurfaceInterpolation(const std::string& from, const std::string& to, 
         }
         RowInterpolator interpolator(row.data(), width, -1.0);
         interpolator.Fill();
-        uint8_t* out = output->pixelAt(0, y);
         for (int x = 0; x < width; ++x, out += 3) {
             Bgr p = EncodeSurfaceLevel(row[static_cast<size_t>(x)]);
             out[0] = p.b;
             out[1] = p.g;
             out[2] = p.r;
         }
-    }
-    input->UnlockImage();
-    return FinishToolOutput(env, *output, to, cancelled);
+    });
 }

@@ -37,3 +37,20 @@ ToolStatus FinishToolOutput(const ToolEnv& env, CTGAFile& output, const std::str
     output.UnlockImage();
     return saved ? ToolStatus::Done : ToolStatus::Failed;
 }
+
+ToolStatus WriteOutputByRows(const ToolEnv& env, CTGAFile& input, const std::string& to,
+                             const std::function<void(int y, uint8_t* outRow)>& row) {
+    const int width = input.GetWidth(), height = input.GetHeight();
+    std::unique_ptr<CTGAFile> output = CreateToolOutput(env, width, height);
+    if (!output) return ToolStatus::Failed;
+    bool cancelled = false;
+    for (int y = 0; y < height; ++y) {
+        if (!ToolProgressStep(env, y, height)) {
+            cancelled = true;
+            break;
+        }
+        row(y, output->pixelAt(0, y));
+    }
+    input.UnlockImage();
+    return FinishToolOutput(env, *output, to, cancelled);
+}

@@ -6,6 +6,7 @@
 #include "app/Progress.h"
 #include "image/TGAFile.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -39,6 +40,11 @@ std::unique_ptr<CTGAFile> OpenToolInput(const ToolEnv& env, const std::string& p
 
 // Makes a zeroed output image of the given size. Null when it cannot be allocated (a message says so).
 std::unique_ptr<CTGAFile> CreateToolOutput(const ToolEnv& env, int width, int height);
+
+// The frame of the row-by-row tools: makes an output of the input's size, runs the progress step and then
+// row(y, outRow) for each row from the bottom, unlocks the input, and writes the output unless stopped.
+ToolStatus WriteOutputByRows(const ToolEnv& env, CTGAFile& input, const std::string& to,
+                             const std::function<void(int y, uint8_t* outRow)>& row);
 
 // Writes the output unless the run was stopped (the stop flag is consulted once more here so a stop that
 // arrives during the last row still leaves nothing behind), then unlocks it. Done, Cancelled or Failed.
