@@ -17,12 +17,14 @@
 #include "image/TGAFile.h"
 #include "renderer/RenderCamera.h"
 #include "renderer/TerrainRenderer.h"
+#include "renderer/TextureSampler.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace {
@@ -104,7 +106,9 @@ void Render(benchmark::State& state, const Case& c, bool deferred, int threads) 
     in.elevation = c.terrain;
     in.zScale = c.zScale;
     in.texture = c.texture;
-    in.textureAntialiasing = 10; // the texture's (the document's default)
+    std::optional<TextureSampler> sampler;
+    if (c.texture) sampler.emplace(*c.texture, 10); // the texture's antialiasing is the document's default
+    in.sampler = sampler ? &*sampler : nullptr;
     in.output = &output;
     in.hq = c.hq;
     in.light = c.light;

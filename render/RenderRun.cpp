@@ -10,6 +10,7 @@
 #include "render/JobValues.h"
 #include "renderer/RenderCamera.h"
 #include "renderer/TerrainRenderer.h"
+#include "renderer/TextureSampler.h"
 #include "res/StringTable.h"
 #include "scene/ProfileFile.h"
 #include "scene/SceneParams.h"
@@ -105,6 +106,7 @@ private:
     std::unique_ptr<RenderCamera> camera;
     std::unique_ptr<CTGAFile> mask;
     std::unique_ptr<CTGAFile> texture;
+    std::unique_ptr<TextureSampler> sampler; // of the texture, for every frame of the run
     std::unique_ptr<CGelaende> elevation;
     std::unique_ptr<WireModel> wire;
     double extentX = 0, extentY = 0;
@@ -158,6 +160,7 @@ bool RenderRun::setUp() {
     if (job.useTexture != 0 && !job.textureFile.empty()) {
         texture = std::make_unique<CTGAFile>(platform, antialiasing, inMemory, job.scaleX, job.scaleY);
         if (!texture->OpenImage(job.textureFile)) return false;
+        if (inMemory) sampler = std::make_unique<TextureSampler>(*texture, antialiasing);
     }
 
     elevation = std::make_unique<CGelaende>(platform, job.scaleX, job.scaleY, inMemory, antialiasing);
@@ -270,7 +273,7 @@ FrameInputs RenderRun::frameInputs(const RenderCamera& frameCamera, CTGAFile& im
     in.elevation = elevation.get();
     in.zScale = f.zScale;
     in.texture = texture.get();
-    in.textureAntialiasing = antialiasing;
+    in.sampler = sampler.get();
     in.output = &image;
     in.hq = job.highQuality != 0;
     in.light = light;

@@ -19,7 +19,7 @@ namespace {
 
 // One thread's share of the frame: the whole traversal, writing only the rows of `rows`.
 FrameStats RenderPart(const FrameInputs& in, const RowSelection& rows, Progress& progress) {
-    TriangleShader shader(*in.camera, in.texture, in.hq, in.light, in.textureAntialiasing);
+    TriangleShader shader(*in.camera, in.texture, in.hq, in.light, in.texture ? in.sampler : nullptr);
     TriangleRasterizer rasterizer(*in.camera, shader, *in.output, rows);
     rasterizer.SetDeferred(in.deferShading);
     GridFrame frame(*in.camera, *in.elevation, in.zScale, in.gridX, in.gridY, in.dust, in.mode, rasterizer,
@@ -78,6 +78,9 @@ FrameStats RenderTerrainFrame(const FrameInputs& in, Progress& progress) {
     std::vector<std::thread> threads;
     std::vector<int> leftOver; // parts no thread could be started for
     SharedStop shared(stop);
+    // A stop already requested reaches every thread before its first row.
+    CallerProgress caller(progress, stop);
+    caller.stopRequested();
     for (int k = 1; k < count; ++k) {
         {
             std::lock_guard<std::mutex> lock(mutex);
@@ -97,7 +100,6 @@ FrameStats RenderTerrainFrame(const FrameInputs& in, Progress& progress) {
         }
     }
 
-    CallerProgress caller(progress, stop);
     stats[0] = RenderPart(in, rowsOf(0), caller);
     for (int k : leftOver) stats[static_cast<size_t>(k)] = RenderPart(in, rowsOf(k), caller);
 

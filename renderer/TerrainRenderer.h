@@ -15,15 +15,16 @@
 class CGelaende;
 class CTGAFile;
 class Progress;
+class TextureSampler;
 
 struct FrameInputs {
     const RenderCamera* camera = nullptr; // Set() already called for this frame
     const CGelaende* elevation = nullptr; // pixels in memory
     double zScale = 1.0;                  // the frame's elevation z scale
     const CTGAFile* texture = nullptr;    // nullptr when the job uses none
-    // The "Antialiasing" setting the texture document was made with: given, the texels are read straight
-    // from its pixels (the same bytes, sooner); absent, through the document's own samplers.
-    std::optional<int> textureAntialiasing;
+    // A sampler made for `texture` (see TextureSampler; shared by every frame and thread): the texels are
+    // then read through it, the same bytes sooner; nullptr: through the document's own samplers.
+    const TextureSampler* sampler = nullptr;
     CTGAFile* output = nullptr;          // the frame picture, background already filled
     bool hq = false;                     // exact texture lookup (GenauRechnen)
     Vector4 light;                       // normalised (or zero)

@@ -1,27 +1,26 @@
 #pragma once
 // TextureSampler: the texture lookups of the shader, read straight from the texture's pixels. The three
 // samplers give exactly what the image document's GetPixel, SampleAverage5 and SampleFiltered give (the
-// same tests, the same arithmetic in the same order), without a call, a cache or a copy per texel; the
-// texture does not change during a frame, so nothing needs to be remembered between pixels.
+// same tests, the same arithmetic in the same order), without a call, a cache or a copy per texel.
+//
+// A sampler is made once for a texture (a render run makes one for its whole run) and then only read, so
+// every frame and every thread can share it. It keeps the texels also as doubles, in pairs (1, blue) and
+// (green, red): the filter's sixteen weighted sums then take two packed multiplications and additions per
+// texel, each lane doing exactly the scalar operation (the weight times 1 is the weight).
 
 #include "image/TGAFile.h"
 
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 class TextureSampler {
 public:
     // antialiasing: the "Antialiasing" setting the texture document was made with (it fixes the weights of
-    // the filter, as it does for the document's own SampleFiltered).
-    TextureSampler(const CTGAFile& texture, int antialiasing)
-        : pixels(texture.pixelData()), stride(static_cast<size_t>(texture.stride())),
-          width(texture.GetWidth()), height(texture.GetHeight()), maxX(texture.maxX()), maxY(texture.maxY()),
-          weights(antialiasing) {
-        const auto o = texture.outsideColour();
-        outsidePixel = Bgr{o[2], o[1], o[0]};
-        outsideFiltered = Bgr{o[0], o[1], o[2]};
-    }
+    // the filter, as it does for the document's own SampleFiltered). The texture must not change while
+    // the sampler is used.
+    TextureSampler(const CTGAFile& texture, int antialiasing);
 
     // Nearest pixel, coordinates truncated toward zero; the outside colour (o2, o1, o0) outside.
     Bgr Pixel(double x, double y) const {
@@ -59,6 +58,21 @@ public:
             dx2[k] = dx * dx;
             dy2[k] = dy * dy;
         }
+        if (!texels.empty()) {
+            Pair wb = {0.0, 0.0}, gr = {0.0, 0.0}; // (sum of weights, blue), (green, red)
+            for (int m = 0; m < 4; ++m) {
+                const Texel* t = &texels[static_cast<size_t>(iy + m) * static_cast<size_t>(width) + ix];
+                for (int k = 0; k < 4; ++k, ++t) {
+                    const double wgt =
+                        weights.w[static_cast<size_t>(1 + static_cast<int>(10.0 * (dx2[k] + dy2[m])))];
+                    const Pair w = {wgt, wgt};
+                    wb += w * t->oneBlue;
+                    gr += w * t->greenRed;
+                }
+            }
+            const double norm = wb[0] + 1e-8;
+            return Bgr{Level(wb[1], norm), Level(gr[0], norm), Level(gr[1], norm)};
+        }
         double sumW = 0, sumB = 0, sumG = 0, sumR = 0;
         for (int m = 0; m < 4; ++m) {
             const uint8_t* p = At(ix, iy + m);
@@ -75,7 +89,17 @@ public:
         return Bgr{Level(sumB, norm), Level(sumG, norm), Level(sumR, norm)};
     }
 
+    // The largest texture whose texels are also kept as doubles (32 bytes each); larger ones are filtered
+    // from their bytes, with the same result.
+    static constexpr long long kMaxTableTexels = 1LL << 22;
+
 private:
+    typedef double Pair __attribute__((vector_size(16)));
+    struct Texel {
+        Pair oneBlue;  // (1, blue)
+        Pair greenRed; // (green, red)
+    };
+
     const uint8_t* At(int x, int y) const {
         return pixels + static_cast<size_t>(y) * stride + 3 * static_cast<size_t>(x);
     }
@@ -90,4 +114,5 @@ private:
     double maxX, maxY;
     FilterWeights weights;
     Bgr outsidePixel, outsideFiltered;
+    std::vector<Texel> texels; // row by row, as the pixels; empty for a texture too large
 };

@@ -11,9 +11,9 @@ Vector4 CornerNormal(const Vector4& P, const Vector4& Xp, const Vector4& Yp, con
 }
 
 TriangleShader::TriangleShader(const RenderCamera& camera_, const CTGAFile* texture_, bool exact_,
-                               const Vector4& light, std::optional<int> textureAntialiasing)
-    : camera(camera_), texture(texture_), exact(exact_), L(light), eye(camera_.Eye()) {
-    if (texture && textureAntialiasing) sampler.emplace(*texture, *textureAntialiasing);
+                               const Vector4& light, const TextureSampler* sampler_)
+    : camera(camera_), texture(texture_), exact(exact_), L(light), eye(camera_.Eye()),
+      sampler(texture_ ? sampler_ : nullptr) {
     L.w = 0.0;
     if (const double len = Length3(L); len != 0.0) L = L / len;
     a = std::fabs(L.x * 0.0 + L.y * 0.0 + L.z * 1.0);

@@ -26,11 +26,10 @@ Vector4 CornerNormal(const Vector4& P, const Vector4& Xp, const Vector4& Yp, con
 class TriangleShader {
 public:
     // light: the frame's light vector (normalised again here when it is not zero); exact: GenauRechnen.
-    // textureAntialiasing: the "Antialiasing" setting the texture document was made with; when it is given
-    // the texels are read straight from the texture's pixels (TextureSampler), else through the document's
-    // own samplers. Both give the same bytes.
+    // sampler: a sampler made for texture; given, the texels are read through it, else through the
+    // document's own samplers. Both give the same bytes.
     TriangleShader(const RenderCamera& camera, const CTGAFile* texture, bool exact, const Vector4& light,
-                   std::optional<int> textureAntialiasing = std::nullopt);
+                   const TextureSampler* sampler = nullptr);
 
     // The clipping rectangle, both limits inclusive.
     int ColumnLow() const { return 0; }
@@ -98,7 +97,7 @@ private:
     double a = 0.0;
     Vector4 eye;
     FilterCache cache;
-    std::optional<TextureSampler> sampler;
+    const TextureSampler* sampler;
 
     TriangleState current; // the triangle being drawn
     std::vector<TriangleState> kept;

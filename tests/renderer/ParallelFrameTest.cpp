@@ -50,6 +50,7 @@ struct Scene {
 
 TEST(ParallelFrame, RowSharesDeferredShadingAndDirectSamplersGiveTheBytesOfThePlainFrame) {
     const Scene scene;
+    const TextureSampler sampler(*scene.texture, 10); // the texture's antialiasing (the default)
     for (RenderMode mode : {RenderMode::Final, RenderMode::Raw}) {
         for (int texture : {0, 1, 2}) {
             SCOPED_TRACE(::testing::Message() << "mode " << static_cast<int>(mode) << " texture " << texture);
@@ -68,7 +69,7 @@ TEST(ParallelFrame, RowSharesDeferredShadingAndDirectSamplersGiveTheBytesOfThePl
                     in.mode = mode;
                     in.threads = threads;
                     in.deferShading = deferred;
-                    in.textureAntialiasing = 10; // the texture's
+                    in.sampler = &sampler;
                     const FrameStats stats = RenderTerrainFrame(in, none);
                     EXPECT_EQ(Bytes(*out), Bytes(*plainOut));
                     EXPECT_EQ(stats.trianglesDrawn, plainStats.trianglesDrawn);
@@ -103,10 +104,10 @@ TEST(ParallelFrame, RowSharesKeepToTheirRowLimits) {
 
 TEST(ParallelFrame, ProgressPumpAndStopStayOnTheCallingThread) {
     const Scene scene;
-    RecordingProgress one, two;
+    RecordingProgress single, two;
     {
         auto out = MakePicture(211, 157, 30);
-        RenderTerrainFrame(scene.Inputs(*out, 2), one);
+        RenderTerrainFrame(scene.Inputs(*out, 2), single);
     }
     {
         auto out = MakePicture(211, 157, 30);
@@ -116,21 +117,29 @@ TEST(ParallelFrame, ProgressPumpAndStopStayOnTheCallingThread) {
     }
     // The calling thread walks the frame as a single thread would (the recording progress is not
     // thread-safe: a call from another thread would show up here, or under the sanitizers).
-    EXPECT_EQ(two.reports, one.reports);
-    EXPECT_GE(two.pumps, one.pumps);
+    EXPECT_EQ(two.reports, single.reports);
+    EXPECT_GE(two.pumps, single.pumps);
 
-    // A stop seen by the calling thread ends the others' passes too: the frame stays unfinished.
+    // A stop seen by the calling thread ends the others' passes too. Requested from the start, it leaves
+    // exactly what one thread leaves: the quadrants and the first strip end at once, the other strips
+    // (which do not look at the request) are drawn.
+    class AlwaysStop : public Progress {
+    public:
+        bool stopRequested() const override { return true; }
+    } always;
+    auto oneOut = MakePicture(211, 157, 30);
+    const FrameStats oneStats = RenderTerrainFrame(scene.Inputs(*oneOut, 0), always);
+    for (int threads : {2, 3}) {
+        auto out = MakePicture(211, 157, 30);
+        FrameInputs in = scene.Inputs(*out, 0);
+        in.threads = threads;
+        const FrameStats stats = RenderTerrainFrame(in, always);
+        EXPECT_EQ(Bytes(*out), Bytes(*oneOut));
+        EXPECT_EQ(stats.pixelsWritten, oneStats.pixelsWritten);
+    }
     auto full = MakePicture(211, 157, 30);
     NullProgress none;
-    const FrameStats fullStats = RenderTerrainFrame(scene.Inputs(*full, 0), none);
-    RecordingProgress stopping;
-    stopping.stopAfterPumps = 200;
-    auto out = MakePicture(211, 157, 30);
-    FrameInputs in = scene.Inputs(*out, 0);
-    in.threads = 3;
-    const FrameStats stopped = RenderTerrainFrame(in, stopping);
-    EXPECT_TRUE(stopping.stopped);
-    EXPECT_LT(stopped.pixelsWritten, fullStats.pixelsWritten / 2);
+    EXPECT_LT(oneStats.pixelsWritten, RenderTerrainFrame(scene.Inputs(*full, 0), none).pixelsWritten / 2);
 }
 
 TEST(ParallelFrame, RowSelectionMeetsExactlyTheRangesHoldingOneOfItsRows) {
@@ -174,7 +183,24 @@ TEST(TextureSampler, GivesWhatTheDocumentsSamplersGive) {
             }
         }
         EXPECT_EQ(sampler.Pixel(nan, 1), texture.GetPixel(nan, 1));
+        EXPECT_EQ(sampler.Filtered(nan, nan), texture.SampleFiltered(nan, nan, cache));
         EXPECT_EQ(sampler.Filtered(4, nan), texture.SampleFiltered(4, nan, cache));
         EXPECT_EQ(sampler.Filtered(1e300, 4), texture.SampleFiltered(1e300, 4, cache));
     }
+}
+
+TEST(TextureSampler, ATextureTooLargeForTheTableIsFilteredFromItsBytes) {
+    const int side = 2049; // just over TextureSampler::kMaxTableTexels
+    ASSERT_GT(static_cast<long long>(side) * side, TextureSampler::kMaxTableTexels);
+    CTGAFile texture(platform(), 4);
+    ASSERT_TRUE(texture.CreateImage(side, side));
+    for (int y = 0; y < side; y += 1) {
+        uint8_t* p = texture.pixelAt(0, y);
+        for (int i = 0; i < 3 * side; ++i) p[i] = static_cast<uint8_t>(i * 7 + y * 13);
+    }
+    const TextureSampler sampler(texture, 4);
+    FilterCache cache;
+    for (double x : {1.5, 17.25, 1000.6, 2045.9})
+        for (double y : {1.5, 300.3, 2045.4})
+            EXPECT_EQ(sampler.Filtered(x, y), texture.SampleFiltered(x, y, cache)) << x << "," << y;
 }
