@@ -11,11 +11,13 @@
 #include "res/StringTable.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
@@ -24,6 +26,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 
 namespace {
@@ -107,7 +110,7 @@ CMainFrame::CMainFrame(OrvantisApp& application) : app(application), mdi(new QMd
         if (v && v->IsRenderingView()) v->RequestStop();
     });
     onCommand(cmd::Help, [this] { RouteHelpRequest(0); });
-    onCommand(cmd::ContextHelp, [this] { RouteHelpRequest(0); });
+    onCommand(cmd::ContextHelp, [this] { enterHelpMode(); });
     onCommand(cmd::HelpIndex, [this] { app.OpenHelpTopic(0); });
     onCommand(cmd::HelpUsing, [this] { app.OpenHelpTopic(OrvantisApp::UsingHelpTopic); });
 
@@ -498,7 +501,53 @@ void CMainFrame::dropEvent(QDropEvent* event) {
             app.OpenDocumentFile(QFileInfo(u.toLocalFile()).absoluteFilePath().toStdString());
 }
 
+void CMainFrame::enterHelpMode() {
+    if (helpMode) return;
+    helpMode = true;
+    QApplication::setOverrideCursor(Qt::WhatsThisCursor);
+    qApp->installEventFilter(this);
+}
+
+void CMainFrame::leaveHelpMode() {
+    if (!helpMode) return;
+    helpMode = false;
+    qApp->removeEventFilter(this);
+    QApplication::restoreOverrideCursor();
+}
+
+int CMainFrame::helpTopicAt(QWidget* w) const {
+    // A toolbar button: its command. A control with an id: the control. An image window: the image topic.
+    if (auto* button = qobject_cast<QToolButton*>(w))
+        if (QAction* a = button->defaultAction(); a && a->data().toInt())
+            return help::ControlBase + a->data().toInt();
+    for (QWidget* p = w; p; p = p->parentWidget()) {
+        bool ok = false;
+        const int id = p->property("controlId").toInt(&ok);
+        if (ok && id) return help::ControlBase + id;
+        if (auto* f = qobject_cast<ChildFrame*>(p)) {
+            const int t = f->view()->HelpTopic();
+            return t > 0 ? t : help::DialogBase + f->resourceId();
+        }
+    }
+    return help::DialogBase + 100;
+}
+
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (helpMode) {
+        // Help mode (Shift+F1): the next click names what help is wanted for; Escape ends the mode.
+        if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(watched);
+            leaveHelpMode();
+            app.OpenHelpTopic(helpTopicAt(w));
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            leaveHelpMode();
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseButtonDblClick)
+            return true;
+    }
     // The toolbar shows no tooltips; its buttons explain themselves in the status bar.
     if (event->type() == QEvent::ToolTip) return true;
     return QMainWindow::eventFilter(watched, event);

@@ -74,6 +74,11 @@ public:
 
     // F1: a topic, or the active view's topic; false when not handled.
     bool RouteHelpRequest(int topic = 0);
+    // Shift+F1: the next click opens the help of what it hits (a control, a toolbar button, a window).
+    void enterHelpMode();
+    void leaveHelpMode();
+    bool inHelpMode() const { return helpMode; }
+    int helpTopicAt(QWidget* w) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -99,4 +104,5 @@ private:
     std::map<int, std::vector<QMenu*>> menuSets;
     int menuId = 0;
     QTimer* idleTimer = nullptr;
+    bool helpMode = false;
 };

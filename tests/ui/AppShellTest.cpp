@@ -325,6 +325,18 @@ TEST(AppShell, HelpTopics) {
     EXPECT_EQ(h.helpTopics.size(), 1u);
     form->setContextHelp(true);
 
+    // Shift+F1, then a click: the help of what was clicked.
+    h.frame()->dispatchCommand(cmd::ContextHelp);
+    EXPECT_TRUE(h.frame()->inHelpMode());
+    QTest::mouseClick(form->edit(380), Qt::LeftButton);
+    EXPECT_FALSE(h.frame()->inHelpMode());
+    EXPECT_EQ(h.helpTopics.back(), 0x10000 + 380);
+    h.frame()->dispatchCommand(cmd::ContextHelp);
+    QWidget* finalButton = h.frame()->mainToolBar()->widgetForAction(h.frame()->toolbarAction(cmd::Final));
+    QTest::mouseClick(finalButton, Qt::LeftButton);
+    EXPECT_EQ(h.helpTopics.back(), 0x10000 + cmd::Final);
+    EXPECT_EQ(h.helpTopics.size(), 3u);
+
     h.app->OpenDocumentFile(h.writeTga("a.tga"));
     h.frame()->dispatchCommand(cmd::Help);
     EXPECT_EQ(h.helpTopics.back(), 0x20066);
