@@ -219,6 +219,19 @@ TEST_F(ToolDialogFrame, FailedRunLeavesTheDialogIdleWithItsFiles) {
     click(&dialog, "cancelButton");
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
+
+    // A mask of another size than the picture: the mask tool fails without a message.
+    Picture(8, 8).write(dir.path("pic.tga"));
+    Picture(8, 7).write(dir.path("mask.tga"));
+    h.platform.shown.clear();
+    CMaskDialog mask(h.context());
+    mask.show();
+    chooseFiles(h, &mask, dir.path("pic.tga"), dir.path("masked.tga"), dir.path("mask.tga"));
+    click(&mask, "okButton");
+    EXPECT_TRUE(mask.isVisible());
+    EXPECT_EQ(mask.idleFlag(), 1);
+    EXPECT_TRUE(h.platform.shown.empty());
+    EXPECT_FALSE(fileExists(dir.path("masked.tga")));
 }
 
 TEST_F(ToolDialogFrame, HelpOpensTheDialogsAndTheControlsTopics) {

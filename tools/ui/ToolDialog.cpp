@@ -314,7 +314,6 @@ void CToolDialog::onCancel() {
 }
 
 void CToolDialog::reject() {
-    // Escape and the window's close button: refused while a run is on the stack.
     if (running) return;
     CHelpDialog::reject();
 }

@@ -98,6 +98,9 @@ public:
     const QString& thirdFile() const { return thirdPath; }
     QString progressTextShown() const;
 
+    // Escape and the window's close button: refused while a run is on the stack.
+    void reject() override;
+
     // Puts each widget's string-table text (property "stringId") on it: window titles, labels, buttons.
     static void ApplyStringTable(QWidget* root);
 
@@ -142,9 +145,6 @@ protected:
     bool ReadReal(QLineEdit* edit, double& value, double low, double high);
 
     void closeEvent(QCloseEvent* event) override;
-
-public:
-    void reject() override;
 
 private slots:
     void onOk();
