@@ -68,6 +68,7 @@ public:
     void report(int percent) override { view.showProgress(percent); }
     bool stopRequested() const override { return view.stopFlag; }
     void pump() override {
+        ++view.cells;
         const auto now = std::chrono::steady_clock::now();
         if (now - lastPump < kPumpInterval) return;
         QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -202,6 +203,7 @@ void CRenderingView::RunJob(const std::string& jobFile, RenderMode mode) {
     doc->SetModifiedFlag(true);
     if (mode != RenderMode::Preview) timer->start(settings::ReadRedrawInterval(app.settings()));
     running = true;
+    cells = 0;
     shownPercent = -1;
     if (QLabel* pane = progressPane()) pane->setEnabled(true);
 

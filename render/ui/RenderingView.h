@@ -81,6 +81,9 @@ public:
     const QTimer* redrawTimer() const { return timer; }
     // How many times the picture has been painted (the timer, frames, the window system).
     int paintCount() const { return paints; }
+    // How many grid cells (Preview: frames) the run has passed so far: the points where it may let events
+    // through.
+    long long cellCount() const { return cells; }
 
     // The frame window's size that shows the whole picture (its client area the picture's size).
     QSize fittedFrameSize() const;
@@ -107,6 +110,7 @@ private:
     bool running = false;
     int shownPercent = -1;
     int paints = 0;
+    long long cells = 0;
     QTimer* timer = nullptr;
     std::vector<WireSegment> wire;
 };
