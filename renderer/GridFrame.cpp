@@ -43,6 +43,7 @@ void CellBuilder::Full(double x0, double y0, CellRecord& c) const {
     c.nB = CornerNormal(c.B, c.E0, c.D, c.A, c.N1);
     c.nC = CornerNormal(c.C, c.D, c.S0, c.W1, c.A);
     c.nD = CornerNormal(c.D, c.E1, c.S1, c.C, c.B);
+    c.pA = c.pB = c.pC = c.pD = ProjectedCorner{};
 }
 
 void CellBuilder::ShiftedFromLeft(double x0, double y0, CellRecord& c) const {
@@ -64,6 +65,9 @@ void CellBuilder::ShiftedFromLeft(double x0, double y0, CellRecord& c) const {
     c.nC = c.nD;
     c.nB = CornerNormal(c.B, c.E0, c.D, c.A, c.N1);
     c.nD = CornerNormal(c.D, c.E1, c.S1, c.C, c.B);
+    c.pA = c.pB;
+    c.pC = c.pD;
+    c.pB = c.pD = ProjectedCorner{};
 }
 
 void CellBuilder::ShiftedFromRight(double x0, double y0, CellRecord& c) const {
@@ -85,6 +89,9 @@ void CellBuilder::ShiftedFromRight(double x0, double y0, CellRecord& c) const {
     c.nD = c.nC;
     c.nA = CornerNormal(c.A, c.B, c.C, c.W0, c.N0);
     c.nC = CornerNormal(c.C, c.D, c.S0, c.W1, c.A);
+    c.pB = c.pA;
+    c.pD = c.pC;
+    c.pA = c.pC = ProjectedCorner{};
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -268,15 +275,15 @@ void GridFrame::DrawCell(Pass p, bool t1First) {
     if (!drawn) return;
     ++cellsDrawn[p];
     const double f = 1.0 - std::exp(-delta);
-    const CellRecord& c = cell;
+    CellRecord& c = cell;
     const bool t1Shown = !(c.A.z < 0.0 && c.C.z < 0.0 && c.D.z < 0.0);
     const bool t2Shown = !(c.A.z < 0.0 && c.D.z < 0.0 && c.B.z < 0.0);
     if (t1First) {
-        if (t1Shown) rasterizer.DrawTriangle(c.A, c.C, c.D, c.nA, c.nC, c.nD, f);
-        if (t2Shown) rasterizer.DrawTriangle(c.A, c.D, c.B, c.nA, c.nD, c.nB, f);
+        if (t1Shown) rasterizer.DrawTriangle(c.A, c.C, c.D, c.nA, c.nC, c.nD, f, c.pA, c.pC, c.pD);
+        if (t2Shown) rasterizer.DrawTriangle(c.A, c.D, c.B, c.nA, c.nD, c.nB, f, c.pA, c.pD, c.pB);
     } else {
-        if (t2Shown) rasterizer.DrawTriangle(c.A, c.D, c.B, c.nA, c.nD, c.nB, f);
-        if (t1Shown) rasterizer.DrawTriangle(c.A, c.C, c.D, c.nA, c.nC, c.nD, f);
+        if (t2Shown) rasterizer.DrawTriangle(c.A, c.D, c.B, c.nA, c.nD, c.nB, f, c.pA, c.pD, c.pB);
+        if (t1Shown) rasterizer.DrawTriangle(c.A, c.C, c.D, c.nA, c.nC, c.nD, f, c.pA, c.pC, c.pD);
     }
 }
 

@@ -6,6 +6,7 @@
 // docs/renderer.md explains the order and why it works.
 
 #include "renderer/RenderMode.h"
+#include "renderer/TriangleRasterizer.h"
 #include "renderer/Vector4.h"
 
 #include <cstdint>
@@ -27,6 +28,7 @@ class TriangleRasterizer;
 struct CellRecord {
     Vector4 N0, N1, W0, A, B, E0, W1, C, D, E1, S0, S1;
     Vector4 nA, nB, nC, nD;
+    ProjectedCorner pA, pB, pC, pD; // the corners' projections, made when a triangle first needs them
 };
 
 // Builds cell records from the elevation data. Along a row the next cell shares eight points and two

@@ -47,6 +47,13 @@ TriangleRasterizer::TriangleRasterizer(const RenderCamera& camera_, TriangleShad
 
 void TriangleRasterizer::DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2,
                                       const Vector4& N0, const Vector4& N1, const Vector4& N2, double f) {
+    ProjectedCorner P0, P1, P2;
+    DrawTriangle(R0, R1, R2, N0, N1, N2, f, P0, P1, P2);
+}
+
+void TriangleRasterizer::DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2,
+                                      const Vector4& N0, const Vector4& N1, const Vector4& N2, double f,
+                                      ProjectedCorner& P0, ProjectedCorner& P1, ProjectedCorner& P2) {
     // 1. Back faces: the triangle's normal must point away from the eye.
     const Vector4 toCentroid = (R0 + R1 + R2) / 3.0 - eye;
     const Vector4 n = Cross(R1 - R0, R2 - R0);
@@ -54,14 +61,24 @@ void TriangleRasterizer::DrawTriangle(const Vector4& R0, const Vector4& R1, cons
 
     // 2. and 3. Projection; a corner behind the eye or far off the screen drops the whole triangle.
     const Vector4* R[3] = {&R0, &R1, &R2};
+    ProjectedCorner* P[3] = {&P0, &P1, &P2};
     for (int i = 0; i < 3; ++i) {
-        const Vector4 p = camera.Project(*R[i]);
-        if (!(p.w > 0.0)) return;
-        const double sx = p.x / p.w;
-        const double sy = -(p.y / p.w);
-        // (Written so that a position that is not a number is dropped too.)
-        if (!(sx >= -kScreenLimit && sx <= kScreenLimit && sy >= -kScreenLimit && sy <= kScreenLimit)) return;
-        screen[i] = Vector4(std::trunc(sx), std::trunc(sy), p.z, p.w);
+        ProjectedCorner& corner = *P[i];
+        if (corner.state == 0) {
+            const Vector4 p = camera.Project(*R[i]);
+            const double sx = p.x / p.w;
+            const double sy = -(p.y / p.w);
+            // (Written so that a position that is not a number is dropped too.)
+            if (!(p.w > 0.0) ||
+                !(sx >= -kScreenLimit && sx <= kScreenLimit && sy >= -kScreenLimit && sy <= kScreenLimit)) {
+                corner.state = -1;
+            } else {
+                corner.state = 1;
+                corner.screen = Vector4(std::trunc(sx), std::trunc(sy), p.z, p.w);
+            }
+        }
+        if (corner.state < 0) return;
+        screen[i] = corner.screen;
     }
     world[0] = R0;
     world[1] = R1;

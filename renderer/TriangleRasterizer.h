@@ -37,6 +37,13 @@ struct RowSelection {
     bool Meets(int low, int high) const;
 };
 
+// A corner's projection, kept for the triangles that share the corner (the two triangles of a cell, and
+// the next cell along a row), since projecting it again would give the same values.
+struct ProjectedCorner {
+    int state = 0;  // 0 not projected yet, 1 on the screen, -1 behind the eye or too far off
+    Vector4 screen; // column and row (truncated), Z and W
+};
+
 class TriangleRasterizer {
 public:
     TriangleRasterizer(const RenderCamera& camera, TriangleShader& shader, CTGAFile& output, int firstRow = 0,
@@ -47,6 +54,10 @@ public:
     // Draws the triangle (R0, R1, R2) with corner normals (N0, N1, N2) and dust factor f.
     void DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0,
                       const Vector4& N1, const Vector4& N2, double f);
+    // The same, with the corners' projections kept in (or taken from) P0, P1, P2.
+    void DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0,
+                      const Vector4& N1, const Vector4& N2, double f, ProjectedCorner& P0,
+                      ProjectedCorner& P1, ProjectedCorner& P2);
 
     // Deferred shading (off by default): the fill only records which triangle covers each pixel last, and
     // Finish shades every covered pixel once, with that triangle. The picture is the same byte for byte;

@@ -2,14 +2,6 @@
 
 #include <cmath>
 
-Vector4 CornerNormal(const Vector4& P, const Vector4& Xp, const Vector4& Yp, const Vector4& Xm,
-                     const Vector4& Ym) {
-    const Vector4 xp = Xp - P, yp = Yp - P, xm = Xm - P, ym = Ym - P;
-    Vector4 n = (Cross(ym, xp) + Cross(xp, yp) + Cross(yp, xm) + Cross(xm, ym)) / 4.0;
-    if (const double len = Length3(n); len != 0.0) n = n / len;
-    return n;
-}
-
 TriangleShader::TriangleShader(const RenderCamera& camera_, const CTGAFile* texture_, bool exact_,
                                const Vector4& light, const TextureSampler* sampler_)
     : camera(camera_), texture(texture_), exact(exact_), L(light), eye(camera_.Eye()),

@@ -20,8 +20,13 @@
 
 // The normal of a grid point P from its four axis neighbours (at +x, +y, -x, -y): the mean of the normals
 // of the four triangles around P, scaled to unit length (a zero vector stays zero).
-Vector4 CornerNormal(const Vector4& P, const Vector4& Xp, const Vector4& Yp, const Vector4& Xm,
-                     const Vector4& Ym);
+inline Vector4 CornerNormal(const Vector4& P, const Vector4& Xp, const Vector4& Yp, const Vector4& Xm,
+                            const Vector4& Ym) {
+    const Vector4 xp = Xp - P, yp = Yp - P, xm = Xm - P, ym = Ym - P;
+    Vector4 n = (Cross(ym, xp) + Cross(xp, yp) + Cross(yp, xm) + Cross(xm, ym)) / 4.0;
+    if (const double len = Length3(n); len != 0.0) n = n / len;
+    return n;
+}
 
 class TriangleShader {
 public:
