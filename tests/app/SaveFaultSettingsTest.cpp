@@ -9,7 +9,8 @@
 #include <gtest/gtest.h>
 
 namespace {
-const std::string kSettings = "[Settings]\r\nRedrawInterval=500\r\nAntialiasing=12\r\n[FlightPath]\r\nColor=FF\r\n";
+const std::string kSettings =
+    "[Settings]\r\nRedrawInterval=500\r\nAntialiasing=12\r\n[FlightPath]\r\nColor=FF\r\n";
 }
 
 TEST(SaveFaultSettings, FailedWritesLeaveTheSettingsFileIntact) {

@@ -22,7 +22,8 @@ inline std::string FuzzDem(const uint8_t* data, size_t size) {
     long long elevations = 0;
     if (headerRead) {
         const std::vector<std::string> lines = DemListingLines(header);
-        FUZZ_REQUIRE(lines.size() == 30u + static_cast<size_t>(header.cornerCount()), "listing has every line");
+        FUZZ_REQUIRE(lines.size() == 30u + static_cast<size_t>(header.cornerCount()),
+                     "listing has every line");
         // The reader alone, over as many profiles as the file holds.
         DemProfile profile;
         for (int i = 0; i < std::min(header.columns, 1 << 16) && reader.readProfileHeader(profile); ++i) {

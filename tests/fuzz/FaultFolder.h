@@ -99,7 +99,8 @@ private:
     static bool privateMounts(std::string& why) {
         static std::string failure = [] {
             if (::geteuid() != 0) return std::string("mounting needs root");
-            if (::unshare(CLONE_NEWNS) != 0) return "no mount namespace: " + std::string(std::strerror(errno));
+            if (::unshare(CLONE_NEWNS) != 0)
+                return "no mount namespace: " + std::string(std::strerror(errno));
             if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
                 return "cannot make mounts private: " + std::string(std::strerror(errno));
             return std::string();

@@ -20,14 +20,13 @@ inline std::vector<std::filesystem::path> fuzzInputs(const std::string& kind, co
     const std::filesystem::path dir = std::filesystem::path(ORVANTIS_SOURCE_DIR) / "tests/fuzz" / kind / name;
     if (!std::filesystem::is_directory(dir)) return files;
     for (const auto& e : std::filesystem::directory_iterator(dir))
-        if (e.is_regular_file()) files.push_back(e.path());
+        if (e.is_regular_file() && e.path().filename() != "README.md") files.push_back(e.path());
     std::sort(files.begin(), files.end());
     return files;
 }
 
 // Runs target on every seed and kept input of the harness; returns how many ran.
-template <class Target>
-size_t replay(const std::string& name, Target target) {
+template <class Target> size_t replay(const std::string& name, Target target) {
     size_t count = 0;
     for (const char* kind : {"corpus", "regressions"}) {
         for (const auto& file : fuzzInputs(kind, name)) {

@@ -47,8 +47,9 @@ inline std::string FuzzOutputName(const uint8_t* data, size_t size) {
     const SceneCheck check = scene.ValidateScene();
     FUZZ_REQUIRE(check.ok || check.rule == 29, "only the output name can fail");
     if (check.ok) FUZZ_REQUIRE(FormatOutputName(templ, 0).has_value(), "a passing template can be formed");
-    if (!check.ok) FUZZ_REQUIRE(!check.message.empty() && check.field == SceneField::OutputFileName,
-                                "a failed template is named and focused");
+    if (!check.ok)
+        FUZZ_REQUIRE(!check.message.empty() && check.field == SceneField::OutputFileName,
+                     "a failed template is named and focused");
     return "";
 }
 

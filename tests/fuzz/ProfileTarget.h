@@ -52,6 +52,7 @@ inline std::string FuzzProfile(const uint8_t* data, size_t size) {
     removeFile(first);
     removeFile(second);
     FUZZ_REQUIRE(scene.WriteJobValues(first), "a loaded scene can be written");
+    settleFile(first);
     CSceneParams reread;
     reread.NewScene();
     FUZZ_REQUIRE(reread.LoadScript(first), "a written scene loads");
@@ -62,6 +63,7 @@ inline std::string FuzzProfile(const uint8_t* data, size_t size) {
     const std::string copy = ScratchFolder::file("copy.ovs");
     removeFile(copy);
     FUZZ_REQUIRE(CopySceneKeys(input.path(), copy), "the keys can be copied");
+    settleFile(copy);
     CSceneParams copied;
     copied.NewScene();
     FUZZ_REQUIRE(copied.LoadScript(copy), "the copy loads");

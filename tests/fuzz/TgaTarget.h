@@ -20,7 +20,8 @@ constexpr long long kTgaRoundTripPixels = 1 << 14;
 inline std::string FuzzTga(const uint8_t* data, size_t size) {
     InputFile input(data, size);
     long long declared = 0;
-    if (size >= 18) declared = static_cast<long long>(data[12] | (data[13] << 8)) * (data[14] | (data[15] << 8));
+    if (size >= 18)
+        declared = static_cast<long long>(data[12] | (data[13] << 8)) * (data[14] | (data[15] << 8));
 
     // Header-only mode opens what the loading mode opens, and more (any size).
     CountingPlatform diskPlatform;
@@ -65,8 +66,11 @@ inline std::string FuzzTga(const uint8_t* data, size_t size) {
         for (int x = -2; x <= w + 1; x += stepX) {
             sum += inMemory.GetPixel(x, y).b;
             sum += inMemory.SampleFiltered(x + 0.5, y + 0.5).g;
-            const double five[5][2] = {{x - 0.5, y - 0.5}, {x + 0.5, y - 0.5}, {x - 0.5, y + 0.5},
-                                       {x + 0.5, y + 0.5}, {x * 1.0, y * 1.0}};
+            const double five[5][2] = {{x - 0.5, y - 0.5},
+                                       {x + 0.5, y - 0.5},
+                                       {x - 0.5, y + 0.5},
+                                       {x + 0.5, y + 0.5},
+                                       {x * 1.0, y * 1.0}};
             sum += inMemory.SampleAverage5(five).r;
         }
     (void)sum;
