@@ -282,7 +282,8 @@ FrameInputs RenderRun::frameInputs(const RenderCamera& frameCamera, CTGAFile& im
     in.gridY = gridY;
     in.mode = options.mode;
     in.threads = std::max(1, options.rowThreads);
-    in.deferShading = options.deferShading;
+    // Without a texture a pixel is shaded about as cheaply as its owner is remembered: no deferral then.
+    in.deferShading = options.deferShading && texture != nullptr;
     return in;
 }
 

@@ -64,8 +64,8 @@ struct RunOptions {
     // picture rows. The bytes written do not depend on either.
     int frameThreads = 1;
     int rowThreads = 1;
-    // Raw and Final: shade each pixel once, after the frame's traversal (the same bytes, sooner; a window
-    // watching the picture sees the frame appear at its end rather than grow).
+    // Raw and Final with a texture: shade each pixel once, after the frame's traversal (the same bytes,
+    // sooner; a window watching the picture sees the frame appear at its end rather than grow).
     bool deferShading = false;
 };
 
