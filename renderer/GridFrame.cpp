@@ -100,7 +100,7 @@ void CellBuilder::ShiftedFromRight(double x0, double y0, CellRecord& c) const {
 GridFrame::GridFrame(const RenderCamera& camera_, const CGelaende& elevation_, double zScale, double gridX,
                      double gridY, double dust_, RenderMode mode_, TriangleRasterizer& rasterizer_,
                      Progress& progress_)
-    : camera(camera_), elevation(elevation_), rasterizer(rasterizer_), progress(progress_),
+    : camera(camera_), rasterizer(rasterizer_), progress(progress_),
       builder(elevation_, zScale, elevation_.GetExtentX() / gridX, elevation_.GetExtentY() / gridY),
       Ex(elevation_.GetExtentX()), Ey(elevation_.GetExtentY()), Nx(gridX), Ny(gridY), sx(Ex / Nx),
       sy(Ey / Ny), dust(dust_), mode(mode_) {}

@@ -97,7 +97,6 @@ private:
     void Skip(Pass p, double x, double y);
 
     const RenderCamera& camera;
-    const CGelaende& elevation;
     TriangleRasterizer& rasterizer;
     Progress& progress;
     CellBuilder builder;
