@@ -114,6 +114,7 @@ void TriangleRasterizer::Fill(double f) {
     // 2. The shader's planes for this triangle.
     shader.SetupTriangle(screen, world, normals, f);
     if (deferred) {
+        if (shader.KeptTriangles() >= maxKept) ShadeRecorded(nullptr);
         currentTriangle = shader.KeepTriangle();
         currentCovered = false;
     }
@@ -130,21 +131,27 @@ void TriangleRasterizer::Fill(double f) {
     if (deferred && !currentCovered) shader.DropLastTriangle();
 }
 
-void TriangleRasterizer::SetDeferred(bool on) {
-    deferred = on;
-    if (on && owners.empty())
+void TriangleRasterizer::SetDeferred(bool on, size_t maxKeptTriangles) {
+    deferred = on && static_cast<long long>(imageWidth) * imageHeight <= kMaxDeferredPixels;
+    maxKept = std::max<size_t>(maxKeptTriangles, 1);
+    if (deferred && owners.empty())
         owners.assign(static_cast<size_t>(imageWidth) * static_cast<size_t>(imageHeight),
                       TriangleShader::PixelOwner{});
 }
 
 void TriangleRasterizer::Finish(Progress& progress) {
-    if (!deferred) return;
+    if (deferred) ShadeRecorded(&progress);
+}
+
+void TriangleRasterizer::ShadeRecorded(Progress* progress) {
     for (int stored = rows.firstRow; stored < rows.endRow; ++stored) {
         if (!rows.Contains(stored)) continue;
-        if (progress.stopRequested()) return;
-        shader.ShadeOwnedRow(outputHeight - stored, &owners[static_cast<size_t>(stored) * imageWidth],
-                             imageWidth, output.pixelAt(0, stored));
+        if (progress && progress->stopRequested()) return;
+        TriangleShader::PixelOwner* row = &owners[static_cast<size_t>(stored) * imageWidth];
+        shader.ShadeOwnedRow(outputHeight - stored, row, imageWidth, output.pixelAt(0, stored));
+        for (int c = 0; c < imageWidth; ++c) row[c] = TriangleShader::PixelOwner{};
     }
+    shader.ForgetKeptTriangles();
 }
 
 void TriangleRasterizer::FillPart(double xStart, double slopeA, double slopeB, int firstRow, int lastRow,

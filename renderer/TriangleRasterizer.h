@@ -63,10 +63,17 @@ public:
     // Finish shades every covered pixel once, with that triangle. The picture is the same byte for byte;
     // the pixels that nearer triangles overwrite are not shaded in vain. Until Finish the picture keeps its
     // background.
-    void SetDeferred(bool on);
+    void SetDeferred(bool on, size_t maxKeptTriangles = kMaxKeptTriangles);
     // Shades the recorded pixels into the picture, row by row; stops early when progress.stopRequested()
     // (the frame is then not finished anyway). Nothing to do without deferred shading.
     void Finish(Progress& progress);
+
+    // Deferred shading keeps at most this many triangles (each about 200 bytes with its cursor); when a
+    // frame has more, the pixels covered so far are shaded and the count starts again. The bytes are the
+    // same: a pixel shaded then and covered again later is shaded again with its new triangle.
+    static constexpr size_t kMaxKeptTriangles = size_t{1} << 19;
+    // A picture larger than this (8 bytes of owner per pixel) is shaded at once instead.
+    static constexpr long long kMaxDeferredPixels = 1LL << 24;
 
     // Triangles that reached the fill, and pixels written, since construction.
     int64_t TrianglesDrawn() const { return trianglesDrawn; }
@@ -74,6 +81,8 @@ public:
 
 private:
     void Fill(double f);
+    // Shades the recorded pixels and forgets them (deferred shading).
+    void ShadeRecorded(Progress* progress);
     void FillPart(double xStart, double slopeA, double slopeB, int firstRow, int lastRow, int step);
 
     const RenderCamera& camera;
@@ -93,6 +102,7 @@ private:
     int64_t pixelsWritten = 0;
 
     bool deferred = false;
+    size_t maxKept = kMaxKeptTriangles;
     std::vector<TriangleShader::PixelOwner> owners; // deferred: per stored pixel, its last triangle and span
     int currentTriangle = -1;
     bool currentCovered = false;

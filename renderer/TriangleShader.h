@@ -66,6 +66,12 @@ public:
     };
     int KeepTriangle();
     void DropLastTriangle() { kept.pop_back(); }
+    size_t KeptTriangles() const { return kept.size(); }
+    // Forgets every kept triangle (after their pixels have been shaded).
+    void ForgetKeptTriangles() {
+        kept.clear();
+        cursors.clear();
+    }
     void ShadeOwnedRow(int row, const PixelOwner* owners, int width, uint8_t* out);
 
 private:

@@ -4,6 +4,7 @@
 #include "RendererSupport.h"
 
 #include "app/Progress.h"
+#include "renderer/GridFrame.h"
 #include "renderer/TerrainRenderer.h"
 #include "renderer/TextureSampler.h"
 #include "renderer/TriangleRasterizer.h"
@@ -203,4 +204,25 @@ TEST(TextureSampler, ATextureTooLargeForTheTableIsFilteredFromItsBytes) {
     for (double x : {1.5, 17.25, 1000.6, 2045.9})
         for (double y : {1.5, 300.3, 2045.4})
             EXPECT_EQ(sampler.Filtered(x, y), texture.SampleFiltered(x, y, cache)) << x << "," << y;
+}
+
+TEST(ParallelFrame, DeferredShadingThatRunsOutOfRoomShadesWhatItHasAndGoesOn) {
+    // A limit of a few kept triangles makes the rasteriser shade and forget many times during the frame.
+    const Scene scene;
+    const TextureSampler sampler(*scene.texture, 10);
+    auto plain = MakePicture(211, 157, 30);
+    NullProgress none;
+    RenderTerrainFrame(scene.Inputs(*plain, 2), none);
+    for (size_t limit : {1, 7, 500}) {
+        auto out = MakePicture(211, 157, 30);
+        const FrameInputs in = scene.Inputs(*out, 2);
+        TriangleShader shader(*in.camera, in.texture, in.hq, in.light, &sampler);
+        TriangleRasterizer rasterizer(*in.camera, shader, *out);
+        rasterizer.SetDeferred(true, limit);
+        GridFrame frame(*in.camera, *in.elevation, in.zScale, in.gridX, in.gridY, in.dust, in.mode,
+                        rasterizer, none);
+        frame.Run();
+        rasterizer.Finish(none);
+        EXPECT_EQ(Bytes(*out), Bytes(*plain)) << "limit " << limit;
+    }
 }
