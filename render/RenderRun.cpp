@@ -344,6 +344,17 @@ void RenderRun::collectOldest() {
     std::unique_ptr<FrameTask> owned = std::move(tasks.front());
     tasks.pop_front();
     FrameTask& t = *owned;
+    // However this is left, the frame's thread is stopped and joined first.
+    struct Joiner {
+        FrameTask& task;
+        std::atomic<bool>& stop;
+        ~Joiner() {
+            if (task.thread.joinable()) {
+                if (std::uncaught_exceptions() > 0) stop.store(true);
+                task.thread.join();
+            }
+        }
+    } joiner{t, stopTasks};
     if (!stopped) observer.frameStarting(t.frame.index, t.name);
     {
         // Meanwhile the window stays responsive and shows how far this frame is.
@@ -358,7 +369,7 @@ void RenderRun::collectOldest() {
             lock.lock();
         }
     }
-    if (t.thread.joinable()) t.thread.join();
+    if (t.thread.joinable()) t.thread.join(); // (not joinable when the frame was rendered here)
     if (t.failed) throw std::bad_alloc();
     if (!stopped) {
         // The frame goes through the run's own picture, as a frame rendered there would.
