@@ -1,5 +1,6 @@
 #include "render/ui/RenderingView.h"
 
+#include "app/Progress.h"
 #include "app/SettingsDefaults.h"
 #include "app/ui/ChildFrame.h"
 #include "app/ui/Commands.h"
@@ -7,7 +8,6 @@
 #include "app/ui/OrvantisApp.h"
 #include "app/ui/QtPlatform.h"
 #include "app/ui/UiRegistry.h"
-#include "app/Progress.h"
 #include "render/RenderRun.h"
 #include "res/StringTable.h"
 #include "scene/ui/OrvantisView.h"
@@ -119,7 +119,9 @@ void CRenderingView::OnInitialUpdate() {
     CTGAView::OnInitialUpdate();
 }
 
-void CRenderingView::AttachForm(COrvantisView* f) { form = f; }
+void CRenderingView::AttachForm(COrvantisView* f) {
+    form = f;
+}
 
 QLabel* CRenderingView::progressPane() const {
     CDocument* doc = GetDocument();
@@ -134,7 +136,8 @@ void CRenderingView::showProgress(int percent) {
     shownPercent = percent;
     if (CDocument* doc = GetDocument())
         if (CMainFrame* main = doc->app().mainFrame())
-            main->setPaneText(cmd::PaneProgress, QString::fromLatin1(FormatString(IDS_PROGRESS_FORMAT, percent)));
+            main->setPaneText(cmd::PaneProgress,
+                              QString::fromLatin1(FormatString(IDS_PROGRESS_FORMAT, percent)));
 }
 
 QSize CRenderingView::fittedFrameSize() const {
@@ -213,7 +216,8 @@ void CRenderingView::RunJob(const std::string& jobFile, RenderMode mode) {
     options.mode = mode;
     // Raw and Final share each frame over the processor's cores, by picture rows (the same bytes).
     options.rowThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const RunResult result = ::RunJob(jobFile, doc->image(), options, app.platform(), app.settings(), control, observer);
+    const RunResult result =
+        ::RunJob(jobFile, doc->image(), options, app.platform(), app.settings(), control, observer);
     if (self) endRun(result);
 }
 

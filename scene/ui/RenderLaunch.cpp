@@ -35,11 +35,12 @@ CRenderingView* LaunchRender(COrvantisView& form, RenderMode mode) {
     // neighbours, as everywhere else: the job names them with the scene's folder (a scene never saved has
     // none, and its names are taken as they stand).
     CSceneParams values = form.scene;
-    if (const std::string folder = form.sceneFolder(); !folder.empty()) ResolveSceneRelativePaths(values, folder);
+    if (const std::string folder = form.sceneFolder(); !folder.empty())
+        ResolveSceneRelativePaths(values, folder);
     std::unique_ptr<JobFile> job = JobFile::Create(values, sceneDoc->GetPathName());
     if (!job) {
-        app.platform().message(FormatString(IDS_CANNOT_CREATE_JOB, JobFile::TempFolder().c_str()), MsgIcon::Stop,
-                               MsgButtons::Ok);
+        app.platform().message(FormatString(IDS_CANNOT_CREATE_JOB, JobFile::TempFolder().c_str()),
+                               MsgIcon::Stop, MsgButtons::Ok);
         return nullptr;
     }
 

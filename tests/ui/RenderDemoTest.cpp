@@ -26,10 +26,10 @@ protected:
         const std::string cli = std::string("'") + ORVANTIS_CLI + "' ";
         const std::string g = "'" + demo + "/generated/";
         const std::string commands =
-            cli + "dem-import '" + ORVANTIS_SOURCE_DIR + "/examples/jacksboro.dem' " + g + "jacksboro-elev.tga' && " +
-            "python3 '" + ORVANTIS_SOURCE_DIR + "/examples/make-palette.py' " + g + "palette.tga' && " + cli +
-            "elev-to-color " + g + "jacksboro-elev.tga' " + g + "jacksboro-texture.tga' --palette " + g +
-            "palette.tga'";
+            cli + "dem-import '" + ORVANTIS_SOURCE_DIR + "/examples/jacksboro.dem' " + g +
+            "jacksboro-elev.tga' && " + "python3 '" + ORVANTIS_SOURCE_DIR + "/examples/make-palette.py' " +
+            g + "palette.tga' && " + cli + "elev-to-color " + g + "jacksboro-elev.tga' " + g +
+            "jacksboro-texture.tga' --palette " + g + "palette.tga'";
         const int status = std::system(("(" + commands + ") >/dev/null 2>&1").c_str());
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << commands;
     }
@@ -97,7 +97,8 @@ TEST_F(RenderDemo, TheProgramStaysUsableDuringAFinalRenderAndStopEndsIt) {
                 imageView->horizontalScrollBar()->setValue(40);
                 QApplication::processEvents();
                 seen.imageScrolled = imageView->verticalScrollBar()->value() == 150;
-                const QImage shot = imageView->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+                const QImage shot =
+                    imageView->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
                 seen.imageRowsRight = !shot.isNull();
                 for (int y = 0; y < 60 && y < shot.height(); y += 9)
                     for (int x = 0; x < 60 && x < shot.width(); x += 9) {

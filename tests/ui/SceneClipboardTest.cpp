@@ -23,11 +23,12 @@ protected:
 
     // A scene whose every field of the scene text differs from a new scene's.
     static void fillEverything(CSceneParams& s) {
-        double reals[] = {12.5, -7.25, 33.125, 44.0625, 250.5, 1.75, -45.5, 12.0, -30.25, -5.5, 3.5, -2.25,
-                          300.125, 410.5, 0.125, 0.0625, 8000.5, 9000.25};
-        double* realFields[] = {&s.XA, &s.XZ, &s.YA, &s.YZ, &s.ZA, &s.ZZ, &s.HeadingA, &s.HeadingZ, &s.PitchA,
-                                &s.PitchZ, &s.RollA, &s.RollZ, &s.FocalLengthA, &s.FocalLengthZ, &s.ElevScaleZA,
-                                &s.ElevScaleZZ, &s.DustA, &s.DustZ};
+        double reals[] = {12.5, -7.25, 33.125, 44.0625, 250.5, 1.75,  -45.5,  12.0,   -30.25,
+                          -5.5, 3.5,   -2.25,  300.125, 410.5, 0.125, 0.0625, 8000.5, 9000.25};
+        double* realFields[] = {&s.XA,          &s.XZ,       &s.YA,           &s.YZ,           &s.ZA,
+                                &s.ZZ,          &s.HeadingA, &s.HeadingZ,     &s.PitchA,       &s.PitchZ,
+                                &s.RollA,       &s.RollZ,    &s.FocalLengthA, &s.FocalLengthZ, &s.ElevScaleZA,
+                                &s.ElevScaleZZ, &s.DustA,    &s.DustZ};
         for (size_t i = 0; i < std::size(reals); ++i) *realFields[i] = reals[i];
         s.OutputFileFormat = 2;
         s.OutputFileName = "/frames/shot%04d.tga";
@@ -128,9 +129,9 @@ TEST_F(SceneClipboard, PasteIsOfferedOnlyForATextThatBeginsWithTheHeader) {
         bool offered;
     } cases[] = {
         {good, true},
-        {"Some notes\r\n" + good, false},                                    // the header further down
-        {"orvantis clipboard data - ovs" + good.substr(29), false},           // other letter case
-        {"Orvantis Clipboard Data - Path\r\n1,2\r\n", false},                 // a flight path
+        {"Some notes\r\n" + good, false},                           // the header further down
+        {"orvantis clipboard data - ovs" + good.substr(29), false}, // other letter case
+        {"Orvantis Clipboard Data - Path\r\n1,2\r\n", false},       // a flight path
         {"", false},
     };
     for (const Case& c : cases) {
