@@ -63,7 +63,9 @@ bool CRenderingDoc::SaveModified() {
 // The run's progress, stop flag and event pump.
 class CRenderingView::Control : public Progress {
 public:
-    explicit Control(CRenderingView& v) : view(v), lastPump(std::chrono::steady_clock::now()) {}
+    // The first request of a run always lets events through (a Preview frame drains the queue before it
+    // draws); later ones only after the interval.
+    explicit Control(CRenderingView& v) : view(v) {}
 
     void report(int percent) override { view.showProgress(percent); }
     bool stopRequested() const override { return view.stopFlag; }
@@ -77,7 +79,7 @@ public:
 
 private:
     CRenderingView& view;
-    std::chrono::steady_clock::time_point lastPump;
+    std::chrono::steady_clock::time_point lastPump{};
 };
 
 class CRenderingView::Observer : public RenderObserver {
