@@ -224,22 +224,22 @@ std::optional<std::string> FormatOutputName(const std::string& templ, int number
             out.push_back('%');
             continue;
         }
-        std::string spec = "%";
+        std::string conversion = "%";
         while (i < templ.size() && std::string("-+ #0").find(templ[i]) != std::string::npos)
-            spec += templ[i++];
+            conversion += templ[i++];
         long width = 0;
         while (i < templ.size() && templ[i] >= '0' && templ[i] <= '9') {
             width = width * 10 + (templ[i] - '0');
             if (width > kMaxField) return std::nullopt;
-            spec += templ[i++];
+            conversion += templ[i++];
         }
         if (i < templ.size() && templ[i] == '.') {
-            spec += templ[i++];
+            conversion += templ[i++];
             long precision = 0;
             while (i < templ.size() && templ[i] >= '0' && templ[i] <= '9') {
                 precision = precision * 10 + (templ[i] - '0');
                 if (precision > kMaxField) return std::nullopt;
-                spec += templ[i++];
+                conversion += templ[i++];
             }
         }
         if (i >= templ.size()) return std::nullopt;
@@ -247,11 +247,11 @@ std::optional<std::string> FormatOutputName(const std::string& templ, int number
         if (std::string("diuoxX").find(letter) == std::string::npos) return std::nullopt;
         if (converted) return std::nullopt;
         converted = true;
-        spec += letter;
+        conversion += letter;
         if (letter == 'd' || letter == 'i')
-            out += cformat(spec.c_str(), number);
+            out += cformat(conversion.c_str(), number);
         else
-            out += cformat(spec.c_str(), static_cast<unsigned int>(number));
+            out += cformat(conversion.c_str(), static_cast<unsigned int>(number));
     }
     if (!converted) return std::nullopt;
     return out;
