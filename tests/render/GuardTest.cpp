@@ -89,18 +89,6 @@ struct Spread {
 
 class GuardTest : public ::testing::TestWithParam<Spread> {
 protected:
-    void SetUp() override {
-        const char* old = std::getenv("TMPDIR");
-        savedTmp = old ? old : "";
-        hadTmp = old != nullptr;
-        setenv("TMPDIR", tmp.path().c_str(), 1);
-    }
-    void TearDown() override {
-        if (hadTmp)
-            setenv("TMPDIR", savedTmp.c_str(), 1);
-        else
-            unsetenv("TMPDIR");
-    }
 
     // Runs the scene and lists every file of the output folder with its hash, in name order.
     std::string render(const CSceneParams& scene, RenderMode mode) {
@@ -136,8 +124,7 @@ protected:
     }
 
     TempDir tmp, out;
-    std::string savedTmp;
-    bool hadTmp = false;
+    ScopedTmpDir tmpDirScope{tmp.path()};
     ScriptedPlatform platform;
     MemorySettings settings;
     NullProgress progress;

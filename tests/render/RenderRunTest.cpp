@@ -18,25 +18,8 @@ namespace {
 // Every test makes its job files in its own temporary folder so that leftovers can be counted.
 class RenderRunTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* old = std::getenv("TMPDIR");
-        savedTmp = old ? old : "";
-        hadTmp = old != nullptr;
-        setenv("TMPDIR", tmp.path().c_str(), 1);
-    }
-    void TearDown() override {
-        if (hadTmp)
-            setenv("TMPDIR", savedTmp.c_str(), 1);
-        else
-            unsetenv("TMPDIR");
-    }
 
-    int jobFilesLeft() const {
-        int n = 0;
-        for (const auto& e : fs::directory_iterator(tmp.path()))
-            if (e.path().filename().string().rfind("ORVA", 0) == 0) ++n;
-        return n;
-    }
+    int jobFilesLeft() const { return jobFilesIn(tmp.path()); }
 
     RunResult run(const CSceneParams& scene, RenderMode mode = RenderMode::Final, char separator = '.') {
         auto job = JobFile::Create(scene, "");
@@ -51,8 +34,7 @@ protected:
     }
 
     TempDir tmp, out;
-    std::string savedTmp;
-    bool hadTmp = false;
+    ScopedTmpDir tmpDirScope{tmp.path()};
     ScriptedPlatform platform;
     MemorySettings settings;
     RecordingProgress progress;

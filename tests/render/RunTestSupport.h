@@ -7,6 +7,8 @@
 #include "support/TempDir.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -83,3 +85,35 @@ public:
         last = r;
     }
 };
+
+// Points TMPDIR at dir for the lifetime of the object, so that a test's job files land where it can count
+// them; the previous value comes back afterwards.
+class ScopedTmpDir {
+public:
+    explicit ScopedTmpDir(const std::string& dir) {
+        const char* old = std::getenv("TMPDIR");
+        hadOld = old != nullptr;
+        if (old) saved = old;
+        setenv("TMPDIR", dir.c_str(), 1);
+    }
+    ~ScopedTmpDir() {
+        if (hadOld)
+            setenv("TMPDIR", saved.c_str(), 1);
+        else
+            unsetenv("TMPDIR");
+    }
+    ScopedTmpDir(const ScopedTmpDir&) = delete;
+    ScopedTmpDir& operator=(const ScopedTmpDir&) = delete;
+
+private:
+    std::string saved;
+    bool hadOld = false;
+};
+
+// The job files ("ORVA...") left in dir.
+inline int jobFilesIn(const std::string& dir) {
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        if (e.path().filename().string().rfind("ORVA", 0) == 0) ++n;
+    return n;
+}
