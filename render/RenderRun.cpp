@@ -8,6 +8,7 @@
 #include "render/CameraPath.h"
 #include "render/FlightRecorder.h"
 #include "render/JobValues.h"
+#include "render/WorkerPool.h"
 #include "renderer/RenderCamera.h"
 #include "renderer/TerrainRenderer.h"
 #include "renderer/TextureSampler.h"
@@ -29,11 +30,11 @@
 #include <mutex>
 #include <new>
 #include <system_error>
-#include <thread>
 
 namespace {
 
-// A frame rendered in a thread of its own while the run goes on computing the next camera values.
+// A frame rendered by one of the run's frame threads while the run goes on computing the next camera
+// values and writing the frames before it.
 struct FrameTask {
     PathFrame frame;
     std::string name;
@@ -42,7 +43,6 @@ struct FrameTask {
     std::atomic<int> percent{0};
     bool done = false;   // guarded by the run's task mutex
     bool failed = false; // the thread ran out of memory
-    std::thread thread;
 };
 
 // What a frame's thread reports: its percentage for the progress display, and the run's stop request.
@@ -88,6 +88,7 @@ private:
     bool inParallel() const { return options.mode != RenderMode::Preview && options.frameThreads > 1; }
     void queueFrame(const PathFrame& f, const std::string& name);
     void renderTask(FrameTask& task);
+    size_t framesInFlight() const;
     void collectOldest();
     void abandonTasks();
     double heightAt(double x, double y) const { return elevation->ElevationAt(x, y); }
@@ -121,7 +122,8 @@ private:
     std::mutex taskMutex;
     std::condition_variable taskDone;
     std::atomic<bool> stopTasks{false};
-    bool stopped = false; // a frame was stopped: the frames after it are dropped
+    std::unique_ptr<WorkerPool> pool; // declared last: it goes first, finishing the jobs of the tasks above
+    bool stopped = false;             // a frame was stopped: the frames after it are dropped
     std::exception_ptr loopError;
 };
 
@@ -302,8 +304,20 @@ void RenderRun::renderFrame(const std::string& name) {
     saveFrame(name);
 }
 
+// Frames queued, rendering or rendered but not yet written. More frames than threads keep every thread busy
+// while the oldest frame is being written or a short frame has overtaken a long one; the pictures waiting
+// are bounded to a few hundred megabytes.
+size_t RenderRun::framesInFlight() const {
+    constexpr size_t budget = size_t{512} << 20;
+    const size_t threads = static_cast<size_t>(options.frameThreads);
+    const size_t pictureBytes = std::max<size_t>(1, 3 * static_cast<size_t>(picture.GetWidth()) *
+                                                        static_cast<size_t>(picture.GetHeight()));
+    return std::clamp(budget / pictureBytes, threads, 2 * threads);
+}
+
 void RenderRun::queueFrame(const PathFrame& f, const std::string& name) {
-    while (tasks.size() >= static_cast<size_t>(options.frameThreads)) collectOldest();
+    if (!pool) pool = std::make_unique<WorkerPool>(options.frameThreads);
+    while (tasks.size() >= framesInFlight()) collectOldest();
     if (stopped) return;
 
     auto task = std::make_unique<FrameTask>();
@@ -320,18 +334,18 @@ void RenderRun::queueFrame(const PathFrame& f, const std::string& name) {
     }
     FrameTask& t = *task;
     tasks.push_back(std::move(task));
-    try {
-        t.thread = std::thread([this, &t] { renderTask(t); });
-    } catch (const std::system_error&) {
+    if (!pool->submit([this, &t] { renderTask(t); }))
         renderTask(t); // no thread to be had: rendered here and now
-    }
 }
 
 void RenderRun::renderTask(FrameTask& t) {
     try {
-        fillBackground(*t.image);
-        TaskProgress progress(t.percent, stopTasks);
-        RenderTerrainFrame(frameInputs(*t.camera, *t.image, t.frame), progress);
+        // A frame that was still waiting when the run stopped is not started at all.
+        if (!stopTasks.load(std::memory_order_relaxed)) {
+            fillBackground(*t.image);
+            TaskProgress progress(t.percent, stopTasks);
+            RenderTerrainFrame(frameInputs(*t.camera, *t.image, t.frame), progress);
+        }
     } catch (...) {
         t.failed = true;
     }
@@ -344,17 +358,16 @@ void RenderRun::collectOldest() {
     std::unique_ptr<FrameTask> owned = std::move(tasks.front());
     tasks.pop_front();
     FrameTask& t = *owned;
-    // However this is left, the frame's thread is stopped and joined first.
-    struct Joiner {
+    // However this is left, the frame's thread is done with it first (told to stop when an exception leaves).
+    struct Waiter {
+        RenderRun& run;
         FrameTask& task;
-        std::atomic<bool>& stop;
-        ~Joiner() {
-            if (task.thread.joinable()) {
-                if (std::uncaught_exceptions() > 0) stop.store(true);
-                task.thread.join();
-            }
+        ~Waiter() {
+            if (std::uncaught_exceptions() > 0) run.stopTasks.store(true);
+            std::unique_lock<std::mutex> lock(run.taskMutex);
+            run.taskDone.wait(lock, [this] { return task.done; });
         }
-    } joiner{t, stopTasks};
+    } waiter{*this, t};
     if (!stopped) observer.frameStarting(t.frame.index, t.name);
     {
         // Meanwhile the window stays responsive and shows how far this frame is.
@@ -369,7 +382,6 @@ void RenderRun::collectOldest() {
             lock.lock();
         }
     }
-    if (t.thread.joinable()) t.thread.join(); // (not joinable when the frame was rendered here)
     if (t.failed) throw std::bad_alloc();
     if (!stopped) {
         // The frame goes through the run's own picture, as a frame rendered there would.
@@ -396,8 +408,7 @@ void RenderRun::collectOldest() {
 
 void RenderRun::abandonTasks() {
     stopTasks.store(true);
-    for (auto& t : tasks)
-        if (t->thread.joinable()) t->thread.join();
+    pool.reset(); // finishes (or skips) every queued frame and joins the threads
     tasks.clear();
 }
 

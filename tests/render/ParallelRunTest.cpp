@@ -16,7 +16,6 @@ namespace {
 
 class ParallelRunTest : public ::testing::Test {
 protected:
-
     int jobFilesLeft() const { return jobFilesIn(tmp.path()); }
 
     RunResult run(const CSceneParams& scene, int frameThreads, RenderMode mode = RenderMode::Final) {
@@ -114,4 +113,37 @@ TEST_F(ParallelRunTest, PreviewStaysOneFrameAfterTheOther) {
     EXPECT_EQ(observer.wires.size(), 3u);
     EXPECT_EQ(observer.started, (std::vector<int>{0, 1, 2}));
     EXPECT_TRUE(r.written.empty());
+}
+
+TEST_F(ParallelRunTest, StopAfterSomeFramesKeepsTheWrittenOnesAndWritesNoneAfterThem) {
+    // More frames than threads are in flight; a stop that comes while frame 2 is written must leave the
+    // frames queued behind it unwritten, and the frames before it complete.
+    class StopOnThirdFile : public RecordingObserver {
+    public:
+        explicit StopOnThirdFile(RecordingProgress& p) : progress(p) {}
+        void frameWritten(const std::string& path) override {
+            RecordingObserver::frameWritten(path);
+            if (written.size() == 3) progress.stopped = true;
+        }
+
+    private:
+        RecordingProgress& progress;
+    } stopper(progress);
+    CSceneParams s = hillScene(out, 12);
+    s.UseRecorder = 1;
+    auto job = JobFile::Create(s, "");
+    ASSERT_TRUE(job);
+    RunOptions options;
+    options.decimalSeparator = '.';
+    options.recorderFolder = out.path();
+    options.frameThreads = 2;
+    const RunResult r = RunJob(job->path(), picture, options, platform, settings, progress, stopper);
+    EXPECT_EQ(r.outcome, RunOutcome::Stopped);
+    EXPECT_TRUE(r.closeWindow);
+    ASSERT_EQ(r.written.size(), 3u);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(fs::exists(out.path("frame00" + std::to_string(i) + ".tga")), i < 3) << i;
+    EXPECT_EQ(std::vector<int>(stopper.started.begin(), stopper.started.begin() + 3),
+              (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(jobFilesLeft(), 0);
 }
