@@ -98,18 +98,28 @@ void CellBuilder::ShiftedFromRight(double x0, double y0, CellRecord& c) const {
 // The frame
 
 GridFrame::GridFrame(const RenderCamera& camera_, const CGelaende& elevation_, double zScale, double gridX,
-                     double gridY, double dust_, RenderMode mode_, TriangleRasterizer& rasterizer_,
-                     Progress& progress_)
-    : camera(camera_), rasterizer(rasterizer_), progress(progress_),
+                     double gridY, double dust_, RenderMode mode_, TriangleSink& sink_, Progress& progress_)
+    : camera(camera_), sink(sink_), progress(progress_),
       builder(elevation_, zScale, elevation_.GetExtentX() / gridX, elevation_.GetExtentY() / gridY),
       Ex(elevation_.GetExtentX()), Ey(elevation_.GetExtentY()), Nx(gridX), Ny(gridY), sx(Ex / Nx),
       sy(Ey / Ny), dust(dust_), mode(mode_) {}
 
 void GridFrame::Run() {
+    if (!Plan()) return;
+    percent = 0.0;
+    int stoppedPass = PassCount;
+    for (const Unit& u : units) {
+        if (u.pass == stoppedPass) continue;
+        if (!Walk(u)) stoppedPass = u.pass;
+    }
+}
+
+bool GridFrame::Plan() {
+    units.clear();
     // A grid without cells (or one too fine to step through) draws nothing.
     if (!(Nx > 0.0 && Nx <= 1e6 && Ny > 0.0 && Ny <= 1e6 && sx > 0.0 && sy > 0.0 && std::isfinite(sx) &&
           std::isfinite(sy)))
-        return;
+        return false;
 
     // 1. The traversal's eye.
     eye = camera.Eye();
@@ -119,7 +129,7 @@ void GridFrame::Run() {
     ComputeVisibleBox();
     ComputeQuadrants();
 
-    // 6. The eight passes.
+    // 6. The eight passes, as units; the progress is counted through them as the walk will count it.
     increment = 100.0 / ((Nx + 1.0) * (Ny + 1.0));
     percent = 0.0;
     rowCounter = 0;
@@ -127,14 +137,71 @@ void GridFrame::Run() {
     const Bounds& q1 = quadrants[1];
     const Bounds& q2 = quadrants[2];
     const Bounds& q3 = quadrants[3];
-    if (!Guarded(Q0)) QuadrantPass(Q0, true, false, true);
-    if (!Guarded(Q1)) QuadrantPass(Q1, false, false, false);
-    if (!Guarded(Q2)) QuadrantPass(Q2, false, true, false);
-    if (!Guarded(Q3)) QuadrantPass(Q3, true, true, true);
-    if (!Guarded(Strip1)) ColumnStrip(Strip1, q0.xHigh + sx, false, true);
-    if (!Guarded(Strip2)) RowStrip(Strip2, q1.yLow - sy, false, false);
-    if (!Guarded(Strip3)) ColumnStrip(Strip3, q2.xLow - sx, true, false);
-    if (!Guarded(Strip4)) RowStrip(Strip4, q3.yHigh + sy, true, true);
+    if (!Guarded(Q0)) PlanQuadrant(Q0, true, false, true);
+    if (!Guarded(Q1)) PlanQuadrant(Q1, false, false, false);
+    if (!Guarded(Q2)) PlanQuadrant(Q2, false, true, false);
+    if (!Guarded(Q3)) PlanQuadrant(Q3, true, true, true);
+    if (!Guarded(Strip1)) AddUnit({Unit::ColumnStrip, Strip1, false, true, q0.xHigh + sx, 0.0});
+    if (!Guarded(Strip2)) AddUnit({Unit::RowStrip, Strip2, false, false, q1.yLow - sy, 0.0});
+    if (!Guarded(Strip3)) AddUnit({Unit::ColumnStrip, Strip3, true, false, q2.xLow - sx, 0.0});
+    if (!Guarded(Strip4)) AddUnit({Unit::RowStrip, Strip4, true, true, q3.yHigh + sy, 0.0});
+    return true;
+}
+
+void GridFrame::PlanQuadrant(Pass p, bool xUp, bool yUp, bool t1First) {
+    // In a raw frame every other row of cells is left out (counted over all four quadrants).
+    const Bounds& q = quadrants[p];
+    const double e = kEpsilon;
+    const bool raw = mode == RenderMode::Raw;
+    for (double y = yUp ? q.yLow : q.yHigh; yUp ? y < q.yHigh + e : !(q.yLow - e > y);
+         y = yUp ? y + sy : y - sy) {
+        const bool skipRow = raw && (rowCounter & 1) != 0;
+        ++rowCounter;
+        if (!skipRow) AddUnit({Unit::QuadrantRow, p, xUp, t1First, y, 0.0});
+    }
+}
+
+void GridFrame::AddUnit(Unit u) {
+    u.percent = percent;
+    units.push_back(u);
+    walkMode = WalkMode::Counting;
+    Walk(u);
+    walkMode = WalkMode::Live;
+}
+
+void GridFrame::TakePlanOf(const GridFrame& planner) {
+    eye = planner.eye;
+    box = planner.box;
+    for (int q = 0; q < 4; ++q) quadrants[q] = planner.quadrants[q];
+    increment = planner.increment;
+    units = planner.units;
+}
+
+void GridFrame::WalkUnit(const Unit& unit) {
+    walkMode = WalkMode::Quiet;
+    percent = unit.percent;
+    Walk(unit);
+    walkMode = WalkMode::Live;
+}
+
+void GridFrame::ReplayProgress(const Unit& unit) {
+    walkMode = WalkMode::Replay;
+    percent = unit.percent;
+    Walk(unit);
+    walkMode = WalkMode::Live;
+}
+
+bool GridFrame::Walk(const Unit& u) {
+    switch (u.kind) {
+    case Unit::QuadrantRow:
+        return WalkQuadrantRow(u);
+    case Unit::ColumnStrip:
+        return WalkColumnStrip(u);
+    case Unit::RowStrip:
+        WalkRowStrip(u);
+        return true;
+    }
+    return true;
 }
 
 void GridFrame::ComputeVisibleBox() {
@@ -279,11 +346,11 @@ void GridFrame::DrawCell(Pass p, bool t1First) {
     const bool t1Shown = !(c.A.z < 0.0 && c.C.z < 0.0 && c.D.z < 0.0);
     const bool t2Shown = !(c.A.z < 0.0 && c.D.z < 0.0 && c.B.z < 0.0);
     if (t1First) {
-        if (t1Shown) rasterizer.DrawTriangle(c.A, c.C, c.D, c.nA, c.nC, c.nD, f, c.pA, c.pC, c.pD);
-        if (t2Shown) rasterizer.DrawTriangle(c.A, c.D, c.B, c.nA, c.nD, c.nB, f, c.pA, c.pD, c.pB);
+        if (t1Shown) sink.DrawTriangle(c.A, c.C, c.D, c.nA, c.nC, c.nD, f, c.pA, c.pC, c.pD);
+        if (t2Shown) sink.DrawTriangle(c.A, c.D, c.B, c.nA, c.nD, c.nB, f, c.pA, c.pD, c.pB);
     } else {
-        if (t2Shown) rasterizer.DrawTriangle(c.A, c.D, c.B, c.nA, c.nD, c.nB, f, c.pA, c.pD, c.pB);
-        if (t1Shown) rasterizer.DrawTriangle(c.A, c.C, c.D, c.nA, c.nC, c.nD, f, c.pA, c.pC, c.pD);
+        if (t2Shown) sink.DrawTriangle(c.A, c.D, c.B, c.nA, c.nD, c.nB, f, c.pA, c.pD, c.pB);
+        if (t1Shown) sink.DrawTriangle(c.A, c.C, c.D, c.nA, c.nC, c.nD, f, c.pA, c.pC, c.pD);
     }
 }
 
@@ -291,70 +358,76 @@ void GridFrame::Skip(Pass p, double x, double y) {
     if (trace) trace->push_back({p, x, y, false, false});
 }
 
-void GridFrame::QuadrantPass(Pass p, bool xUp, bool yUp, bool t1First) {
-    const Bounds& q = quadrants[p];
+bool GridFrame::WalkQuadrantRow(const Unit& u) {
+    const Bounds& q = quadrants[u.pass];
     const double e = kEpsilon;
     const bool raw = mode == RenderMode::Raw;
-    for (double y = yUp ? q.yLow : q.yHigh; yUp ? y < q.yHigh + e : !(q.yLow - e > y);
-         y = yUp ? y + sy : y - sy) {
-        const bool skipRow = raw && (rowCounter & 1) != 0;
-        ++rowCounter;
-        if (skipRow) continue;
-        progress.report(static_cast<int>(percent));
-        if (progress.stopRequested()) return;
-        columnCounter = 0;
-        bool first = true;
-        for (double x = xUp ? q.xLow : q.xHigh; xUp ? x < q.xHigh + e : x >= q.xLow - e;
-             x = xUp ? x + sx : x - sx) {
-            percent += increment;
-            progress.pump();
-            const bool skipCell = raw && (columnCounter & 1) != 0;
-            ++columnCounter;
-            if (skipCell) {
-                Skip(p, x, y);
-                continue;
-            }
-            BuildCell(x, y, first, xUp);
-            first = false;
-            DrawCell(p, t1First);
-        }
-    }
-}
-
-void GridFrame::ColumnStrip(Pass p, double x, bool yUp, bool t1First) {
-    // Strip 1 runs down the eye's column above the eye and may be stopped; strip 3 runs up below it.
-    const Bounds& q = quadrants[p == Strip1 ? 0 : 2];
-    const double e = kEpsilon;
-    for (double y = yUp ? q.yLow : q.yHigh; yUp ? y < q.yHigh + e : !(q.yLow - e > y);
-         y = yUp ? y + sy : y - sy) {
-        progress.report(static_cast<int>(percent));
-        if (p == Strip1 && progress.stopRequested()) return;
+    const bool xUp = u.up;
+    const double y = u.at;
+    if (Reports()) progress.report(static_cast<int>(percent));
+    if (walkMode == WalkMode::Live && progress.stopRequested()) return false;
+    columnCounter = 0;
+    bool first = true;
+    for (double x = xUp ? q.xLow : q.xHigh; xUp ? x < q.xHigh + e : x >= q.xLow - e;
+         x = xUp ? x + sx : x - sx) {
         percent += increment;
-        progress.pump();
-        BuildCell(x, y, true, true);
-        DrawCell(p, t1First);
+        if (Reports()) progress.pump();
+        if (!Draws()) continue;
+        // In a raw frame every other cell of a row is left out.
+        const bool skipCell = raw && (columnCounter & 1) != 0;
+        ++columnCounter;
+        if (skipCell) {
+            Skip(u.pass, x, y);
+            continue;
+        }
+        BuildCell(x, y, first, xUp);
+        first = false;
+        DrawCell(u.pass, u.t1First);
     }
+    return true;
 }
 
-void GridFrame::RowStrip(Pass p, double y, bool xUp, bool t1First) {
+bool GridFrame::WalkColumnStrip(const Unit& u) {
+    // Strip 1 runs down the eye's column above the eye and may be stopped; strip 3 runs up below it.
+    const Bounds& q = quadrants[u.pass == Strip1 ? 0 : 2];
+    const double e = kEpsilon;
+    const bool yUp = u.up;
+    const double x = u.at;
+    for (double y = yUp ? q.yLow : q.yHigh; yUp ? y < q.yHigh + e : !(q.yLow - e > y);
+         y = yUp ? y + sy : y - sy) {
+        if (Reports()) progress.report(static_cast<int>(percent));
+        if (walkMode == WalkMode::Live && u.pass == Strip1 && progress.stopRequested()) return false;
+        percent += increment;
+        if (Reports()) progress.pump();
+        if (!Draws()) continue;
+        BuildCell(x, y, true, true);
+        DrawCell(u.pass, u.t1First);
+    }
+    return true;
+}
+
+void GridFrame::WalkRowStrip(const Unit& u) {
     // Strip 2 runs along the eye's row right of the eye towards it; strip 4 from the left up to the cell
     // under the eye, which is drawn last of all.
     const double e = kEpsilon;
+    const bool xUp = u.up;
+    const double y = u.at;
     double xFrom, xEnd;
-    if (p == Strip2) {
+    if (u.pass == Strip2) {
         xFrom = quadrants[1].xHigh;
         xEnd = quadrants[1].xLow - e;
     } else {
         xFrom = quadrants[3].xLow;
         xEnd = quadrants[3].xHigh + sx + e;
     }
-    progress.report(static_cast<int>(percent));
+    if (Reports()) progress.report(static_cast<int>(percent));
     bool first = true;
     for (double x = xFrom; xUp ? x < xEnd : x >= xEnd; x = xUp ? x + sx : x - sx) {
         percent += increment;
-        progress.pump();
+        if (Reports()) progress.pump();
+        if (!Draws()) continue;
         BuildCell(x, y, first, xUp);
         first = false;
-        DrawCell(p, t1First);
+        DrawCell(u.pass, u.t1First);
     }
 }

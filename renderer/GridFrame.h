@@ -68,11 +68,37 @@ public:
         bool built, drawn;
     };
 
+    // A piece of the walk that starts from scratch (its first cell is built in full): a row of a quadrant,
+    // a column strip or a row strip. The passes are these units in order; units can be walked apart, in
+    // any thread, and give the same triangles.
+    struct Unit {
+        enum Kind : uint8_t { QuadrantRow, ColumnStrip, RowStrip };
+        Kind kind;
+        Pass pass;
+        bool up;        // along the unit towards +x (rows) or +y (the column strips)
+        bool t1First;   // which of the cell's triangles is drawn first
+        double at;      // the y of a row, the x of a column strip
+        double percent; // the progress at the unit's start
+    };
+
     GridFrame(const RenderCamera& camera, const CGelaende& elevation, double zScale, double gridX,
-              double gridY, double dust, RenderMode mode, TriangleRasterizer& rasterizer, Progress& progress);
+              double gridY, double dust, RenderMode mode, TriangleSink& sink, Progress& progress);
 
     // Runs the whole frame: visible box, quadrant table, the eight passes.
     void Run();
+
+    // The walk in units, for sharing it out: Plan computes the visible box, the quadrant table and the
+    // units (false when the grid has no cells to walk); another GridFrame of the same frame can take the
+    // plan over, and WalkUnit then walks one unit into its sink (without progress, pump or stop request).
+    // ReplayProgress makes the progress reports and pumps of a unit as Run would, building nothing.
+    bool Plan();
+    void TakePlanOf(const GridFrame& planner);
+    const std::vector<Unit>& Units() const { return units; }
+    void WalkUnit(const Unit& unit);
+    void ReplayProgress(const Unit& unit);
+    // Whether a stop request ends the unit's pass (the quadrants and the first strip); the other strips
+    // are walked to their end regardless.
+    static bool Stoppable(const Unit& unit) { return unit.pass <= Strip1; }
 
     // Builds every cell with the full twelve-point build (a check that the shifted build changes nothing).
     void SetAlwaysFullBuild(bool on) { alwaysFull = on; }
@@ -89,15 +115,19 @@ private:
     void ComputeVisibleBox();
     void ComputeQuadrants();
     bool Guarded(Pass p) const;
-    void QuadrantPass(Pass p, bool xUp, bool yUp, bool t1First);
-    void ColumnStrip(Pass p, double x, bool yUp, bool t1First);
-    void RowStrip(Pass p, double y, bool xUp, bool t1First);
+    void PlanQuadrant(Pass p, bool xUp, bool yUp, bool t1First);
+    void AddUnit(Unit u);
+    // Walks a unit; false when a stop request ended it (the rest of its pass is then left out).
+    bool Walk(const Unit& u);
+    bool WalkQuadrantRow(const Unit& u);
+    bool WalkColumnStrip(const Unit& u);
+    void WalkRowStrip(const Unit& u);
     void BuildCell(double x, double y, bool first, bool xUp);
     void DrawCell(Pass p, bool t1First);
     void Skip(Pass p, double x, double y);
 
     const RenderCamera& camera;
-    TriangleRasterizer& rasterizer;
+    TriangleSink& sink;
     Progress& progress;
     CellBuilder builder;
 
@@ -111,6 +141,14 @@ private:
     Vector4 eye; // the camera's eye plus 0.00008 in x and y
     Bounds box{};
     Bounds quadrants[4]{};
+
+    std::vector<Unit> units;
+    // How a unit is walked: Live as Run walks it; Counting only counts the progress (Plan); Quiet builds
+    // and draws without progress, pump or stop request (WalkUnit); Replay only reports and pumps.
+    enum class WalkMode { Live, Counting, Quiet, Replay };
+    WalkMode walkMode = WalkMode::Live;
+    bool Reports() const { return walkMode == WalkMode::Live || walkMode == WalkMode::Replay; }
+    bool Draws() const { return walkMode == WalkMode::Live || walkMode == WalkMode::Quiet; }
 
     double percent = 0.0, increment = 0.0;
     int64_t rowCounter = 0, columnCounter = 0;

@@ -32,13 +32,14 @@ struct FrameInputs {
     double gridX = 16.0, gridY = 16.0;   // grid divisions
     RenderMode mode = RenderMode::Final; // Raw or Final
     // The stored rows of the picture this call may write, [firstRow, endRow). Every call walks the same
-    // cells and triangles; only the pixel writes are limited, so a frame can be split over workers by rows.
+    // cells and triangles; only the pixel writes are limited.
     int firstRow = 0;
     int endRow = INT_MAX;
-    // Threads that share the frame by picture rows (1: the calling thread alone). The stored rows are dealt
-    // out round robin in bands of kRowBandHeight rows; every thread walks the same cells and triangles in
-    // the same order and writes only the rows of its bands, so the picture is the same byte for byte.
-    // The calling thread is one of them: progress, the pump and the stop request stay on it.
+    // Threads that share the frame (1: the calling thread alone). The walk over the cells is shared out in
+    // units (rows of cells, strips); the stored rows are dealt out round robin in bands of kRowBandHeight
+    // rows, and every thread fills all triangles, in the walk's order, into the rows of its bands only, so
+    // the picture is the same byte for byte. The calling thread is one of them: progress, the pump and the
+    // stop request stay on it.
     int threads = 1;
     // Shade every pixel once, with the triangle that covers it last, after the traversal (the same bytes;
     // the picture keeps its background until the traversal has ended, so a window watching the picture
@@ -57,8 +58,8 @@ struct FrameStats {
 
 // Renders the frame: the eight back-to-front passes over the grid cells, each cell's two triangles culled,
 // projected, filled and shaded. Reports progress per row, pumps messages per cell and ends the quadrant
-// passes early when progress.stopRequested(); with several threads the other threads stop at the same
-// points once the calling thread has seen the request, and the calling thread keeps pumping while it waits
-// for them. Returns nothing useful to the user but the counts (the triangles as one thread counts them,
+// passes early when progress.stopRequested(); with several threads the calling thread reports and pumps
+// per unit of the walk (and while it waits), and all threads end at the next unit once it has seen the
+// request. Returns nothing useful to the user but the counts (the triangles as one thread counts them,
 // the pixels of all threads).
 FrameStats RenderTerrainFrame(const FrameInputs& in, Progress& progress);

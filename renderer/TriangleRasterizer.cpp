@@ -43,6 +43,9 @@ TriangleRasterizer::TriangleRasterizer(const RenderCamera& camera_, TriangleShad
     rows.endRow = std::min(rows.endRow, imageHeight);
     rows.bandHeight = std::max(rows.bandHeight, 1);
     rows.bandCount = std::max(rows.bandCount, 1);
+    rowSlot.assign(static_cast<size_t>(std::max(imageHeight, 0)), -1);
+    for (int stored = 0; stored < imageHeight; ++stored)
+        if (rows.Contains(stored)) rowSlot[static_cast<size_t>(stored)] = rows.Slot(stored);
 }
 
 void TriangleRasterizer::DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2,
@@ -51,17 +54,18 @@ void TriangleRasterizer::DrawTriangle(const Vector4& R0, const Vector4& R1, cons
     DrawTriangle(R0, R1, R2, N0, N1, N2, f, P0, P1, P2);
 }
 
-void TriangleRasterizer::DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2,
-                                      const Vector4& N0, const Vector4& N1, const Vector4& N2, double f,
-                                      ProjectedCorner& P0, ProjectedCorner& P1, ProjectedCorner& P2) {
+bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, const Vector4& R0, const Vector4& R1,
+                     const Vector4& R2, const Vector4& N0, const Vector4& N1, const Vector4& N2, double f,
+                     ProjectedCorner& P0, ProjectedCorner& P1, ProjectedCorner& P2, PreparedTriangle& out) {
     // 1. Back faces: the triangle's normal must point away from the eye.
     const Vector4 toCentroid = (R0 + R1 + R2) / 3.0 - eye;
     const Vector4 n = Cross(R1 - R0, R2 - R0);
-    if (Dot3(toCentroid, n) <= 0.0) return;
+    if (Dot3(toCentroid, n) <= 0.0) return false;
 
     // 2. and 3. Projection; a corner behind the eye or far off the screen drops the whole triangle.
     const Vector4* R[3] = {&R0, &R1, &R2};
     ProjectedCorner* P[3] = {&P0, &P1, &P2};
+    Vector4* screen = out.screen;
     for (int i = 0; i < 3; ++i) {
         ProjectedCorner& corner = *P[i];
         if (corner.state == 0) {
@@ -77,26 +81,25 @@ void TriangleRasterizer::DrawTriangle(const Vector4& R0, const Vector4& R1, cons
                 corner.screen = Vector4(std::trunc(sx), std::trunc(sy), p.z, p.w);
             }
         }
-        if (corner.state < 0) return;
+        if (corner.state < 0) return false;
         screen[i] = corner.screen;
     }
+    Vector4* world = out.world;
+    Vector4* normals = out.normals;
     world[0] = R0;
     world[1] = R1;
     world[2] = R2;
     normals[0] = N0;
     normals[1] = N1;
     normals[2] = N2;
-    ++trianglesDrawn;
-    Fill(f);
-}
+    out.f = f;
 
-void TriangleRasterizer::Fill(double f) {
-    auto swapVertices = [this](int i, int j) {
+    // 4. Sorted by screen row: y0 <= y1 <= y2.
+    auto swapVertices = [&](int i, int j) {
         std::swap(screen[i], screen[j]);
         std::swap(world[i], world[j]);
         std::swap(normals[i], normals[j]);
     };
-    // 1. Sort by screen row: y0 <= y1 <= y2.
     if (screen[1].y < screen[0].y) swapVertices(0, 1);
     if (screen[2].y < screen[0].y) {
         // Rotate (v0, v1, v2) to (v2, v0, v1).
@@ -104,15 +107,27 @@ void TriangleRasterizer::Fill(double f) {
         swapVertices(0, 1);
     }
     if (screen[1].y > screen[2].y) swapVertices(1, 2);
+    return true;
+}
 
+void TriangleRasterizer::DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2,
+                                      const Vector4& N0, const Vector4& N1, const Vector4& N2, double f,
+                                      ProjectedCorner& P0, ProjectedCorner& P1, ProjectedCorner& P2) {
+    if (!PrepareTriangle(camera, eye, R0, R1, R2, N0, N1, N2, f, P0, P1, P2, scratch)) return;
+    ++trianglesDrawn;
+    Fill(scratch);
+}
+
+void TriangleRasterizer::Fill(const PreparedTriangle& t) {
+    const Vector4(&screen)[3] = t.screen;
     // A triangle none of whose rows this rasteriser writes needs no set-up (its rows lie in
     // [y0, y2], written only within the clipping rectangle; screen row r is stored row height - r).
     const int top = std::max(static_cast<int>(screen[0].y), shader.RowLow());
     const int bottom = std::min(static_cast<int>(screen[2].y), shader.RowHigh());
     if (top > bottom || !rows.Meets(outputHeight - bottom, outputHeight - top)) return;
 
-    // 2. The shader's planes for this triangle.
-    shader.SetupTriangle(screen, world, normals, f);
+    // The shader's planes for this triangle.
+    shader.SetupTriangle(t.screen, t.world, t.normals, t.f);
     if (deferred) {
         if (shader.KeptTriangles() >= maxKept) ShadeRecorded(nullptr);
         currentTriangle = shader.KeepTriangle();
@@ -122,10 +137,10 @@ void TriangleRasterizer::Fill(double f) {
     const double x0 = screen[0].x, y0 = screen[0].y, x1 = screen[1].x, y1 = screen[1].y;
     const double x2 = screen[2].x, y2 = screen[2].y;
 
-    // 3. Lower part: from the bottom corner upwards to the middle row.
+    // Lower part: from the bottom corner upwards to the middle row.
     FillPart(x2, Slope(x1 - x2, y2 - y1), Slope(x0 - x2, y2 - y0), static_cast<int>(y2),
              std::max(static_cast<int>(y1), shader.RowLow()), -1);
-    // 4. Upper part: from the top corner downwards to the middle row.
+    // Upper part: from the top corner downwards to the middle row.
     FillPart(x0, Slope(x0 - x1, y0 - y1), Slope(x0 - x2, y0 - y2), static_cast<int>(y0),
              std::min(static_cast<int>(y1), shader.RowHigh()), +1);
     if (deferred && !currentCovered) shader.DropLastTriangle();
@@ -135,7 +150,7 @@ void TriangleRasterizer::SetDeferred(bool on, size_t maxKeptTriangles) {
     deferred = on && static_cast<long long>(imageWidth) * imageHeight <= kMaxDeferredPixels;
     maxKept = std::max<size_t>(maxKeptTriangles, 1);
     if (deferred && owners.empty())
-        owners.assign(static_cast<size_t>(imageWidth) * static_cast<size_t>(imageHeight),
+        owners.assign(static_cast<size_t>(imageWidth) * static_cast<size_t>(rows.SlotCount(imageHeight)),
                       TriangleShader::PixelOwner{});
 }
 
@@ -145,9 +160,10 @@ void TriangleRasterizer::Finish(Progress& progress) {
 
 void TriangleRasterizer::ShadeRecorded(Progress* progress) {
     for (int stored = rows.firstRow; stored < rows.endRow; ++stored) {
-        if (!rows.Contains(stored)) continue;
+        const int slot = rowSlot[static_cast<size_t>(stored)];
+        if (slot < 0) continue;
         if (progress && progress->stopRequested()) return;
-        TriangleShader::PixelOwner* row = &owners[static_cast<size_t>(stored) * imageWidth];
+        TriangleShader::PixelOwner* row = &owners[static_cast<size_t>(slot) * imageWidth];
         shader.ShadeOwnedRow(outputHeight - stored, row, imageWidth, output.pixelAt(0, stored));
         for (int c = 0; c < imageWidth; ++c) row[c] = TriangleShader::PixelOwner{};
     }
@@ -165,7 +181,9 @@ void TriangleRasterizer::FillPart(double xStart, double slopeA, double slopeB, i
     for (int row = firstRow; step < 0 ? row >= lastRow : row <= lastRow; row += step) {
         if (row >= rowLow && row <= rowHigh) {
             const int stored = outputHeight - row;
-            if (rows.Contains(stored)) {
+            // (Rows outside the picture are not selected either.)
+            const int slot = stored >= 0 && stored < imageHeight ? rowSlot[static_cast<size_t>(stored)] : -1;
+            if (slot >= 0) {
                 // 5. The span, clipped to the rectangle and then to the picture.
                 const double left = std::max(std::trunc(leftX), columnLow);
                 const double right = std::min(std::trunc(rightX), columnHigh);
@@ -173,7 +191,7 @@ void TriangleRasterizer::FillPart(double xStart, double slopeA, double slopeB, i
                     const int l = static_cast<int>(left);
                     const int r = std::min(static_cast<int>(right), imageWidth - 1);
                     if (deferred) {
-                        TriangleShader::PixelOwner* o = &owners[static_cast<size_t>(stored) * imageWidth];
+                        TriangleShader::PixelOwner* o = &owners[static_cast<size_t>(slot) * imageWidth];
                         for (int c = l; c <= r; ++c) o[c] = TriangleShader::PixelOwner{currentTriangle, l};
                         currentCovered = true;
                     } else {

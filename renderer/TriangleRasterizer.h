@@ -35,6 +35,18 @@ struct RowSelection {
     }
     // Whether any stored row of [low, high] is selected.
     bool Meets(int low, int high) const;
+    // Where a selected stored row goes in storage kept only for the selected rows (the rows of the other
+    // bands left out), and how many such rows a picture of `height` rows needs at most.
+    int Slot(int stored) const {
+        if (bandCount == 1) return stored;
+        const int period = bandHeight * bandCount;
+        return stored / period * bandHeight + stored % bandHeight;
+    }
+    int SlotCount(int height) const {
+        if (bandCount == 1) return height;
+        const int period = bandHeight * bandCount;
+        return (height + period - 1) / period * bandHeight;
+    }
 };
 
 // A corner's projection, kept for the triangles that share the corner (the two triangles of a cell, and
@@ -44,7 +56,32 @@ struct ProjectedCorner {
     Vector4 screen; // column and row (truncated), Z and W
 };
 
-class TriangleRasterizer {
+// A triangle culled and projected, its corners sorted by screen row (row 0 <= row 1 <= row 2): what the
+// fill needs. One thread may prepare the triangles that others fill.
+struct PreparedTriangle {
+    Vector4 screen[3]; // column and row (truncated), Z and W
+    Vector4 world[3];
+    Vector4 normals[3];
+    double f = 0.0; // the cell's dust factor
+};
+
+// Culls the triangle (R0, R1, R2) with corner normals (N0, N1, N2) when it faces away from the eye and
+// projects its corners, keeping each corner's projection in (or taking it from) P0, P1, P2; false when the
+// triangle is dropped, else out holds it, sorted.
+bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, const Vector4& R0, const Vector4& R1,
+                     const Vector4& R2, const Vector4& N0, const Vector4& N1, const Vector4& N2, double f,
+                     ProjectedCorner& P0, ProjectedCorner& P1, ProjectedCorner& P2, PreparedTriangle& out);
+
+// What the grid traversal hands its triangles to.
+class TriangleSink {
+public:
+    virtual ~TriangleSink() = default;
+    virtual void DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0,
+                              const Vector4& N1, const Vector4& N2, double f, ProjectedCorner& P0,
+                              ProjectedCorner& P1, ProjectedCorner& P2) = 0;
+};
+
+class TriangleRasterizer final : public TriangleSink {
 public:
     TriangleRasterizer(const RenderCamera& camera, TriangleShader& shader, CTGAFile& output, int firstRow = 0,
                        int endRow = INT_MAX);
@@ -57,7 +94,12 @@ public:
     // The same, with the corners' projections kept in (or taken from) P0, P1, P2.
     void DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0,
                       const Vector4& N1, const Vector4& N2, double f, ProjectedCorner& P0,
-                      ProjectedCorner& P1, ProjectedCorner& P2);
+                      ProjectedCorner& P1, ProjectedCorner& P2) override;
+    // Fills a triangle that PrepareTriangle let through.
+    void DrawPrepared(const PreparedTriangle& t) {
+        ++trianglesDrawn;
+        Fill(t);
+    }
 
     // Deferred shading (off by default): the fill only records which triangle covers each pixel last, and
     // Finish shades every covered pixel once, with that triangle. The picture is the same byte for byte;
@@ -80,7 +122,7 @@ public:
     int64_t PixelsWritten() const { return pixelsWritten; }
 
 private:
-    void Fill(double f);
+    void Fill(const PreparedTriangle& t);
     // Shades the recorded pixels and forgets them (deferred shading).
     void ShadeRecorded(Progress* progress);
     void FillPart(double xStart, double slopeA, double slopeB, int firstRow, int lastRow, int step);
@@ -93,17 +135,18 @@ private:
     int imageWidth, imageHeight;
     RowSelection rows;
 
-    // Scratch of the triangle being drawn.
-    Vector4 screen[3]; // projected vertices, x and y replaced by the truncated column and row
-    Vector4 world[3];
-    Vector4 normals[3];
+    PreparedTriangle scratch; // the triangle being drawn
 
     int64_t trianglesDrawn = 0;
     int64_t pixelsWritten = 0;
 
     bool deferred = false;
     size_t maxKept = kMaxKeptTriangles;
-    std::vector<TriangleShader::PixelOwner> owners; // deferred: per stored pixel, its last triangle and span
+    // Per stored row of the picture: its place among the selected rows (RowSelection::Slot), or -1 when
+    // it is not selected (a table look-up instead of two divisions per row of every triangle).
+    std::vector<int> rowSlot;
+    // Deferred: per pixel of the selected rows, its last triangle and span.
+    std::vector<TriangleShader::PixelOwner> owners;
     int currentTriangle = -1;
     bool currentCovered = false;
 };

@@ -254,3 +254,52 @@ TEST(GridFrame, ProgressPumpsPerCellAndStopEndsOnlyTheStoppablePasses) {
     for (auto p : {GridFrame::Strip2, GridFrame::Strip3, GridFrame::Strip4})
         EXPECT_GT(s.Built(p), 0) << "pass " << p;
 }
+
+// Units walked apart, in any order and by another walker of the same frame, hand over the very triangles
+// the whole walk hands over, unit by unit; and each unit's progress starts where the whole walk's does.
+TEST(GridFrame, UnitsWalkedApartGiveTheTrianglesOfTheWholeWalk) {
+    struct Recorder : TriangleSink {
+        std::vector<std::vector<double>> triangles;
+        void DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0,
+                          const Vector4&, const Vector4&, double f, ProjectedCorner&, ProjectedCorner&,
+                          ProjectedCorner&) override {
+            triangles.push_back({R0.x, R0.y, R0.z, R1.x, R1.y, R1.z, R2.x, R2.y, R2.z, N0.x, N0.y, N0.z, f});
+        }
+    };
+    struct Reports : Progress {
+        std::vector<int> percents;
+        void report(int p) override { percents.push_back(p); }
+    };
+    for (RenderMode mode : {RenderMode::Final, RenderMode::Raw}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        Traversal t = Overview(35);
+        Recorder whole, apart;
+        Reports wholeProgress;
+        NullProgress none;
+        GridFrame walk(t.cam, *t.terrain, 0.01, 24, 20, 10000, mode, whole, wholeProgress);
+        walk.Run();
+
+        GridFrame planner(t.cam, *t.terrain, 0.01, 24, 20, 10000, mode, apart, none);
+        ASSERT_TRUE(planner.Plan());
+        const auto& units = planner.Units();
+        ASSERT_GT(units.size(), 8u);
+        GridFrame worker(t.cam, *t.terrain, 0.01, 24, 20, 10000, mode, apart, none);
+        worker.TakePlanOf(planner);
+        std::vector<std::vector<std::vector<double>>> perUnit(units.size());
+        for (size_t k = units.size(); k-- > 0;) {
+            apart.triangles.clear();
+            worker.WalkUnit(units[k]);
+            perUnit[k] = apart.triangles;
+        }
+        std::vector<std::vector<double>> joined;
+        for (const auto& u : perUnit) joined.insert(joined.end(), u.begin(), u.end());
+        EXPECT_EQ(joined, whole.triangles);
+
+        // Every unit starts with a report of its own percentage (quadrant rows and strips alike).
+        std::vector<int> starts;
+        for (const auto& u : units) starts.push_back(static_cast<int>(u.percent));
+        std::multiset<int> reported(wholeProgress.percents.begin(), wholeProgress.percents.end());
+        for (int p : starts) EXPECT_TRUE(reported.count(p)) << p;
+        EXPECT_LE(starts.back(), 100);
+    }
+}

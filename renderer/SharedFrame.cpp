@@ -1,0 +1,274 @@
+#include "renderer/SharedFrame.h"
+
+#include "app/Progress.h"
+#include "image/Gelaende.h"
+#include "image/TGAFile.h"
+#include "renderer/GridFrame.h"
+#include "renderer/TriangleRasterizer.h"
+#include "renderer/TriangleShader.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Collects the triangles of a unit as the walk hands them over, culled, projected and sorted.
+class TriangleCollector : public TriangleSink {
+public:
+    explicit TriangleCollector(const RenderCamera& camera_) : camera(camera_), eye(camera_.Eye()) {}
+    void CollectInto(std::vector<PreparedTriangle>* out) { triangles = out; }
+
+    void DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0,
+                      const Vector4& N1, const Vector4& N2, double f, ProjectedCorner& P0,
+                      ProjectedCorner& P1, ProjectedCorner& P2) override {
+        if (PrepareTriangle(camera, eye, R0, R1, R2, N0, N1, N2, f, P0, P1, P2, prepared))
+            triangles->push_back(prepared);
+    }
+
+private:
+    const RenderCamera& camera;
+    Vector4 eye;
+    std::vector<PreparedTriangle>* triangles = nullptr;
+    PreparedTriangle prepared;
+};
+
+// The calling thread's progress: the caller's own, passing a stop request on to the other threads.
+class CallerProgress : public Progress {
+public:
+    CallerProgress(Progress& outer_, std::atomic<bool>& flag) : outer(outer_), stop(flag) {}
+    void report(int percent) override { outer.report(percent); }
+    void pump() override { outer.pump(); }
+    bool stopRequested() const override {
+        if (outer.stopRequested()) stop.store(true, std::memory_order_relaxed);
+        return stop.load(std::memory_order_relaxed);
+    }
+
+private:
+    Progress& outer;
+    std::atomic<bool>& stop;
+};
+
+// The other threads' progress: nothing shown, and the stop request as the calling thread has seen it.
+class SharedStop : public Progress {
+public:
+    explicit SharedStop(const std::atomic<bool>& flag) : stop(flag) {}
+    bool stopRequested() const override { return stop.load(std::memory_order_relaxed); }
+
+private:
+    const std::atomic<bool>& stop;
+};
+
+// A unit's triangles, built once and filled by every thread.
+struct UnitSlot {
+    std::vector<PreparedTriangle> triangles;
+    std::atomic<bool> ready{false};
+    std::atomic<int> readersLeft{0}; // the last thread to fill the unit releases its triangles
+};
+
+class SharedFrame {
+public:
+    SharedFrame(const FrameInputs& in_, int threads, Progress& progress)
+        : in(in_), bandCount(threads), caller(progress, stop),
+          planner(MakeWalker(plannerSink, nullProgress)) {}
+
+    FrameStats Render();
+
+private:
+    // One thread's share: the bands it fills (its own, and those of threads that could not be started).
+    struct Worker {
+        std::vector<int> bands;
+        std::atomic<size_t> next{0}; // the first unit it has not filled yet
+        std::exception_ptr failure;
+        FrameStats stats;
+    };
+
+    GridFrame MakeWalker(TriangleSink& sink, Progress& progress) const {
+        return GridFrame(*in.camera, *in.elevation, in.zScale, in.gridX, in.gridY, in.dust, in.mode, sink,
+                         progress);
+    }
+    RowSelection RowsOf(int band) const {
+        return RowSelection{in.firstRow, in.endRow, kRowBandHeight, bandCount, band};
+    }
+    void Run(Worker& w, bool isCaller);
+    void RunGuarded(Worker& w, bool isCaller);
+    bool BuildNextUnit(GridFrame& walker, TriangleCollector& collector);
+    size_t SlowestReader() const;
+    void AnnounceReady();
+
+    const FrameInputs& in;
+    const int bandCount;
+    std::atomic<bool> stop{false};
+    std::atomic<bool> failed{false};
+    CallerProgress caller;
+    TriangleCollector plannerSink{*in.camera};
+    NullProgress nullProgress;
+    GridFrame planner;
+
+    std::unique_ptr<UnitSlot[]> slots;
+    size_t unitCount = 0;
+    size_t window = 0; // units built ahead of the slowest thread at most (bounds the memory)
+    std::atomic<size_t> nextToBuild{0};
+    std::vector<std::unique_ptr<Worker>> workers;
+    int readers = 0;
+
+    std::mutex mutex;
+    std::condition_variable unitReady;
+    SharedStop othersProgress{stop};
+};
+
+FrameStats SharedFrame::Render() {
+    // A stop already requested reaches every thread before its first unit.
+    caller.stopRequested();
+    const bool walkable = planner.Plan();
+    unitCount = walkable ? planner.Units().size() : 0;
+    slots = std::make_unique<UnitSlot[]>(unitCount);
+    // Up to about 2^18 triangles (some 80 MB) waiting, however fine the grid.
+    const double cellsPerUnit = std::max(in.gridX, in.gridY) + 1.0;
+    window = static_cast<size_t>(std::clamp(262144.0 / (2.0 * cellsPerUnit), 8.0, 4096.0));
+
+    for (int k = 0; k < bandCount; ++k) workers.push_back(std::make_unique<Worker>());
+    workers[0]->bands.push_back(0);
+
+    // The other threads wait at the gate until it is known how many threads read every unit.
+    bool open = false;
+    std::vector<std::thread> threads;
+    for (int k = 1; k < bandCount; ++k) {
+        Worker& w = *workers[static_cast<size_t>(k)];
+        w.bands.push_back(k);
+        try {
+            threads.emplace_back([this, &w, &open] {
+                {
+                    std::unique_lock<std::mutex> lock(mutex);
+                    unitReady.wait(lock, [&] { return open; });
+                }
+                RunGuarded(w, false);
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: the calling thread fills this band too.
+            w.bands.clear();
+            workers[0]->bands.push_back(k);
+        }
+    }
+    readers = 1 + static_cast<int>(threads.size());
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        open = true;
+    }
+    unitReady.notify_all();
+
+    RunGuarded(*workers[0], true);
+    for (std::thread& t : threads) t.join();
+
+    FrameStats total;
+    total.trianglesDrawn = workers[0]->stats.trianglesDrawn;
+    for (const auto& w : workers) {
+        if (w->failure) std::rethrow_exception(w->failure);
+        total.pixelsWritten += w->stats.pixelsWritten;
+    }
+    return total;
+}
+
+void SharedFrame::RunGuarded(Worker& w, bool isCaller) {
+    try {
+        Run(w, isCaller);
+    } catch (...) {
+        // (Running out of memory, say.) Everyone stops; the calling thread passes the failure on.
+        w.failure = std::current_exception();
+        failed.store(true);
+        AnnounceReady();
+    }
+    // A thread that has left reads no more units: it must not hold back the building of the next ones.
+    w.next.store(unitCount, std::memory_order_release);
+}
+
+void SharedFrame::Run(Worker& w, bool isCaller) {
+    if (w.bands.empty()) return;
+    Progress& progress = isCaller ? static_cast<Progress&>(caller) : othersProgress;
+    // The fill: a shader and a rasteriser per band.
+    std::vector<std::unique_ptr<TriangleShader>> shaders;
+    std::vector<std::unique_ptr<TriangleRasterizer>> rasterizers;
+    for (int band : w.bands) {
+        shaders.push_back(std::make_unique<TriangleShader>(*in.camera, in.texture, in.hq, in.light,
+                                                           in.texture ? in.sampler : nullptr));
+        rasterizers.push_back(
+            std::make_unique<TriangleRasterizer>(*in.camera, *shaders.back(), *in.output, RowsOf(band)));
+        rasterizers.back()->SetDeferred(in.deferShading);
+    }
+    // The walk: this thread's own, for the units it builds (and, on the calling thread, for the progress).
+    TriangleCollector collector(*in.camera);
+    GridFrame walker = MakeWalker(collector, isCaller ? static_cast<Progress&>(caller) : nullProgress);
+    walker.TakePlanOf(planner);
+
+    size_t next = 0;
+    while (next < unitCount && !failed.load(std::memory_order_relaxed)) {
+        UnitSlot& slot = slots[next];
+        if (slot.ready.load(std::memory_order_acquire)) {
+            // After a stop request the passes that look at it are left out, as one thread leaves them.
+            const GridFrame::Unit& unit = planner.Units()[next];
+            if (!(GridFrame::Stoppable(unit) && progress.stopRequested())) {
+                if (isCaller) walker.ReplayProgress(unit);
+                for (auto& r : rasterizers)
+                    for (const PreparedTriangle& t : slot.triangles) r->DrawPrepared(t);
+            }
+            if (slot.readersLeft.fetch_sub(1, std::memory_order_acq_rel) == 1)
+                std::vector<PreparedTriangle>().swap(slot.triangles);
+            w.next.store(++next, std::memory_order_release);
+            continue;
+        }
+        if (BuildNextUnit(walker, collector)) continue;
+        // The unit is being built by another thread (or the slowest thread is too far behind): wait.
+        std::unique_lock<std::mutex> lock(mutex);
+        unitReady.wait_for(lock, std::chrono::milliseconds(2),
+                           [&] { return slot.ready.load(std::memory_order_acquire) || failed.load(); });
+        lock.unlock();
+        if (isCaller) {
+            caller.pump();
+            caller.stopRequested();
+        }
+    }
+    for (auto& r : rasterizers) r->Finish(progress);
+    w.stats.trianglesDrawn = rasterizers[0]->TrianglesDrawn();
+    for (auto& r : rasterizers) w.stats.pixelsWritten += r->PixelsWritten();
+}
+
+size_t SharedFrame::SlowestReader() const {
+    size_t slowest = unitCount;
+    for (const auto& w : workers)
+        if (!w->bands.empty()) slowest = std::min(slowest, w->next.load(std::memory_order_acquire));
+    return slowest;
+}
+
+bool SharedFrame::BuildNextUnit(GridFrame& walker, TriangleCollector& collector) {
+    size_t u = nextToBuild.load(std::memory_order_relaxed);
+    do {
+        if (u >= unitCount || u >= SlowestReader() + window) return false;
+    } while (!nextToBuild.compare_exchange_weak(u, u + 1, std::memory_order_relaxed));
+    UnitSlot& slot = slots[u];
+    const GridFrame::Unit& unit = planner.Units()[u];
+    collector.CollectInto(&slot.triangles);
+    if (!(GridFrame::Stoppable(unit) && stop.load(std::memory_order_relaxed))) walker.WalkUnit(unit);
+    slot.readersLeft.store(readers, std::memory_order_relaxed);
+    slot.ready.store(true, std::memory_order_release);
+    AnnounceReady();
+    return true;
+}
+
+void SharedFrame::AnnounceReady() {
+    { std::lock_guard<std::mutex> lock(mutex); }
+    unitReady.notify_all();
+}
+
+} // namespace
+
+FrameStats RenderSharedFrame(const FrameInputs& in, int threads, Progress& progress) {
+    SharedFrame frame(in, threads, progress);
+    return frame.Render();
+}

@@ -1,0 +1,14 @@
+#pragma once
+// One frame rendered by several threads together. The walk over the grid is cut into units (rows of cells
+// and strips); whichever thread is free builds the next unit's triangles (cells, culling, projection),
+// and every thread fills the triangles of every unit, in the walk's order, into the rows of its own bands.
+// So the walk is done once, shared out, and each picture row still sees the triangles in the painter's
+// order: the picture is the same byte for byte as one thread's.
+
+#include "renderer/TerrainRenderer.h"
+
+class Progress;
+
+// Renders the frame with `threads` threads (at least 2), the calling thread being one of them: it reports
+// the progress at each unit, pumps messages and sees the stop request, which it passes on to the others.
+FrameStats RenderSharedFrame(const FrameInputs& in, int threads, Progress& progress);
