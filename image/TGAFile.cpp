@@ -467,13 +467,17 @@ void CTGAFile::FillColor(uint32_t colour) {
     if (!pixels) return;
     // The colour 0x00BBGGRR: its blue byte goes into the pixel's blue byte, and so on.
     const Bgr c = outsidePixel();
-    for (int y = 0; y < lockedHeight; ++y) {
-        uint8_t* p = pixelAt(0, y);
+    if (lockedHeight > 0) {
+        // One row pixel by pixel, the others copied from it.
+        uint8_t* first = pixelAt(0, 0);
+        uint8_t* p = first;
         for (int x = 0; x < lockedWidth; ++x, p += 3) {
             p[0] = c.b;
             p[1] = c.g;
             p[2] = c.r;
         }
+        const size_t rowBytes = static_cast<size_t>(lockedWidth) * 3;
+        for (int y = 1; y < lockedHeight; ++y) std::memcpy(pixelAt(0, y), first, rowBytes);
     }
     ++contentVersion;
 }
