@@ -13,14 +13,14 @@
 
 TEST(WorkerPool, OneThreadRunsTheJobsInOrderAndTheLastOnesBeforeItGoes) {
     std::vector<int> order;
+    // The first job holds the thread until all the others are queued, so that they are still waiting when
+    // the pool is destroyed. (Declared before the pool: they must outlive its jobs.)
+    std::mutex m;
+    std::condition_variable cv;
+    bool release = false;
     {
         WorkerPool pool(1);
         ASSERT_EQ(pool.threadCount(), 1);
-        // The first job holds the thread until all the others are queued, so that they are still waiting
-        // when the pool is destroyed.
-        std::mutex m;
-        std::condition_variable cv;
-        bool release = false;
         ASSERT_TRUE(pool.submit([&] {
             std::unique_lock<std::mutex> lock(m);
             cv.wait(lock, [&] { return release; });
