@@ -75,8 +75,8 @@ struct UnitSlot {
 
 class SharedFrame {
 public:
-    SharedFrame(const FrameInputs& in_, int threads, Progress& progress)
-        : in(in_), bandCount(threads), caller(progress, stop),
+    SharedFrame(const FrameInputs& in_, int threads, Progress& progress, size_t unitsAhead_)
+        : in(in_), bandCount(threads), unitsAhead(unitsAhead_), caller(progress, stop),
           planner(MakeWalker(plannerSink, nullProgress)) {}
 
     FrameStats Render();
@@ -105,6 +105,7 @@ private:
 
     const FrameInputs& in;
     const int bandCount;
+    const size_t unitsAhead;
     std::atomic<bool> stop{false};
     std::atomic<bool> failed{false};
     CallerProgress caller;
@@ -130,9 +131,12 @@ FrameStats SharedFrame::Render() {
     const bool walkable = planner.Plan();
     unitCount = walkable ? planner.Units().size() : 0;
     slots = std::make_unique<UnitSlot[]>(unitCount);
-    // Up to about 2^18 triangles (some 80 MB) waiting, however fine the grid.
+    // Up to about 2^18 triangles (some 80 MB) waiting; with a grid so fine that a few units hold more,
+    // one unit per thread.
     const double cellsPerUnit = std::max(in.gridX, in.gridY) + 1.0;
-    window = static_cast<size_t>(std::clamp(262144.0 / (2.0 * cellsPerUnit), 8.0, 4096.0));
+    window = unitsAhead > 0 ? unitsAhead
+                            : static_cast<size_t>(std::clamp(262144.0 / (2.0 * cellsPerUnit), 1.0, 4096.0));
+    window = std::max(window, static_cast<size_t>(bandCount));
 
     for (int k = 0; k < bandCount; ++k) workers.push_back(std::make_unique<Worker>());
     workers[0]->bands.push_back(0);
@@ -268,7 +272,7 @@ void SharedFrame::AnnounceReady() {
 
 } // namespace
 
-FrameStats RenderSharedFrame(const FrameInputs& in, int threads, Progress& progress) {
-    SharedFrame frame(in, threads, progress);
+FrameStats RenderSharedFrame(const FrameInputs& in, int threads, Progress& progress, size_t unitsAhead) {
+    SharedFrame frame(in, threads, progress, unitsAhead);
     return frame.Render();
 }

@@ -11,4 +11,6 @@ class Progress;
 
 // Renders the frame with `threads` threads (at least 2), the calling thread being one of them: it reports
 // the progress at each unit, pumps messages and sees the stop request, which it passes on to the others.
-FrameStats RenderSharedFrame(const FrameInputs& in, int threads, Progress& progress);
+// unitsAhead: how many units may be built ahead of the slowest thread (0: as many as hold about 2^18
+// triangles; never fewer than the threads).
+FrameStats RenderSharedFrame(const FrameInputs& in, int threads, Progress& progress, size_t unitsAhead = 0);

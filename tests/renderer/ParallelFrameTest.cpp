@@ -5,6 +5,7 @@
 
 #include "app/Progress.h"
 #include "renderer/GridFrame.h"
+#include "renderer/SharedFrame.h"
 #include "renderer/TerrainRenderer.h"
 #include "renderer/TextureSampler.h"
 #include "renderer/TriangleRasterizer.h"
@@ -224,5 +225,28 @@ TEST(ParallelFrame, DeferredShadingThatRunsOutOfRoomShadesWhatItHasAndGoesOn) {
         frame.Run();
         rasterizer.Finish(none);
         EXPECT_EQ(Bytes(*out), Bytes(*plain)) << "limit " << limit;
+    }
+}
+
+TEST(ParallelFrame, ThreadsHeldBackByTheSlowestStillGiveTheBytesOfOneThread) {
+    // Only as many units built ahead as there are threads: the quick threads keep waiting for the slowest
+    // one (here the thread whose rows hold the most pixels), and the frame still comes out whole.
+    const Scene scene;
+    for (bool deferred : {false, true}) {
+        auto one = MakePicture(211, 157, 30);
+        FrameInputs plain = scene.Inputs(*one, 2);
+        plain.deferShading = deferred;
+        NullProgress none;
+        const FrameStats alone = RenderTerrainFrame(plain, none);
+        for (int threads : {2, 3, 5}) {
+            SCOPED_TRACE(::testing::Message() << threads << " threads, deferred " << deferred);
+            auto out = MakePicture(211, 157, 30);
+            FrameInputs in = scene.Inputs(*out, 2);
+            in.deferShading = deferred;
+            const FrameStats shared = RenderSharedFrame(in, threads, none, 1);
+            EXPECT_EQ(Bytes(*out), Bytes(*one));
+            EXPECT_EQ(shared.trianglesDrawn, alone.trianglesDrawn);
+            EXPECT_EQ(shared.pixelsWritten, alone.pixelsWritten);
+        }
     }
 }
