@@ -1,5 +1,7 @@
 #include "app/PrivateProfile.h"
 
+#include "app/RegularFile.h"
+
 #include "app/AtomicFile.h"
 #include "app/CFormat.h"
 
@@ -95,15 +97,8 @@ std::string PrivateProfile::text() const {
 
 bool PrivateProfile::load(const std::string& path) {
     lines.clear();
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return errno == ENOENT; // a file that is not there is an empty profile
     std::string bytes;
-    char buf[65536];
-    size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    if (!ok) return false;
+    if (!ReadRegularFile(path, bytes)) return errno == ENOENT; // a file that is not there is an empty profile
     setText(bytes);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "image/TGAFile.h"
 
 #include "app/AtomicFile.h"
+#include "app/RegularFile.h"
 #include "app/Settings.h"
 #include "image/ChunkWriter.h"
 #include "res/StringTable.h"
@@ -228,10 +229,10 @@ bool CTGAFile::OpenImage(const std::string& name) {
 }
 
 CTGAFile::OpenOutcome CTGAFile::tryOpen(const std::string& name) {
-    FdGuard file{::open(name.c_str(), O_RDONLY | O_CLOEXEC)};
+    FdGuard file{OpenRegularFileForReading(name)};
     if (file.fd < 0) return OpenOutcome::OpenFailed;
     struct stat st {};
-    if (::fstat(file.fd, &st) != 0 || S_ISDIR(st.st_mode)) return OpenOutcome::OpenFailed;
+    if (::fstat(file.fd, &st) != 0) return OpenOutcome::OpenFailed;
 
     WaitCursor wait(plat);
     uint8_t head[tgaHeaderSize];
@@ -247,7 +248,7 @@ CTGAFile::OpenOutcome CTGAFile::tryOpen(const std::string& name) {
     // The image ID field (its length is byte 0) lies between the header and the pixels.
     const long long offset = tgaHeaderSize + head[0];
     const long long rowBytes = 3LL * width;
-    if (S_ISREG(st.st_mode) && st.st_size < offset + rowBytes * height) return OpenOutcome::Rejected;
+    if (st.st_size < offset + rowBytes * height) return OpenOutcome::Rejected;
     const bool storedTopFirst = (head[17] & 0x20) != 0;
 
     std::vector<uint8_t> block;

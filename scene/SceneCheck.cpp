@@ -4,28 +4,27 @@
 #include "scene/SceneParams.h"
 
 #include "app/CFormat.h"
+#include "app/RegularFile.h"
 #include "res/StringTable.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-// True when name opens for binary reading as a file (a folder does not count).
+// True when name opens for reading as a regular file (a folder, a pipe or a device does not count).
 bool canOpenForReading(const std::string& name, int* error = nullptr) {
     if (error) *error = 0;
-    std::FILE* f = name.empty() ? nullptr : std::fopen(name.c_str(), "rb");
-    if (!f) {
-        if (error) *error = name.empty() ? ENOENT : errno;
+    const int fd = OpenRegularFileForReading(name);
+    if (fd < 0) {
+        if (error) *error = errno;
         return false;
     }
-    struct stat st {};
-    bool isFolder = ::fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode);
-    std::fclose(f);
-    if (isFolder && error) *error = EISDIR;
-    return !isFolder;
+    ::close(fd);
+    return true;
 }
 
 // True when the folder that would hold name exists (the current folder for a bare name).

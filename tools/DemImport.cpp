@@ -1,6 +1,7 @@
 #include "tools/DemImport.h"
 
 #include "app/CFormat.h"
+#include "app/RegularFile.h"
 #include "res/StringTable.h"
 
 #include <climits>
@@ -10,19 +11,6 @@
 #include <memory>
 
 namespace {
-
-bool readWholeFile(const std::string& path, std::string& content) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    content.clear();
-    char buffer[65536];
-    size_t n = 0;
-    bool ok = true;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) content.append(buffer, n);
-    if (std::ferror(f)) ok = false;
-    std::fclose(f);
-    return ok;
-}
 
 // Arc-seconds truncated to a whole number, kept within a range where the arithmetic cannot overflow.
 long long wholeSeconds(double value) {
@@ -76,7 +64,7 @@ DemImportResult DemImport(const std::string& from, const std::string& to, const 
     Platform& platform = env.platform;
 
     std::string content;
-    if (!readWholeFile(from, content)) {
+    if (!ReadRegularFile(from, content)) {
         platform.message(FormatString(IDS_CANNOT_OPEN_FILE, from.c_str()), MsgIcon::Stop, MsgButtons::Ok);
         return result;
     }

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <random>
+#include <sys/stat.h>
 
 using namespace imgtest;
 
@@ -96,4 +97,17 @@ TEST(TGARobustness, DamagedFilesNeverCrashOrLeak) {
     EXPECT_GT(opened, 500);
     EXPECT_GT(refused, 500);
     EXPECT_EQ(openDescriptors(), descriptorsBefore);
+}
+
+TEST(TGARobustness, APipeOrADeviceIsRefusedWithoutWaiting) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.path("pipe.tga").c_str(), 0600), 0);
+    for (const std::string& name : {dir.path("pipe.tga"), std::string("/dev/zero")})
+        for (bool load : {true, false}) {
+            SCOPED_TRACE(name);
+            ScriptedPlatform platform;
+            CGelaende doc(platform, 1.0, 1.0, load);
+            EXPECT_FALSE(doc.OpenImage(name));
+            EXPECT_FALSE(platform.texts().empty()); // the user is told
+        }
 }
