@@ -66,6 +66,10 @@ private:
     const std::atomic<bool>& stop;
 };
 
+// How many units the other threads may fill ahead of the calling thread when the picture is shaded as it
+// is filled.
+constexpr size_t kLeadOverCaller = 4;
+
 // A unit's triangles, built once and filled by every thread.
 struct UnitSlot {
     std::vector<PreparedTriangle> triangles;
@@ -211,10 +215,19 @@ void SharedFrame::Run(Worker& w, bool isCaller) {
     GridFrame walker = MakeWalker(collector, isCaller ? static_cast<Progress&>(caller) : nullProgress);
     walker.TakePlanOf(planner);
 
+    // A picture shaded as it is filled is on show while it grows: the other threads keep within a few
+    // units of the calling thread, so that it grows evenly even while the calling thread is held (a menu
+    // or a question open in the window). They may still build units ahead.
+    const bool keepNearCaller = !isCaller && !in.deferShading;
+    auto mayFill = [&](size_t unit) {
+        return slots[unit].ready.load(std::memory_order_acquire) &&
+               (!keepNearCaller || unit < workers[0]->next.load(std::memory_order_acquire) + kLeadOverCaller);
+    };
+
     size_t next = 0;
     while (next < unitCount && !failed.load(std::memory_order_relaxed)) {
         UnitSlot& slot = slots[next];
-        if (slot.ready.load(std::memory_order_acquire)) {
+        if (mayFill(next)) {
             // After a stop request the passes that look at it are left out, as one thread leaves them.
             const GridFrame::Unit& unit = planner.Units()[next];
             if (!(GridFrame::Stoppable(unit) && progress.stopRequested())) {
@@ -225,13 +238,15 @@ void SharedFrame::Run(Worker& w, bool isCaller) {
             if (slot.readersLeft.fetch_sub(1, std::memory_order_acq_rel) == 1)
                 std::vector<PreparedTriangle>().swap(slot.triangles);
             w.next.store(++next, std::memory_order_release);
+            if (isCaller && !in.deferShading) AnnounceReady(); // (for threads keeping near it)
             continue;
         }
         if (BuildNextUnit(walker, collector)) continue;
-        // The unit is being built by another thread (or the slowest thread is too far behind): wait.
+        // The unit is being built by another thread, the slowest thread is too far behind, or this thread
+        // is far enough ahead of the calling thread: wait.
         std::unique_lock<std::mutex> lock(mutex);
         unitReady.wait_for(lock, std::chrono::milliseconds(2),
-                           [&] { return slot.ready.load(std::memory_order_acquire) || failed.load(); });
+                           [&] { return mayFill(next) || failed.load(); });
         lock.unlock();
         if (isCaller) {
             caller.pump();
