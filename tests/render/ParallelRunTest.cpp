@@ -18,7 +18,8 @@ class ParallelRunTest : public ::testing::Test {
 protected:
     int jobFilesLeft() const { return jobFilesIn(tmp.path()); }
 
-    RunResult run(const CSceneParams& scene, int frameThreads, RenderMode mode = RenderMode::Final) {
+    RunResult run(const CSceneParams& scene, int frameThreads, RenderMode mode = RenderMode::Final,
+                  RenderObserver* watcher = nullptr) {
         auto job = JobFile::Create(scene, "");
         EXPECT_TRUE(job);
         if (!job) return {};
@@ -27,7 +28,8 @@ protected:
         options.decimalSeparator = '.';
         options.recorderFolder = out.path();
         options.frameThreads = frameThreads;
-        return RunJob(job->path(), picture, options, platform, settings, progress, observer);
+        return RunJob(job->path(), picture, options, platform, settings, progress,
+                      watcher ? *watcher : observer);
     }
 
     TempDir tmp, out;
@@ -131,13 +133,7 @@ TEST_F(ParallelRunTest, StopAfterSomeFramesKeepsTheWrittenOnesAndWritesNoneAfter
     } stopper(progress);
     CSceneParams s = hillScene(out, 12);
     s.UseRecorder = 1;
-    auto job = JobFile::Create(s, "");
-    ASSERT_TRUE(job);
-    RunOptions options;
-    options.decimalSeparator = '.';
-    options.recorderFolder = out.path();
-    options.frameThreads = 2;
-    const RunResult r = RunJob(job->path(), picture, options, platform, settings, progress, stopper);
+    const RunResult r = run(s, 2, RenderMode::Final, &stopper);
     EXPECT_EQ(r.outcome, RunOutcome::Stopped);
     EXPECT_TRUE(r.closeWindow);
     ASSERT_EQ(r.written.size(), 3u);
