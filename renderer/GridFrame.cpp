@@ -105,7 +105,8 @@ GridFrame::GridFrame(const RenderCamera& camera_, const CGelaende& elevation_, d
       sy(Ey / Ny), dust(dust_), mode(mode_) {}
 
 void GridFrame::Run() {
-    if (!Plan()) return;
+    // Walked here and now, the units need no progress counted ahead: the walk counts it as it goes.
+    if (!PlanUnits(false)) return;
     percent = 0.0;
     int stoppedPass = PassCount;
     for (const Unit& u : units) {
@@ -115,7 +116,12 @@ void GridFrame::Run() {
 }
 
 bool GridFrame::Plan() {
+    return PlanUnits(true);
+}
+
+bool GridFrame::PlanUnits(bool countProgress) {
     units.clear();
+    countingProgress = countProgress;
     // A grid without cells (or one too fine to step through) draws nothing.
     if (!(Nx > 0.0 && Nx <= 1e6 && Ny > 0.0 && Ny <= 1e6 && sx > 0.0 && sy > 0.0 && std::isfinite(sx) &&
           std::isfinite(sy)))
@@ -164,6 +170,7 @@ void GridFrame::PlanQuadrant(Pass p, bool xUp, bool yUp, bool t1First) {
 void GridFrame::AddUnit(Unit u) {
     u.percent = percent;
     units.push_back(u);
+    if (!countingProgress) return;
     walkMode = WalkMode::Counting;
     Walk(u);
     walkMode = WalkMode::Live;

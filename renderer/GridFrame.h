@@ -115,6 +115,8 @@ private:
     void ComputeVisibleBox();
     void ComputeQuadrants();
     bool Guarded(Pass p) const;
+    // Plan, with each unit's starting progress counted only when countProgress.
+    bool PlanUnits(bool countProgress);
     void PlanQuadrant(Pass p, bool xUp, bool yUp, bool t1First);
     void AddUnit(Unit u);
     // Walks a unit; false when a stop request ended it (the rest of its pass is then left out).
@@ -147,6 +149,7 @@ private:
     // and draws without progress, pump or stop request (WalkUnit); Replay only reports and pumps.
     enum class WalkMode { Live, Counting, Quiet, Replay };
     WalkMode walkMode = WalkMode::Live;
+    bool countingProgress = true; // Plan counts each unit's starting progress
     bool Reports() const { return walkMode == WalkMode::Live || walkMode == WalkMode::Replay; }
     bool Draws() const { return walkMode == WalkMode::Live || walkMode == WalkMode::Quiet; }
 
