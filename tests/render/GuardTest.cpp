@@ -87,22 +87,16 @@ struct Spread {
     bool deferShading;
 };
 
-class GuardTest : public ::testing::TestWithParam<Spread> {
+class GuardTest : public ::testing::TestWithParam<Spread>, public RunSetup<ScriptedPlatform, NullProgress> {
 protected:
-
     // Runs the scene and lists every file of the output folder with its hash, in name order.
     std::string render(const CSceneParams& scene, RenderMode mode) {
-        auto job = JobFile::Create(scene, "");
-        EXPECT_TRUE(job);
-        if (!job) return {};
         RunOptions options;
         options.mode = mode;
-        options.decimalSeparator = '.';
-        options.recorderFolder = out.path();
         options.frameThreads = GetParam().frameThreads;
         options.rowThreads = GetParam().rowThreads;
         options.deferShading = GetParam().deferShading;
-        const RunResult r = RunJob(job->path(), picture, options, platform, settings, progress, observer);
+        const RunResult r = runScene(scene, options);
         EXPECT_EQ(r.outcome, RunOutcome::Completed);
         EXPECT_TRUE(platform.shown.empty());
         std::vector<std::string> names;
@@ -122,14 +116,6 @@ protected:
         EXPECT_TRUE(std::is_sorted(r.written.begin(), r.written.end()));
         return listing;
     }
-
-    TempDir tmp, out;
-    ScopedTmpDir tmpDirScope{tmp.path()};
-    ScriptedPlatform platform;
-    MemorySettings settings;
-    NullProgress progress;
-    RecordingObserver observer;
-    CTGAFile picture{platform};
 };
 
 } // namespace

@@ -14,31 +14,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ParallelRunTest : public ::testing::Test {
+class ParallelRunTest : public ::testing::Test, public RunSetup<> {
 protected:
-    int jobFilesLeft() const { return jobFilesIn(tmp.path()); }
-
     RunResult run(const CSceneParams& scene, int frameThreads, RenderMode mode = RenderMode::Final,
                   RenderObserver* watcher = nullptr) {
-        auto job = JobFile::Create(scene, "");
-        EXPECT_TRUE(job);
-        if (!job) return {};
         RunOptions options;
         options.mode = mode;
-        options.decimalSeparator = '.';
-        options.recorderFolder = out.path();
         options.frameThreads = frameThreads;
-        return RunJob(job->path(), picture, options, platform, settings, progress,
-                      watcher ? *watcher : observer);
+        return runScene(scene, options, watcher);
     }
-
-    TempDir tmp, out;
-    ScopedTmpDir tmpDirScope{tmp.path()};
-    ScriptedPlatform platform;
-    MemorySettings settings;
-    RecordingProgress progress;
-    RecordingObserver observer;
-    CTGAFile picture{platform};
 };
 
 } // namespace

@@ -16,30 +16,17 @@ namespace fs = std::filesystem;
 namespace {
 
 // Every test makes its job files in its own temporary folder so that leftovers can be counted.
-class RenderRunTest : public ::testing::Test {
+class RenderRunTest : public ::testing::Test, public RunSetup<> {
 protected:
-
-    int jobFilesLeft() const { return jobFilesIn(tmp.path()); }
-
     RunResult run(const CSceneParams& scene, RenderMode mode = RenderMode::Final, char separator = '.') {
-        auto job = JobFile::Create(scene, "");
-        EXPECT_TRUE(job);
+        auto job = makeJob(scene);
         if (!job) return {};
         EXPECT_EQ(jobFilesLeft(), 1);
         RunOptions options;
         options.mode = mode;
         options.decimalSeparator = separator;
-        options.recorderFolder = out.path();
-        return RunJob(job->path(), picture, options, platform, settings, progress, observer);
+        return runJob(*job, options);
     }
-
-    TempDir tmp, out;
-    ScopedTmpDir tmpDirScope{tmp.path()};
-    ScriptedPlatform platform;
-    MemorySettings settings;
-    RecordingProgress progress;
-    RecordingObserver observer;
-    CTGAFile picture{platform};
 };
 
 } // namespace

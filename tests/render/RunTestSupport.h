@@ -1,10 +1,15 @@
 #pragma once
 // Small terrains, images and scenes for the render run tests.
 
+#include "app/Settings.h"
+#include "image/TGAFile.h"
 #include "render/JobFile.h"
 #include "render/RenderRun.h"
 #include "scene/SceneParams.h"
+#include "support/ScriptedPlatform.h"
 #include "support/TempDir.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -117,3 +122,37 @@ inline int jobFilesIn(const std::string& dir) {
         if (e.path().filename().string().rfind("ORVA", 0) == 0) ++n;
     return n;
 }
+
+// What a run test keeps: its job files in a temporary folder of its own (so that leftovers can be counted),
+// the output folder, the platform, settings, progress and observer the runs talk to, and the run's picture.
+template <class PlatformT = ScriptedPlatform, class ProgressT = RecordingProgress> struct RunSetup {
+    int jobFilesLeft() const { return jobFilesIn(tmp.path()); }
+
+    // The scene's job file (in tmp).
+    std::unique_ptr<JobFile> makeJob(const CSceneParams& scene) {
+        auto job = JobFile::Create(scene, "");
+        EXPECT_TRUE(job);
+        return job;
+    }
+    // Runs job with options; the recorder goes to the output folder and writes '.' as decimal separator
+    // unless options say otherwise. watcher: another observer than the set-up's own.
+    RunResult runJob(const JobFile& job, RunOptions options, RenderObserver* watcher = nullptr) {
+        if (options.recorderFolder.empty()) options.recorderFolder = out.path();
+        if (!options.decimalSeparator) options.decimalSeparator = '.';
+        return RunJob(job.path(), picture, options, platform, settings, progress,
+                      watcher ? *watcher : observer);
+    }
+    RunResult runScene(const CSceneParams& scene, const RunOptions& options,
+                       RenderObserver* watcher = nullptr) {
+        auto job = makeJob(scene);
+        return job ? runJob(*job, options, watcher) : RunResult{};
+    }
+
+    TempDir tmp, out;
+    ScopedTmpDir tmpDirScope{tmp.path()};
+    PlatformT platform;
+    MemorySettings settings;
+    ProgressT progress;
+    RecordingObserver observer;
+    CTGAFile picture{platform};
+};

@@ -26,33 +26,20 @@ public:
     }
 };
 
-class FrameFaultTest : public ::testing::Test {
+// The job file itself goes to an ordinary folder (the set-up's own).
+class FrameFaultTest : public ::testing::Test, public RunSetup<HookPlatform> {
 protected:
     void SetUp() override {
         if (!folder.ready()) GTEST_SKIP() << folder.why();
-        const char* old = std::getenv("TMPDIR");
-        savedTmp = old ? old : "";
-        hadTmp = old != nullptr;
-        setenv("TMPDIR", jobs.path().c_str(), 1); // the job file itself goes to an ordinary folder
         scene = hillScene(inputs, 2);
         scene.OutputFileName = folder.path("frame%03d.tga");
         ASSERT_TRUE(FaultFolder::write(folder.path("frame000.tga"), "previous frame 0"));
         ASSERT_TRUE(FaultFolder::write(folder.path("frame001.yuv"), "previous frame 1"));
     }
-    void TearDown() override {
-        if (hadTmp)
-            setenv("TMPDIR", savedTmp.c_str(), 1);
-        else
-            unsetenv("TMPDIR");
-    }
     RunResult run() {
-        auto job = JobFile::Create(scene, "");
-        EXPECT_TRUE(job);
-        if (!job) return {};
         RunOptions options;
         options.mode = RenderMode::Raw;
-        options.decimalSeparator = '.';
-        return RunJob(job->path(), picture, options, platform, settings, progress, observer);
+        return runScene(scene, options);
     }
     void expectPreviousFramesIntact() {
         EXPECT_EQ(FaultFolder::read(folder.path("frame000.tga")), "previous frame 0");
@@ -61,15 +48,8 @@ protected:
     }
 
     FaultFolder folder;
-    TempDir inputs, jobs;
-    std::string savedTmp;
-    bool hadTmp = false;
+    TempDir inputs;
     CSceneParams scene;
-    HookPlatform platform;
-    MemorySettings settings;
-    RecordingProgress progress;
-    RecordingObserver observer;
-    CTGAFile picture{platform};
 };
 
 } // namespace
