@@ -7,6 +7,7 @@
 #include "renderer/RenderCamera.h"
 #include "renderer/TerrainRenderer.h"
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -61,6 +62,20 @@ inline std::unique_ptr<CTGAFile> MakeTexture(int w, int h, const std::function<B
         }
     }
     return img;
+}
+
+// The frame tests' rolling 96 x 96 hills (heights 300 to about 5700) and their patterned texture.
+inline std::unique_ptr<CGelaende> RollingHills() {
+    return MakeTerrain(96, 96, [](int x, int y) {
+        return static_cast<uint32_t>(3000 + 2000 * std::sin(x * 0.13) * std::cos(y * 0.11) +
+                                     700 * std::sin((x - y) * 0.3));
+    });
+}
+inline std::unique_ptr<CTGAFile> PatternTexture() {
+    return MakeTexture(96, 96, [](int x, int y) {
+        return Bgr{static_cast<uint8_t>(x * 2), static_cast<uint8_t>(y * 2),
+                   static_cast<uint8_t>((x ^ y) * 4)};
+    });
 }
 
 inline Bgr PixelOf(const CTGAFile& img, int x, int y) {

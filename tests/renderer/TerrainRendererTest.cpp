@@ -13,14 +13,8 @@ using namespace rtest;
 namespace {
 
 struct Scene {
-    std::unique_ptr<CGelaende> terrain = MakeTerrain(96, 96, [](int x, int y) {
-        return static_cast<uint32_t>(3000 + 2000 * std::sin(x * 0.13) * std::cos(y * 0.11) +
-                                     700 * std::sin((x - y) * 0.3));
-    });
-    std::unique_ptr<CTGAFile> texture = MakeTexture(96, 96, [](int x, int y) {
-        return Bgr{static_cast<uint8_t>(x * 2), static_cast<uint8_t>(y * 2),
-                   static_cast<uint8_t>((x ^ y) * 4)};
-    });
+    std::unique_ptr<CGelaende> terrain = RollingHills();
+    std::unique_ptr<CTGAFile> texture = PatternTexture();
     Vector4 light = Vector4::Direction(-0.48, -0.6, 0.64);
     RenderCamera cam = MakeCamera(200, 150, Vector4::Point(-15, -10, 90), 40, -30, 150, 5, light);
 
