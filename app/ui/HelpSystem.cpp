@@ -1,15 +1,32 @@
 #include "app/ui/HelpSystem.h"
 
+#include "app/ui/HelpWindow.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QPointer>
 #include <QStandardPaths>
 
 namespace HelpSystem {
+namespace {
+const QString resourceRoot = QStringLiteral(":/help");
+
+QPointer<HelpWindow>& window() {
+    static QPointer<HelpWindow> w;
+    return w;
+}
+} // namespace
 
 QString anchor(int topic) {
     return QStringLiteral("topic-%1").arg(topic);
+}
+
+QUrl resourceUrl(int topic) {
+    QUrl url(QStringLiteral("qrc:/help/index.html"));
+    if (topic != 0) url.setFragment(anchor(topic));
+    return url;
 }
 
 QUrl topicUrl(int topic) {
@@ -18,11 +35,11 @@ QUrl topicUrl(int topic) {
     if (dir.isEmpty()) dir = QDir::tempPath() + QStringLiteral("/orvantis");
     dir += QStringLiteral("/help");
     QDir().mkpath(dir);
-    QDirIterator it(QStringLiteral(":/help"), QDirIterator::Subdirectories);
+    QDirIterator it(resourceRoot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString src = it.next();
         if (QFileInfo(src).isDir()) continue;
-        const QString dst = dir + src.mid(QStringLiteral(":/help").size());
+        const QString dst = dir + src.mid(resourceRoot.size());
         QDir().mkpath(QFileInfo(dst).absolutePath());
         QFile::remove(dst);
         QFile::copy(src, dst);
@@ -35,7 +52,14 @@ QUrl topicUrl(int topic) {
 }
 
 void openTopic(int topic) {
-    QDesktopServices::openUrl(topicUrl(topic));
+    // The guide is always at hand, offline and whether or not a web browser is registered.
+    QPointer<HelpWindow>& w = window();
+    if (!w) w = new HelpWindow;
+    w->showTopic(topic);
+}
+
+QTextBrowser* openBrowser() {
+    return window() ? window()->browser() : nullptr;
 }
 
 } // namespace HelpSystem

@@ -1,14 +1,22 @@
 #pragma once
-// The user guide: HTML pages shipped inside the program, unpacked into the user's cache folder and opened in
-// the desktop's browser at the anchor of a help topic ("#topic-65923").
+// The user guide: HTML pages shipped inside the program, shown in a help window of our own at the anchor of
+// a help topic ("#topic-65923"). The window also offers the guide in the desktop's web browser, for which
+// the pages are unpacked into the user's cache folder.
 
 #include <QString>
 #include <QUrl>
 
+class QTextBrowser;
+
 namespace HelpSystem {
-// The address of topic (0: the contents), unpacking the guide when needed.
-QUrl topicUrl(int topic);
 // The anchor name of a topic.
 QString anchor(int topic);
+// The topic's address inside the program's resources (0: the contents).
+QUrl resourceUrl(int topic);
+// The topic's address as a file for a web browser, unpacking the guide when needed.
+QUrl topicUrl(int topic);
+// Shows the help window (one for the whole program) at topic.
 void openTopic(int topic);
+// The help window's browser, or null while no help window is open.
+QTextBrowser* openBrowser();
 } // namespace HelpSystem

@@ -5,6 +5,7 @@
 #include "app/ui/ChildFrame.h"
 #include "app/ui/Commands.h"
 #include "app/ui/Document.h"
+#include "app/ui/FieldShortcuts.h"
 #include "app/ui/Icons.h"
 #include "app/ui/Menus.h"
 #include "app/ui/OrvantisApp.h"
@@ -82,6 +83,7 @@ CMainFrame::CMainFrame(OrvantisApp& application) : app(application), mdi(new QMd
     createToolBar();
     createStatusBar();
     createAccelerators();
+    qApp->installEventFilter(new FieldShortcuts(*this));
 
     // Commands of the frame: the bars, the Window menu, Stop rendering and the help commands.
     onCommand(
@@ -213,6 +215,7 @@ void CMainFrame::createAccelerators() {
         {QKeySequence(Qt::CTRL | Qt::Key_E), cmd::Preview},
         {QKeySequence(Qt::CTRL | Qt::Key_R), cmd::Raw},
         {QKeySequence(Qt::CTRL | Qt::Key_F), cmd::Final},
+        {QKeySequence(Qt::CTRL | Qt::Key_A), cmd::Apply},
         {QKeySequence(Qt::Key_F1), cmd::Help},
         {QKeySequence(Qt::SHIFT | Qt::Key_F1), cmd::ContextHelp},
         {QKeySequence(Qt::Key_F6), cmd::NextPane},

@@ -35,7 +35,8 @@ CPathView* OpenPathEditor(COrvantisView& form) {
     if (!form.takeValues()) return nullptr;
 
     const bool texture = form.scene.UseTextureFile != 0;
-    const std::string& map = texture ? form.scene.TextureFileName : form.scene.ElevationFileName;
+    const std::string map =
+        form.sceneFilePath(texture ? form.scene.TextureFileName : form.scene.ElevationFileName);
     if (!opensForReading(map)) {
         app.platform().message(FormatString(IDS_CANNOT_OPEN_FILE, map.c_str()), MsgIcon::Stop,
                                MsgButtons::Ok);

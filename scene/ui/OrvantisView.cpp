@@ -76,8 +76,14 @@ std::string COrvantisView::sceneFolder() const {
                         : QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
 }
 
-void COrvantisView::setRenderLauncher(RenderLauncher launcher) {
-    renderLauncher() = std::move(launcher);
+std::string COrvantisView::sceneFilePath(const std::string& name) const {
+    const std::string folder = sceneFolder();
+    if (name.empty() || folder.empty()) return name;
+    return QDir(QString::fromStdString(folder)).absoluteFilePath(QString::fromStdString(name)).toStdString();
+}
+
+COrvantisView::RenderLauncher COrvantisView::setRenderLauncher(RenderLauncher launcher) {
+    return std::exchange(renderLauncher(), std::move(launcher));
 }
 void COrvantisView::setPathEditorLauncher(PathEditorLauncher launcher) {
     pathEditorLauncher() = std::move(launcher);
@@ -443,9 +449,11 @@ void COrvantisView::browseFile(int buttonId) {
     dlg.setDefaultSuffix(QStringLiteral("tga"));
     const QString current = edit(fieldId)->text();
     if (!current.isEmpty()) {
-        QFileInfo info(current);
+        QFileInfo info(QString::fromStdString(sceneFilePath(current.toStdString())));
         if (info.absoluteDir().exists()) dlg.setDirectory(info.absolutePath());
         dlg.selectFile(info.fileName());
+    } else if (const std::string folder = sceneFolder(); !folder.empty()) {
+        dlg.setDirectory(QString::fromStdString(folder));
     }
     const bool confirmed =
         GetDocument()->app().runDialog(dlg) == QDialog::Accepted && !dlg.selectedFiles().isEmpty();

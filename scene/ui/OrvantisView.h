@@ -47,6 +47,8 @@ public:
     // The folder of the scene file ("" for a scene never saved): relative file names of the scene are
     // taken relative to it.
     std::string sceneFolder() const;
+    // A file name of the scene as the program opens it: a relative name is taken in the scene's folder.
+    std::string sceneFilePath(const std::string& name) const;
 
     // Value exchange: show the record in the controls, or take the controls' values into the record.
     // Taking stops at the first field that does not read ("Please enter a number." / "... an integer.");
@@ -72,7 +74,8 @@ public:
     // scene and then calls the render launcher; "Set..." calls the path editor launcher.
     using RenderLauncher = std::function<void(COrvantisView& form, int mode)>;
     using PathEditorLauncher = std::function<void(COrvantisView& form)>;
-    static void setRenderLauncher(RenderLauncher launcher);
+    // Each returns the launcher it replaces.
+    static RenderLauncher setRenderLauncher(RenderLauncher launcher);
     static void setPathEditorLauncher(PathEditorLauncher launcher);
 
     void setContextHelp(bool allowed) { contextHelp = allowed; }

@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMouseEvent>
@@ -194,6 +195,19 @@ TEST_F(PathEditor, AMapThatDoesNotOpenIsReportedOnItsField) {
     form->showRecord();
     EXPECT_NE(openEditor(form), nullptr);
     EXPECT_EQ(form->pathWindowOpen, 1);
+}
+
+TEST_F(PathEditor, ARelativeMapNameIsTakenInTheScenesFolderWhereverTheProgramRuns) {
+    COrvantisView* form = newScene({});
+    form->GetDocument()->SetPathName(dir.path("scene.ovs"), false);
+    form->scene.TextureFileName = "map.tga";
+    form->showRecord();
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(QDir::rootPath());
+    CPathView* view = openEditor(form);
+    QDir::setCurrent(cwd);
+    EXPECT_NE(view, nullptr);
+    EXPECT_TRUE(shown.empty()) << shown.front().text;
 }
 
 TEST_F(PathEditor, ClickingAPointDeletesItAndTheNextNewPointFollowsItsSuccessor) {
