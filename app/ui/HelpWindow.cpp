@@ -10,6 +10,8 @@
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setAttribute(Qt::WA_DeleteOnClose);
+    // An open guide does not keep the program running once its main window is closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(tr("Orvantis Help"));
     view = new QTextBrowser(this);
     view->setOpenExternalLinks(true);
