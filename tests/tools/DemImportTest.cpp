@@ -398,3 +398,27 @@ TEST(DemImport, RealFilesAgreeWithGdal) {
         EXPECT_GT(checked, 0);
     }
 }
+
+// The same files without the filler that pads records to 1024 bytes, after a header of 893 or 918 bytes
+// (or a whole record): GDAL reads these too, and the import must give the same picture.
+TEST(DemImport, UnpaddedProfilesReadAsTheirRecordBasedOriginals) {
+    for (const char* name : {"geo8_nad27", "geo20x5", "utm8_tall", "usgsdem_with_spaces_after_byte_864"}) {
+        const std::string original = TempDir::read(std::string(ORVANTIS_TEST_DATA) + "/dem/" + name + ".dem");
+        std::string profiles;
+        for (size_t at = 1024; at < original.size(); at += 1024) {
+            std::string record = original.substr(at, 1024);
+            record.erase(record.find_last_not_of(' ') + 1);
+            profiles += record;
+        }
+        DemRun expected;
+        ASSERT_EQ(ToolStatus::Done, expected.run(original).status);
+        for (size_t header : {893u, 918u, 1024u}) {
+            SCOPED_TRACE(std::string(name) + " after a header of " + std::to_string(header));
+            DemRun r;
+            ASSERT_EQ(ToolStatus::Done, r.run(original.substr(0, header) + profiles).status)
+                << r.messages().back();
+            EXPECT_EQ(r.result.profilesRead, expected.result.profilesRead);
+            EXPECT_EQ(TempDir::read(r.dir.path("out.tga")), TempDir::read(expected.dir.path("out.tga")));
+        }
+    }
+}
