@@ -60,6 +60,7 @@ TEST(SceneForm, TypingMarksTheDocumentButLeavesTheRecord) {
     SceneHarness h;
     QTest::keyClicks(h.form->edit(327), "7");
     EXPECT_TRUE(h.modified());
+    EXPECT_EQ(h.frame()->activeChild()->windowTitle(), "untitled1*");
     EXPECT_EQ(h.form->scene.XA, -100.0);
     // Copy writes the record as it stands, not the typing.
     h.frame()->dispatchCommand(cmd::EditCopy);
