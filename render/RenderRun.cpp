@@ -19,8 +19,6 @@
 #include <mutex>
 #include <new>
 
-// The frame production is here; the set-up and the output are in render/RunSetUp.cpp and
-// render/RunOutput.cpp.
 namespace {
 
 void SetView(RenderCamera& camera, const PathFrame& f) {
@@ -44,10 +42,13 @@ struct FrameTask : Progress {
     std::exception_ptr error; // what the frame's thread threw
 };
 
+// The sink of the path's frames: Preview projects the wire model; Raw and Final render each frame into the
+// picture, or, pipelined, several frames at once in frame threads, collected in frame order.
 class Production : public PathFrameSink {
 public:
     Production(const RenderContext& context, const RunCaller& caller, RunOutput& output)
         : context(context), caller(caller), picture(caller.picture), control(caller.control), output(output),
+          pipelined(caller.options.mode != RenderMode::Preview && caller.options.frameThreads > 1),
           // The screen centre in whole pixels: an odd size puts it on the pixel left of and above the middle.
           camera(context.frame.light, context.job.width, context.job.height,
                  static_cast<double>(context.job.width / 2), static_cast<double>(-(context.job.height / 2))) {
@@ -55,20 +56,21 @@ public:
     ~Production() override { abandonTasks(); }
 
     std::exception_ptr loopError; // what ended the loop while the frames in flight were collected
+    const WorldHeightLookup height = [this](double x, double y) {
+        return context.elevation->ElevationAt(x, y);
+    };
 
-    // PathFrameSink
     bool stopRequested() const override { return control.stopRequested(); }
     void beginLoop() override { output.openRecorder(); }
+
     void drawFrame(const PathFrame& f) override {
         const std::string name = output.frameName(f.index);
-        if (pipelined()) return queueFrame(f, name);
-
+        if (pipelined) return queueFrame(f, name);
         SetView(camera, f);
         caller.observer.frameStarting(f.index, name);
         if (caller.options.mode == RenderMode::Preview) {
             control.pump();
-            const auto lookup = [this](double x, double y) { return context.heightAt(x, y); };
-            caller.observer.wireModel(context.wire->Project(camera, f.zScale, lookup, control));
+            caller.observer.wireModel(context.wire->Project(camera, f.zScale, height, control));
             recordFrame(f);
         } else {
             startPicture(picture, name);
@@ -76,6 +78,7 @@ public:
             finishFrame(f, name);
         }
     }
+
     void endLoop() override {
         // The frames still in flight are finished (or dropped after a stop) before the recorder closes.
         try {
@@ -98,6 +101,7 @@ private:
             image.FillGray(static_cast<uint8_t>(std::min(level, 255.0)));
         }
     }
+
     FrameInputs frameInputs(const RenderCamera& view, CTGAFile& image, const PathFrame& f) const {
         FrameInputs in = context.frame;
         in.camera = &view;
@@ -106,9 +110,9 @@ private:
         in.dust = f.dust;
         return in;
     }
+
     // Every rendered frame ends here, in frame order, with its pixels in the picture: shown, then written
-    // unless the run was asked to stop meanwhile (a stopped frame is not written; the frames after it are
-    // dropped).
+    // unless the user stopped meanwhile (a stopped frame is not written; the frames after it are dropped).
     void finishFrame(const PathFrame& f, const std::string& name) {
         control.report(100);
         caller.observer.pictureChanged();
@@ -120,14 +124,12 @@ private:
         }
         recordFrame(f);
     }
+
     void recordFrame(const PathFrame& f) {
         ++caller.result.framesDrawn;
         output.recordRow(f.recorder);
     }
-    // Pipelined: several frames at once, each in a frame thread.
-    bool pipelined() const {
-        return caller.options.mode != RenderMode::Preview && caller.options.frameThreads > 1;
-    }
+
     // Frames queued, rendering or rendered but not yet finished. More frames than threads keep every thread
     // busy while the oldest frame is being written or a short frame has overtaken a long one; the pictures
     // waiting are bounded to a few hundred megabytes.
@@ -138,11 +140,11 @@ private:
                                                             static_cast<size_t>(picture.GetHeight()));
         return std::clamp(budget / pictureBytes, threads, 2 * threads);
     }
+
     void queueFrame(const PathFrame& f, const std::string& name) {
         if (!pool) pool = std::make_unique<WorkerPool>(caller.options.frameThreads);
         while (tasks.size() >= framesInFlight()) collectOldest();
         if (stopped) return;
-
         auto task = std::make_unique<FrameTask>(f, name, stopTasks);
         if (!spareImages.empty()) {
             task->image = std::move(spareImages.back());
@@ -156,11 +158,12 @@ private:
         if (!pool->submit([this, &t] { renderTask(t); }))
             renderTask(t); // no thread to be had: rendered here and now
     }
+
     void renderTask(FrameTask& t) {
         try {
             // A frame that was still waiting when the run stopped is not started at all.
             if (!stopTasks.load(std::memory_order_relaxed)) {
-                RenderCamera view = camera; // never moved while frames are pipelined
+                RenderCamera view = camera; // not moved while frames are pipelined
                 SetView(view, t.frame);
                 startPicture(*t.image, t.name);
                 RenderTerrainFrame(frameInputs(view, *t.image, t.frame), t);
@@ -172,19 +175,7 @@ private:
         t.done = true;
         taskDone.notify_all();
     }
-    // Meanwhile the window stays responsive and shows how far the frame is.
-    void waitShowingProgress(FrameTask& t) {
-        std::unique_lock<std::mutex> lock(taskMutex);
-        while (!taskDone.wait_for(lock, std::chrono::milliseconds(50), [&] { return t.done; })) {
-            lock.unlock();
-            if (!stopped) {
-                control.report(t.percent.load(std::memory_order_relaxed));
-                control.pump();
-                if (control.stopRequested()) stopTasks.store(true);
-            }
-            lock.lock();
-        }
-    }
+
     void collectOldest() {
         std::unique_ptr<FrameTask> owned = std::move(tasks.front());
         tasks.pop_front();
@@ -200,7 +191,19 @@ private:
             }
         } waiter{*this, t};
         if (!stopped) caller.observer.frameStarting(t.frame.index, t.name);
-        waitShowingProgress(t);
+        {
+            // Meanwhile the window stays responsive and shows how far this frame is.
+            std::unique_lock<std::mutex> lock(taskMutex);
+            while (!taskDone.wait_for(lock, std::chrono::milliseconds(50), [&] { return t.done; })) {
+                lock.unlock();
+                if (!stopped) {
+                    control.report(t.percent.load(std::memory_order_relaxed));
+                    control.pump();
+                    if (control.stopRequested()) stopTasks.store(true);
+                }
+                lock.lock();
+            }
+        }
         if (t.error) std::rethrow_exception(t.error);
         if (!stopped) {
             // The frame goes through the run's own picture, as a frame rendered there would.
@@ -212,6 +215,7 @@ private:
         }
         spareImages.push_back(std::move(t.image));
     }
+
     void abandonTasks() {
         stopTasks.store(true);
         pool.reset(); // finishes (or skips) every queued frame and joins the threads
@@ -223,6 +227,7 @@ private:
     CTGAFile& picture;
     Progress& control;
     RunOutput& output;
+    const bool pipelined;
     RenderCamera camera; // the view of the frame drawn here; the frame threads copy it
 
     std::deque<std::unique_ptr<FrameTask>> tasks; // in frame order
@@ -239,11 +244,10 @@ void ProduceFrames(const RenderContext& context, const RunCaller& caller, RunOut
     const JobValues& job = context.job;
     caller.observer.framesPlanned(PlannedFrameCount(job.pathType, job.from, job.to, job.total));
     Production production(context, caller, output);
-    const WorldHeightLookup lookup = [&context](double x, double y) { return context.heightAt(x, y); };
     if (job.pathType == 0)
-        RunStraightPath(job, lookup, production);
+        RunStraightPath(job, production.height, production);
     else
-        RunCurvedPath(job, context.elevation->GetExtentY(), lookup, production);
+        RunCurvedPath(job, context.elevation->GetExtentY(), production.height, production);
     if (production.loopError) std::rethrow_exception(production.loopError);
 }
 
@@ -251,17 +255,16 @@ void ProduceFrames(const RenderContext& context, const RunCaller& caller, RunOut
 
 RunResult RunJob(const std::string& jobFile, CTGAFile& picture, const RunOptions& options, Platform& platform,
                  SettingsStore& settings, Progress& control, RenderObserver& observer) {
-    // The job file goes however the run ends, also when it ends by an exception.
-    struct JobFileRemover {
-        const std::string& name;
-        ~JobFileRemover() { std::remove(name.c_str()); }
-    } remover{jobFile};
-
     picture.setModified(true);
     picture.setBusy(true);
     RunResult result;
     {
-        // Leaving the scope releases the images, the wire model and the recorder file.
+        // The job file goes however the run ends (also by an exception), after the images, the wire model and
+        // the recorder file have been released.
+        struct JobFileRemover {
+            const std::string& name;
+            ~JobFileRemover() { std::remove(name.c_str()); }
+        } remover{jobFile};
         const RunCaller caller{picture, options, platform, control, observer, result};
         RenderContext context;
         RunOutput output(context, caller);
@@ -277,7 +280,6 @@ RunResult RunJob(const std::string& jobFile, CTGAFile& picture, const RunOptions
             platform.error(FormatString(IDS_RUN_OUT_OF_MEMORY));
         }
     }
-    std::remove(jobFile.c_str());
     picture.setModified(false);
     picture.setBusy(false);
     // A run that was asked to stop closes its window, even when the request came after the last frame.

@@ -32,8 +32,6 @@ struct RenderContext {
     std::unique_ptr<WireModel> wire; // Preview
     // What every frame is rendered with (the camera, picture, z scale and dust come with the frame).
     FrameInputs frame;
-
-    double heightAt(double x, double y) const { return elevation->ElevationAt(x, y); }
 };
 
 // Reads jobFile into context and loads its images. The picture is (re)made at the job's output size when

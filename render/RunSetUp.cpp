@@ -19,9 +19,8 @@ bool SetUpRun(const std::string& jobFile, int antialiasing, const RunCaller& cal
 
     const int width = job.width, height = job.height;
     CTGAFile& picture = caller.picture;
-    if (!picture.hasImage() || picture.GetWidth() != width || picture.GetHeight() != height) {
-        if (width <= 0 || height <= 0 || !picture.CreateImage(width, height)) return false;
-    }
+    const bool sized = picture.hasImage() && picture.GetWidth() == width && picture.GetHeight() == height;
+    if (!sized && (width <= 0 || height <= 0 || !picture.CreateImage(width, height))) return false;
 
     if (job.useMask != 0) {
         context.mask = std::make_unique<CTGAFile>(platform, antialiasing);
@@ -47,10 +46,9 @@ bool SetUpRun(const std::string& jobFile, int antialiasing, const RunCaller& cal
     if (!context.elevation->OpenImage(job.elevationFile)) return false;
     frame.gridX = inMemory ? job.gridX : PreviewGridDivision(job.gridX);
     frame.gridY = inMemory ? job.gridY : PreviewGridDivision(job.gridY);
-    if (!inMemory) {
+    if (!inMemory)
         context.wire = std::make_unique<WireModel>(context.elevation->GetExtentX(),
                                                    context.elevation->GetExtentY(), frame.gridX, frame.gridY);
-    }
 
     if (job.pathType != 0 && job.points.size() < 3) {
         platform.error(LoadString(IDS_CURVE_NEEDS_THREE_POINTS));
