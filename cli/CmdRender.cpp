@@ -9,7 +9,9 @@
 #include "app/CFormat.h"
 #include "app/IniSettings.h"
 #include "app/Progress.h"
+#include "app/SettingsDefaults.h"
 #include "image/TGAFile.h"
+#include "render/CameraPath.h"
 #include "render/JobFile.h"
 #include "render/RenderRun.h"
 #include "res/StringTable.h"
@@ -158,7 +160,7 @@ int runRender(const std::vector<std::string>& args) {
                      FormatString(IDS_CANNOT_CREATE_JOB, JobFile::TempFolder().c_str()).c_str());
         return ExitFailure;
     }
-    CTGAFile picture(platform, settings.getInt("Settings", "Antialiasing", 10));
+    CTGAFile picture(platform, settings::ReadAntialiasing(settings));
     RunOptions options;
     options.mode = opt.mode;
     options.recorderFolder = outputDir.string();
@@ -167,8 +169,7 @@ int runRender(const std::vector<std::string>& args) {
     // Several frames at once; a single frame is shared by picture rows instead.
     const int jobs =
         opt.jobs > 0 ? opt.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const int lastFrame = scene.PathType != 0 ? std::min(scene.To, scene.Total - 2) : scene.To;
-    if (lastFrame - scene.From + 1 > 1)
+    if (PlannedFrameCount(scene.PathType, scene.From, scene.To, scene.Total) > 1)
         options.frameThreads = jobs;
     else
         options.rowThreads = jobs;

@@ -33,7 +33,6 @@ std::string FormatRecorderRow(const RecorderRow& row, char decimalSeparator) {
 
 bool FlightRecorder::Open(const std::string& path) {
     Close();
-    filePath = path;
     file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         if (!reportedFailure) {

@@ -40,12 +40,10 @@ public:
     // Writes one row and flushes it; nothing when the file is not open.
     void WriteRow(const RecorderRow& row);
     void Close();
-    bool isOpen() const { return file != nullptr; }
 
 private:
     Platform& plat;
     char separator;
     std::FILE* file = nullptr;
-    std::string filePath;
     bool reportedFailure = false;
 };
