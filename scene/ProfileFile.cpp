@@ -72,7 +72,6 @@ struct ProfileFile::Cache {
     }
 };
 
-
 ProfileFile::ProfileFile(std::string path) : fileName(std::move(path)), cache(std::make_unique<Cache>()) {}
 
 ProfileFile::~ProfileFile() = default;

@@ -103,7 +103,8 @@ void putJobValues(const CSceneParams& s, PrivateProfile& profile) {
     for (const SceneFieldRow& row : SceneSchema()) {
         switch (row.kind) {
         case SceneKeyKind::Value:
-            WithField(s, row.member, [&](const auto& field) { profile.set(kSection, row.key, SceneValueText(field)); });
+            WithField(s, row.member,
+                      [&](const auto& field) { profile.set(kSection, row.key, SceneValueText(field)); });
             break;
         case SceneKeyKind::OutputTga:
             profile.set(kSection, row.key, cformat("%d", s.OutputFileFormat == 1 ? 0 : 1));

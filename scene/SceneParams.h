@@ -123,7 +123,8 @@ public:
     void NewScene();
 
     // Reads a script file. False when path is not empty and the file's first key (the first frame's x) is
-    // missing or empty (it is not a scene script); the record is then unchanged. An empty path reads every key's default.
+    // missing or empty (it is not a scene script); the record is then unchanged. An empty path reads every
+    // key's default.
     bool LoadScript(const std::string& path);
 
     // Writes every field, the job-ready key (=1) and the path points 0 to lastIndex into the profile file

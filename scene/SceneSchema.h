@@ -20,7 +20,8 @@ using SceneMember = std::variant<std::monostate, double CSceneParams::*, int CSc
                                  std::string CSceneParams::*, uint32_t CSceneParams::*>;
 // The same field in the values a render run reads from its job; the member's type says how it is read
 // (a double through the real reader, an int through the integer reader, a string as it stands).
-using JobMember = std::variant<std::monostate, double JobValues::*, int JobValues::*, std::string JobValues::*>;
+using JobMember =
+    std::variant<std::monostate, double JobValues::*, int JobValues::*, std::string JobValues::*>;
 
 // How a row is stored. Value rows store their member by its type: a double "%f", an int "%d", a text as
 // it stands, a colour "%lX".
@@ -37,14 +38,14 @@ enum class FormWidget { None, Edit, Check, Radios };
 
 struct SceneFieldRow {
     SceneMember member;
-    const char* key;        // as a script stores it (Windows-1252 bytes)
-    const char* initial;    // the value of a new scene, as the scene text writes it; nullptr: 0 or empty
-    JobMember job;          // what the render run reads the key into
-    const char* name;       // in the scene text and the scene check; nullptr when in neither
-    int textLine;           // line of the scene text, -1 when the text leaves it out
-    int control;            // the form control's id (its "controlId"), 0 when the form does not show it
-    int formOrder;          // the place in the form's value exchange (which field a failed take stops at)
-    FormWidget widget;      //
+    const char* key;     // as a script stores it (Windows-1252 bytes)
+    const char* initial; // the value of a new scene, as the scene text writes it; nullptr: 0 or empty
+    JobMember job;       // what the render run reads the key into
+    const char* name;    // in the scene text and the scene check; nullptr when in neither
+    int textLine;        // line of the scene text, -1 when the text leaves it out
+    int control;         // the form control's id (its "controlId"), 0 when the form does not show it
+    int formOrder;       // the place in the form's value exchange (which field a failed take stops at), -1
+    FormWidget widget;   // the kind of control
     SceneField check = SceneField::None; // the field as the scene check names it
     SceneKeyKind kind = SceneKeyKind::Value;
 };
@@ -59,8 +60,7 @@ const std::vector<const SceneFieldRow*>& SceneFormRows();
 const SceneFieldRow* SceneFieldRowOf(SceneField field);
 
 // Calls f with the field of record that member names; nothing for a row without one.
-template <class Record, class Member, class F>
-void WithField(Record& record, const Member& member, F&& f) {
+template <class Record, class Member, class F> void WithField(Record& record, const Member& member, F&& f) {
     std::visit(
         [&](auto m) {
             if constexpr (!std::is_same_v<decltype(m), std::monostate>) f(record.*m);

@@ -238,7 +238,8 @@ bool COrvantisView::takeValues() {
     for (const Binding& b : bindings) {
         switch (b.kind) {
         case Kind::Real:
-            if (!takeNumber(b.id, ParseRealField, RealFieldMessage, *static_cast<double*>(b.field))) return false;
+            if (!takeNumber(b.id, ParseRealField, RealFieldMessage, *static_cast<double*>(b.field)))
+                return false;
             break;
         case Kind::Int:
             if (!takeNumber(b.id, ParseIntField, IntFieldMessage, *static_cast<int*>(b.field))) return false;
