@@ -29,7 +29,7 @@ enum class SceneKeyKind {
     Value,
     OutputTga,  // the first flag: 1 unless the output format is YUV only
     OutputYuv,  // the second flag: 1 for YUV and for both; with the row before it gives the output format
-    JobReady,   // written into a job file only, "1"; never part of a script
+    JobReady,   // written into a job file only, "1"; never into a script
     PathPoints, // the place of the point keys (PointKey) in the key order
 };
 
