@@ -73,6 +73,7 @@ struct DecodedVideo {
     std::string codec;
     int width = 0, height = 0;
     AVRational frameRate{0, 1};
+    AVColorSpace colorSpace = AVCOL_SPC_UNSPECIFIED; // the matrix players convert back with
     std::vector<video::Yuv420Picture> frames;
 };
 
@@ -97,6 +98,7 @@ inline DecodedVideo decodeVideo(const std::string& path) {
     const AVStream* stream = raw->streams[index];
     out.codec = decoder->name;
     out.frameRate = stream->avg_frame_rate;
+    out.colorSpace = stream->codecpar->color_space;
     video::CodecContextPtr codec(avcodec_alloc_context3(decoder));
     avcodec_parameters_to_context(codec.get(), stream->codecpar);
     if (avcodec_open2(codec.get(), decoder, nullptr) < 0) {
@@ -138,6 +140,26 @@ inline DecodedVideo decodeVideo(const std::string& path) {
     avcodec_send_packet(codec.get(), nullptr);
     drain();
     return out;
+}
+
+// The BT.709 luma (limited range) of the top-left evenWidth x evenHeight pixels, top row first, computed
+// here independently of the writer's conversion: it pins the orientation, the crop and the colour matrix.
+inline std::vector<uint8_t> bt709Luma(TgaLikeFrame& f, int evenWidth, int evenHeight) {
+    std::vector<uint8_t> luma;
+    for (int row = 0; row < evenHeight; ++row)
+        for (int x = 0; x < evenWidth; ++x) {
+            const uint8_t* p = f.at(x, row);
+            const double y = 16 + 219 * (0.2126 * p[2] + 0.7152 * p[1] + 0.0722 * p[0]) / 255.0;
+            luma.push_back(static_cast<uint8_t>(std::lround(y)));
+        }
+    return luma;
+}
+
+inline double psnrPlane(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    double sum = 0;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) sum += (a[i] - b[i]) * double(a[i] - b[i]);
+    if (sum == 0) return 99.0;
+    return 10.0 * std::log10(255.0 * 255.0 / (sum / a.size()));
 }
 
 // PSNR over Y, U and V together: the mean squared error of all samples (each plane weighted by its number of
