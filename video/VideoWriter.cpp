@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -40,9 +41,9 @@ constexpr std::array<const char*, 9> presets{"ultrafast", "superfast", "veryfast
 // VP9's speed for an x264 preset name: the realtime deadline with cpu-used 8..6 for the three fastest,
 // the good deadline with cpu-used 5..0 for the rest.
 void setVp9Speed(AVCodecContext* codec, int presetIndex) {
-    const int cpuUsed = presetIndex <= 2 ? 8 - presetIndex : std::max(0, 8 - presetIndex);
-    av_opt_set(codec->priv_data, "deadline", presetIndex <= 2 ? "realtime" : "good", 0);
-    av_opt_set_int(codec->priv_data, "cpu-used", presetIndex <= 2 ? cpuUsed : std::min(cpuUsed, 5), 0);
+    const bool realtime = presetIndex <= 2;
+    av_opt_set(codec->priv_data, "deadline", realtime ? "realtime" : "good", 0);
+    av_opt_set_int(codec->priv_data, "cpu-used", 8 - presetIndex, 0);
     av_opt_set_int(codec->priv_data, "row-mt", 1, 0);
 }
 
@@ -148,10 +149,11 @@ std::string VideoWriter::open(const std::string& path, int width, int height, co
         return "the quality (crf) must be 0 to " + std::to_string(maxCrf);
     const std::string preset = settings.preset.empty() ? defaultPreset : settings.preset;
     const auto known = std::find(presets.begin(), presets.end(), preset);
-    if (known == presets.end())
-        return "unknown encoder speed \"" + preset +
-               "\": use ultrafast, superfast, veryfast, faster, fast, "
-               "medium, slow, slower or veryslow";
+    if (known == presets.end()) {
+        std::string names;
+        for (const char* name : presets) names += (names.empty() ? "" : ", ") + std::string(name);
+        return "unknown encoder speed \"" + preset + "\": use one of " + names;
+    }
     const AVCodec* encoder = avcodec_find_encoder_by_name(container->encoder);
     const AVOutputFormat* muxer = av_guess_format(container->muxer, nullptr, nullptr);
     if (!encoder || !muxer)
