@@ -84,6 +84,7 @@ struct VideoWriter::State {
     State(int w, int h) : width(w), converter(w, h) {}
 
     int width;
+    std::string path;
     AtomicFile file;
     int fd = -1;
     BgrToYuv420 converter;
@@ -108,7 +109,7 @@ struct VideoWriter::State {
             av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
             packet->stream_index = stream->index;
             rc = av_interleaved_write_frame(format.get(), packet.get());
-            if (rc < 0) return "cannot write the video file: " + errorText(rc);
+            if (rc < 0) return "cannot write " + path + ": " + errorText(rc);
         }
     }
 };
@@ -162,6 +163,7 @@ std::string VideoWriter::open(const std::string& path, int width, int height, co
 
     auto s = std::make_unique<State>(width, height);
     s->unfinished = settings.unfinished;
+    s->path = path;
     if (!s->converter.valid()) return "cannot set up the colour conversion for the video";
     const int w = s->converter.evenWidth(), h = s->converter.evenHeight();
 
@@ -271,16 +273,16 @@ std::string VideoWriter::finishOrDrop(bool keep) {
     if (keep && error.empty()) {
         const int rc = av_write_trailer(s->format.get());
         if (rc < 0)
-            error = "cannot finish the video file: " + errorText(rc);
+            error = "cannot finish " + s->path + ": " + errorText(rc);
         else if (s->io->error < 0)
-            error = "cannot write the video file: " + errorText(s->io->error);
+            error = "cannot write " + s->path + ": " + errorText(s->io->error);
     }
     const bool commit = keep && error.empty();
     s->format.reset();
     s->io.reset();
     s->codec.reset();
     if (commit && !s->file.commit())
-        error = "cannot put the video file in place: " + std::string(std::strerror(errno));
+        error = "cannot put " + s->path + " in place: " + std::string(std::strerror(errno));
     if (!commit) s->file.abort();
     return keep ? error : std::string();
 }

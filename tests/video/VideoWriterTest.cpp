@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
+#include <sys/resource.h>
 
 using namespace videotest;
 using video::Unfinished;
@@ -150,4 +152,29 @@ TEST(VideoWriter, BadTargetsFailAtOpenWithAClearMessage) {
         EXPECT_NE(writer.addFrame(terrainFrame(64, 48, 0).view()), "");
     }
     EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"notes.txt"});
+}
+
+// The disk fills up during a render (here: a file size limit): the writer reports it, and even the
+// policy that keeps the frames so far leaves no cut video behind.
+TEST(VideoWriter, AFullDiskLeavesNoBrokenFile) {
+    TempDir dir;
+    const std::string path = dir.path("flight.mp4");
+    VideoWriter writer;
+    VideoSettings settings;
+    settings.unfinished = Unfinished::KeepFramesSoFar;
+    ASSERT_EQ(writer.open(path, 320, 180, settings), "");
+
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limit = saved;
+    limit.rlim_cur = 16 * 1024;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN); // writes past the limit fail with EFBIG instead
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const std::string frameError = addFrames(writer, 320, 180, 60);
+    const std::string finishError = writer.finish();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_NE(finishError, "");
+    EXPECT_TRUE(filesIn(dir.path()).empty());
 }
