@@ -55,7 +55,7 @@ bench: deps
 	@scripts/run-bench $(BUILD)
 
 format:
-	find app scene render renderer image path tools cli tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find app scene render renderer image path tools video cli tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
 	rm -rf $(BUILD) $(ASAN) out
