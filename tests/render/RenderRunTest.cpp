@@ -93,9 +93,11 @@ TEST_F(RenderRunTest, SetUpFailuresEndTheRunWithTheirMessagesAndNoJobFile) {
         EXPECT_EQ(r.outcome, RunOutcome::Failed);
         EXPECT_FALSE(r.closeWindow);
         EXPECT_EQ(r.framesDrawn, 0);
+        ASSERT_FALSE(platform.shown.empty());
         // One message, the loader's, which says what went wrong (here: the file cannot be opened).
         EXPECT_EQ(platform.texts(),
                   std::vector<std::string>{"Couldn't open TGA file\n'" + s.MaskFileName + "'.\nRetry?"});
+        EXPECT_EQ(platform.shown.back().icon, MsgIcon::Stop);
         EXPECT_EQ(jobFilesLeft(), 0);
     }
     {
