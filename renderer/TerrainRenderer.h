@@ -26,7 +26,7 @@ struct FrameInputs {
     // then read through it, the same bytes sooner; nullptr: through the document's own samplers.
     const TextureSampler* sampler = nullptr;
     CTGAFile* output = nullptr;          // the frame picture, background already filled
-    bool hq = false;                     // exact texture lookup (GenauRechnen)
+    bool hq = false;                     // exact texture lookup (the scene's HQ)
     Vector4 light;                       // normalised (or zero)
     double dust = 10000.0;               // dust distance of this frame
     double gridX = 16.0, gridY = 16.0;   // grid divisions

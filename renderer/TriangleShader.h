@@ -30,7 +30,7 @@ inline Vector4 CornerNormal(const Vector4& P, const Vector4& Xp, const Vector4& 
 
 class TriangleShader {
 public:
-    // light: the frame's light vector (normalised again here when it is not zero); exact: GenauRechnen.
+    // light: the frame's light vector (normalised again here when it is not zero); exact: the scene's HQ.
     // sampler: a sampler made for texture; given, the texels are read through it, else through the
     // document's own samplers. Both give the same bytes.
     TriangleShader(const RenderCamera& camera, const CTGAFile* texture, bool exact, const Vector4& light,

@@ -1,5 +1,6 @@
 #include "tools/DemReader.h"
 
+#include "app/Blanks.h"
 #include "app/CFormat.h"
 
 #include <algorithm>
@@ -12,21 +13,10 @@ constexpr size_t kProfileHeaderLength = 144;
 constexpr size_t kElevationWidth = 6;
 constexpr size_t kIntegerWidth = 6;
 constexpr size_t kResolutionWidth = 12;
-
-bool isSpace(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string trimmed(const std::string& text) {
-    size_t b = 0, e = text.size();
-    while (b < e && isSpace(text[b])) ++b;
-    while (e > b && isSpace(text[e - 1])) --e;
-    return text.substr(b, e - b);
-}
 } // namespace
 
 bool ParseDemInt(const std::string& text, int& value) {
-    std::string t = trimmed(text);
+    std::string t = TrimBlanks(text);
     size_t i = 0;
     bool negative = false;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
@@ -44,7 +34,7 @@ bool ParseDemInt(const std::string& text, int& value) {
 }
 
 bool ParseDemReal(const std::string& text, double& value) {
-    std::string t = trimmed(text);
+    std::string t = TrimBlanks(text);
     if (t.empty()) return false;
     bool digit = false;
     for (char& c : t) {
@@ -145,7 +135,7 @@ bool DemReader::readHeader(DemHeader& h) {
         size_t end = std::min(pos + kResolutionWidth, lineEnd(pos));
         std::string field = data.substr(pos, end - pos);
         pos = end;
-        if (trimmed(field).empty())
+        if (TrimBlanks(field).empty())
             r = 0.0;
         else if (!ParseDemReal(field, r))
             return false;
@@ -241,7 +231,7 @@ bool DemReader::readElevation(int& value) {
         size_t fieldEnd = std::min(pos + kElevationWidth, end);
         bool blank =
             std::all_of(data.begin() + static_cast<long>(pos), data.begin() + static_cast<long>(fieldEnd),
-                        [](char c) { return isSpace(c) || c == '\0'; });
+                        [](char c) { return IsBlank(c) || c == '\0'; });
         if (!blank) {
             std::string field = data.substr(pos, fieldEnd - pos);
             pos = fieldEnd;
@@ -250,7 +240,7 @@ bool DemReader::readElevation(int& value) {
         // A blank field is the filler at the end of a line (record): the values go on in the next one.
         bool restBlank =
             std::all_of(data.begin() + static_cast<long>(fieldEnd), data.begin() + static_cast<long>(end),
-                        [](char c) { return isSpace(c) || c == '\0'; });
+                        [](char c) { return IsBlank(c) || c == '\0'; });
         if (!restBlank || end >= data.size()) return false;
         pos = nextLineStart(pos);
     }

@@ -49,10 +49,10 @@ std::string writeScene(const TempDir& dir, int frames, int grid = 32, int width 
     s.Total = frames;
     s.To = frames - 1;
     s.XA = -20, s.YA = -20, s.ZA = 80;
-    s.XZ = -10, s.YZ = -15, s.ZZ = 70;
-    s.HeadingA = s.HeadingZ = 45;
-    s.PitchA = s.PitchZ = -25;
-    s.FocalLengthA = s.FocalLengthZ = 40;
+    s.XE = -10, s.YE = -15, s.ZE = 70;
+    s.HeadingA = s.HeadingE = 45;
+    s.PitchA = s.PitchE = -25;
+    s.FocalLengthA = s.FocalLengthE = 40;
     s.GridX = s.GridY = grid;
     s.UseRecorder = 1;
     const std::string path = dir.path("scene.ovs");

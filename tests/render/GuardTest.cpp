@@ -63,16 +63,16 @@ CSceneParams baseScene(const TempDir& dir, int frames) {
     s.From = 0;
     s.To = frames - 1;
     s.XA = -15, s.YA = -10, s.ZA = 70;
-    s.XZ = 30, s.YZ = 5, s.ZZ = 45;
-    s.HeadingA = 40, s.HeadingZ = 55;
-    s.PitchA = -20, s.PitchZ = -28;
-    s.FocalLengthA = 90, s.FocalLengthZ = 110;
-    s.RollA = 0, s.RollZ = 6;
+    s.XE = 30, s.YE = 5, s.ZE = 45;
+    s.HeadingA = 40, s.HeadingE = 55;
+    s.PitchA = -20, s.PitchE = -28;
+    s.FocalLengthA = 90, s.FocalLengthE = 110;
+    s.RollA = 0, s.RollE = 6;
     s.LightX = -0.5, s.LightY = 0.6, s.LightZ = 0.62;
-    s.DustA = 150, s.DustZ = 90;
+    s.DustA = 150, s.DustE = 90;
     s.Smoothness = 0.2;
     s.ElevScaleX = s.ElevScaleY = 1.0;
-    s.ElevScaleZA = 0.02, s.ElevScaleZZ = 0.03;
+    s.ElevScaleZA = 0.02, s.ElevScaleZE = 0.03;
     s.GridX = 64;
     s.GridY = 54;
     s.UseRecorder = 1;
@@ -136,7 +136,7 @@ TEST_P(GuardTest, ExactTextureLookupNearAndFar) {
     CSceneParams s = baseScene(out, 3);
     s.UseTextureFile = 1;
     s.HQ = 1;
-    s.ZA = 30, s.ZZ = 26;
+    s.ZA = 30, s.ZE = 26;
     s.UseBackgroundColor = 1;
     s.BackgroundColor = 0x00E6BE96;
     EXPECT_EQ(render(s, RenderMode::Final), "OVRECORD.XLS 18f92e9abd79cf58\n"

@@ -189,7 +189,7 @@ TEST_F(RenderRunTest, MaskIsAppliedToWrittenFrames) {
 TEST_F(RenderRunTest, BackgroundIsTheChosenColourOrTheLightGrey) {
     // Looking up into the sky: the frame is all background.
     CSceneParams s = hillScene(out, 1);
-    s.PitchA = s.PitchZ = 60;
+    s.PitchA = s.PitchE = 60;
     s.UseBackgroundColor = 1;
     s.BackgroundColor = 0x0000FF; // pure red
     RunResult r = run(s);
