@@ -177,6 +177,8 @@ int runRender(const std::vector<std::string>& args) {
 
     if (result.outcome == RunOutcome::Stopped) return ExitStopped;
     if (result.outcome == RunOutcome::Failed || result.writeFailures > 0) return ExitFailure;
+    // A flight recorder file that could not be written is lost data too (the run has said so).
+    if (result.recorderFailed) return ExitFailure;
     return ExitOk;
 }
 

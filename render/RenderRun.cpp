@@ -61,7 +61,10 @@ public:
     };
 
     bool stopRequested() const override { return control.stopRequested(); }
-    void beginLoop() override { output.openRecorder(); }
+    void beginLoop() override {
+        exceptionsBefore = std::uncaught_exceptions();
+        output.openRecorder();
+    }
 
     void drawFrame(const PathFrame& f) override {
         const std::string name = output.frameName(f.index);
@@ -80,12 +83,18 @@ public:
     }
 
     void endLoop() override {
-        // The frames still in flight are finished (or dropped after a stop) before the recorder closes.
-        try {
-            while (!tasks.empty()) collectOldest();
-        } catch (...) {
+        // The frames still in flight are finished (or dropped after a stop) before the recorder closes. When
+        // an error ends the loop they are dropped too: their threads were told to stop, so they may hold
+        // nothing but the background, and the frames after a failed one are not written.
+        if (std::uncaught_exceptions() > exceptionsBefore) {
             abandonTasks();
-            loopError = std::current_exception();
+        } else {
+            try {
+                while (!tasks.empty()) collectOldest();
+            } catch (...) {
+                abandonTasks();
+                loopError = std::current_exception();
+            }
         }
         output.closeRecorder();
     }
@@ -237,6 +246,7 @@ private:
     std::atomic<bool> stopTasks{false};
     std::unique_ptr<WorkerPool> pool; // declared last: it goes first, finishing the jobs of the tasks above
     bool stopped = false;             // a frame was stopped: the frames after it are dropped
+    int exceptionsBefore = 0;         // already on their way when the loop began (a run in an unwinding)
 };
 
 // Flies the job's path and makes its frames in the picture. What a frame thread throws is rethrown here.

@@ -33,6 +33,7 @@ struct RunResult {
     int framesDrawn = 0;              // frames whose per-frame step ran
     std::vector<std::string> written; // every file written, in order
     int writeFailures = 0;            // files the user gave up writing (the retry question answered No)
+    bool recorderFailed = false;      // the flight recorder file was not written (the user has been told)
 };
 
 class RenderObserver {

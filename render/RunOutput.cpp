@@ -47,3 +47,8 @@ void RunOutput::openRecorder() {
     const std::string fileName = LoadString(IDS_RECORDER_FILE_NAME);
     recorder.Open(folder.empty() ? fileName : (folder / fileName).string());
 }
+
+void RunOutput::closeRecorder() {
+    recorder.Close();
+    if (recorder.Failed()) caller.result.recorderFailed = true;
+}

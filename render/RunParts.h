@@ -50,7 +50,8 @@ public:
 
     void openRecorder();
     void recordRow(const RecorderRow& row) { recorder.WriteRow(row); } // nothing when not recording
-    void closeRecorder() { recorder.Close(); }
+    // Puts the recorder file in place; the result hears when rows were lost.
+    void closeRecorder();
 
 private:
     const RenderContext& context;

@@ -24,10 +24,7 @@ bool SetUpRun(const std::string& jobFile, int antialiasing, const RunCaller& cal
 
     if (job.useMask != 0) {
         context.mask = std::make_unique<CTGAFile>(platform, antialiasing);
-        if (!context.mask->OpenImage(job.maskFile)) {
-            platform.error(FormatString(IDS_CANNOT_OPEN_FILE, job.maskFile.c_str()));
-            return false;
-        }
+        if (!context.mask->OpenImage(job.maskFile)) return false; // the loader has said why
         if (context.mask->GetWidth() != width || context.mask->GetHeight() != height) {
             platform.error(LoadString(IDS_MASK_SIZE_DIFFERS));
             caller.result.closeWindow = true;
