@@ -10,6 +10,7 @@
 // about frames, written files and the end of the run.
 
 #include "render/WireModel.h"
+#include "renderer/CollinearShading.h"
 #include "renderer/RenderMode.h"
 
 #include <optional>
@@ -68,6 +69,9 @@ struct RunOptions {
     // Raw and Final with a texture: shade each pixel once, after the frame's traversal (the same bytes,
     // sooner; a window watching the picture sees the frame appear at its end rather than grow).
     bool deferShading = false;
+    // How triangles whose corners project onto one line are coloured; earlier versions' way only to
+    // compare frames with theirs.
+    CollinearShading collinear = CollinearShading::SumOfNormals;
 };
 
 // Runs the job in jobFile into picture and deletes jobFile. The picture is (re)made at the job's output

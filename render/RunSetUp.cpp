@@ -59,5 +59,6 @@ bool SetUpRun(const std::string& jobFile, int antialiasing, const RunCaller& cal
     frame.threads = std::max(1, options.rowThreads);
     // Without a texture a pixel is shaded about as cheaply as its owner is remembered: no deferral then.
     frame.deferShading = options.deferShading && context.texture != nullptr;
+    frame.collinear = options.collinear;
     return true;
 }

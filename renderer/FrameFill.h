@@ -9,7 +9,7 @@
 class FrameFill {
 public:
     FrameFill(const FrameInputs& in, const RowSelection& rows)
-        : shader(*in.camera, in.texture, in.hq, in.light, in.texture ? in.sampler : nullptr),
+        : shader(*in.camera, in.texture, in.hq, in.light, in.texture ? in.sampler : nullptr, in.collinear),
           rasterizer(*in.camera, shader, *in.output, rows) {
         rasterizer.SetDeferred(in.deferShading);
     }
