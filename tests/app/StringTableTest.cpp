@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <stdexcept>
 
 TEST(StringTable, NumbersAreUniqueAndTextsFormat) {
     std::set<int> seen;
@@ -16,4 +17,13 @@ TEST(StringTable, NumbersAreUniqueAndTextsFormat) {
     EXPECT_EQ(FormatString(IDS_CANNOT_OPEN_FILE, "a.tga"), "Cannot open file 'a.tga'.");
     EXPECT_EQ(FormatString(IDS_PROGRESS_FORMAT, 42), "42%");
     EXPECT_STREQ(LoadString(999999), "");
+}
+
+TEST(StringTable, ArgumentsThatDoNotFitTheTextAreRefused) {
+    EXPECT_EQ(FormatString(IDS_DEM_SUSPICIOUS, 612L, 0, 7), "Suspicious elevation value 612 in (0/7).");
+    EXPECT_EQ(FormatString(IDS_CANNOT_OPEN_FILE, std::string("b.tga")), "Cannot open file 'b.tga'.");
+    EXPECT_THROW(FormatString(IDS_CANNOT_OPEN_FILE, 3), std::invalid_argument);   // %s given a number
+    EXPECT_THROW(FormatString(IDS_PROGRESS_FORMAT, 4.5), std::invalid_argument);  // %d given a real
+    EXPECT_THROW(FormatString(IDS_PROGRESS_FORMAT), std::invalid_argument);       // one missing
+    EXPECT_THROW(FormatString(IDS_PROGRESS_FORMAT, 1, 2), std::invalid_argument); // one too many
 }
