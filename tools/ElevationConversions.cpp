@@ -38,19 +38,27 @@ int PaletteColumn(uint32_t elevation, int paletteWidth) {
     return static_cast<int>(std::min(elevation, 9000u) * scale);
 }
 
-ToolStatus ElevationToGray(const std::string& from, const std::string& to, double factor,
-                           const ToolEnv& env) {
-    double saturatedMax = 0;
-    ToolStatus status = convertPixels(from, to, env, [&](const uint8_t* in, uint8_t* out) {
+GrayConversion ConvertElevationToGray(const std::string& from, const std::string& to, double factor,
+                                      const ToolEnv& env) {
+    GrayConversion result;
+    double& saturatedMax = result.saturatedMax;
+    result.status = convertPixels(from, to, env, [&](const uint8_t* in, uint8_t* out) {
         double scaled = 0;
         uint8_t level = GrayLevelOf(PixelElevation(in), factor, scaled);
         if (scaled >= 255) saturatedMax = std::max(saturatedMax, scaled);
         out[0] = out[1] = out[2] = level;
     });
-    if (status == ToolStatus::Done && saturatedMax != 0)
-        env.platform.message(FormatString(IDS_GRAY_SATURATED, saturatedMax), MsgIcon::Information,
+    if (result.status != ToolStatus::Done) result.saturatedMax = 0;
+    return result;
+}
+
+ToolStatus ElevationToGray(const std::string& from, const std::string& to, double factor,
+                           const ToolEnv& env) {
+    const GrayConversion result = ConvertElevationToGray(from, to, factor, env);
+    if (result.saturatedMax != 0)
+        env.platform.message(FormatString(IDS_GRAY_SATURATED, result.saturatedMax), MsgIcon::Information,
                              MsgButtons::Ok);
-    return status;
+    return result.status;
 }
 
 ToolStatus GrayToElevation(const std::string& from, const std::string& to, const ToolEnv& env) {

@@ -7,8 +7,14 @@
 
 #include <string>
 
-// Elevation E to grey trunc(E * factor); products of 255 and more are 255 and count as saturated, and
-// the largest of them is reported after the output was written.
+// Elevation E to grey trunc(E * factor); products of 255 and more are 255 and count as saturated.
+struct GrayConversion {
+    ToolStatus status = ToolStatus::Failed;
+    double saturatedMax = 0; // the largest saturated product; 0 when none
+};
+GrayConversion ConvertElevationToGray(const std::string& from, const std::string& to, double factor,
+                                      const ToolEnv& env);
+// The conversion as the desktop runs it: the largest saturated product is shown once the output is written.
 ToolStatus ElevationToGray(const std::string& from, const std::string& to, double factor, const ToolEnv& env);
 
 // Grey (or any) pixel to the elevation blue + green + red.
