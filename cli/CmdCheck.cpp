@@ -35,19 +35,5 @@ int runCheck(const cli::Args& args) {
 } // namespace
 
 CliCommand checkCommand() {
-    return {
-        "check",
-        "check SCENE.ovs",
-        "Usage: orvantis-cli check SCENE.ovs\n"
-        "Checks a scene script the way the desktop application does before it saves or renders: focal "
-        "lengths,\n"
-        "frame numbers, light, dust, smoothness, scales, output size and grid, flight security values, the\n"
-        "elevation, texture and mask files and the output file name template.\n"
-        "File names inside the scene that are not absolute are taken relative to the scene file's folder.\n\n"
-        "Prints \"OK\" and exits with 0 when the scene passes; otherwise prints the message of the first "
-        "check\n"
-        "that fails on stderr and exits with 1. A file that is not a scene script gives\n"
-        "\"Cannot open file '...'.\" and exit status 1. Bad usage exits with 2.\n",
-        {{}, 1, "missing scene file", "only one scene file can be checked", true},
-        runCheck};
+    return {"check", {{}, 1, "missing scene file", "only one scene file can be checked", true}, runCheck};
 }

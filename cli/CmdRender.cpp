@@ -139,55 +139,27 @@ int runRender(const cli::Args& args) {
 } // namespace
 
 CliCommand renderCommand() {
-    return {
-        "render",
-        "render SCENE.ovs [--mode raw|final] [--from N] [--to N] [--output-dir DIR] [--jobs N] [--quiet]",
-        "Usage: orvantis-cli render SCENE.ovs [--mode raw|final] [--from N] [--to N] [--output-dir DIR] "
-        "[--jobs N] [--quiet]\n"
-        "Renders the frames of a scene script, as the Raw and Final commands of a scene window do.\n\n"
-        "The scene is checked first, with the desktop application's rules and messages. File names inside "
-        "the\n"
-        "scene that are not absolute are taken relative to the scene file's folder.\n\n"
-        "  --mode raw|final   raw draws every other grid cell in every other row; final (the default) all.\n"
-        "  --from N, --to N   render only the frames N (0-based) up to N, instead of the scene's range; they "
-        "are\n"
-        "                     checked like the scene's own values.\n"
-        "  --output-dir DIR   where the frames and the flight recorder file OVRECORD.XLS go (created when\n"
-        "                     missing); by default the scene file's folder. Output names that are absolute "
-        "stay.\n"
-        "  --jobs N           render N frames at once, each in a thread of its own (a single frame is "
-        "shared\n"
-        "                     by N threads, by picture rows); by default the number of processor cores. The\n"
-        "                     files are the same, byte for byte, and are written and listed in frame order.\n"
-        "  --quiet            no progress line.\n\n"
-        "Prints the path of every written file on stdout, one per line. On a terminal a progress line on "
-        "stderr\n"
-        "shows the frame, the percentage of the frame, frames per second and the time left.\n"
-        "Files that cannot be written are not retried. Ctrl+C stops after the frame in progress is abandoned "
-        "(it\n"
-        "is not written); the flight recorder file is closed and the job file removed.\n\n"
-        "Exit status: 0 all frames written, 1 failure (the message on stderr), 2 bad usage, 130 stopped by "
-        "Ctrl+C.\n",
-        {{{"--mode", true,
-           [](const std::string& v) {
-               return v == "raw" || v == "final" ? "" : "--mode must be raw or final";
-           }},
-          {"--from", true, [](const std::string& v) { return frameNumber("--from", v); }},
-          {"--to", true, [](const std::string& v) { return frameNumber("--to", v); }},
-          {"--output-dir", true,
-           [](const std::string& v) { return v.empty() ? "--output-dir needs a folder" : ""; }},
-          {"--jobs", true,
-           [](const std::string& v) {
-               int n = 0;
-               return parseIntStrict(v, n) && n >= 1 && n <= 256
-                          ? ""
-                          : "--jobs needs a number of threads from 1 to 256";
-           }},
-          {"--quiet", false},
-          {"-q", false}},
-         1,
-         "missing scene file",
-         "only one scene file can be rendered",
-         true},
-        runRender};
+    return {"render",
+            {{{"--mode", true,
+               [](const std::string& v) {
+                   return v == "raw" || v == "final" ? "" : "--mode must be raw or final";
+               }},
+              {"--from", true, [](const std::string& v) { return frameNumber("--from", v); }},
+              {"--to", true, [](const std::string& v) { return frameNumber("--to", v); }},
+              {"--output-dir", true,
+               [](const std::string& v) { return v.empty() ? "--output-dir needs a folder" : ""; }},
+              {"--jobs", true,
+               [](const std::string& v) {
+                   int n = 0;
+                   return parseIntStrict(v, n) && n >= 1 && n <= 256
+                              ? ""
+                              : "--jobs needs a number of threads from 1 to 256";
+               }},
+              {"--quiet", false},
+              {"-q", false}},
+             1,
+             "missing scene file",
+             "only one scene file can be rendered",
+             true},
+            runRender};
 }

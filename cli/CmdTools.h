@@ -60,7 +60,4 @@ struct ToolRun {
     int exit(ToolStatus status) const;
 };
 
-// A subcommand's --help text with the paragraph on exit statuses appended.
-std::string helpWithStatus(const char* text);
-
 } // namespace clitools

@@ -54,63 +54,11 @@ int runMask(const cli::Args& args) {
 } // namespace
 
 CliCommand convolveCommand() {
-    return {
-        "convolve",
-        "convolve IN OUT --kernel KERNEL.tga",
-        clitools::helpWithStatus(
-            "Usage: orvantis-cli convolve IN OUT --kernel KERNEL.tga\n"
-            "\n"
-            "Convolves an image with a value matrix: KERNEL.tga holds one coefficient per byte (byte - 128, "
-            "so\n"
-            "128 is 0), one kernel per colour channel, centred at (width / 2, height / 2) counted from the\n"
-            "lower left. Every channel is divided by the sum of its coefficients (integer division; a sum of "
-            "0\n"
-            "divides by nothing) and its low 8 bits are stored. A border as wide as the kernel's half stays\n"
-            "black. An OUT name ending in .yuv writes a YUV frame.\n"
-            "\n"
-            "Options:\n"
-            "  --kernel KERNEL.tga   the value matrix (required)\n"),
-        {{{"--kernel"}}},
-        runConvolve};
+    return {"convolve", {{{"--kernel"}}}, runConvolve};
 }
-
 CliCommand mergeCommand() {
-    return {
-        "merge",
-        "merge IN OUT --with FILE2 [--mode add|multiply] [--bias1 B] [--bias2 B]",
-        clitools::helpWithStatus(
-            "Usage: orvantis-cli merge IN OUT --with FILE2 [--mode add|multiply] [--bias1 B] [--bias2 B]\n"
-            "\n"
-            "Merges two images channel by channel into an image of IN's size:\n"
-            "  add:       color1 * B1 + color2 * B2\n"
-            "  multiply:  (color1 + B1) * (color2 + B2) / 255\n"
-            "Results below 0 give 0, above 255 give 255. Where FILE2 is smaller than IN its pixels count as\n"
-            "white. An OUT name ending in .yuv writes a YUV frame.\n"
-            "\n"
-            "Options:\n"
-            "  --with FILE2      the second image (required)\n"
-            "  --mode MODE       add (the default) or multiply\n"
-            "  --bias1 B         B1, between -256 and 256 (default 1.0)\n"
-            "  --bias2 B         B2, between -256 and 256 (default 1.0)\n"),
-        {{{"--with"}, {"--mode"}, {"--bias1"}, {"--bias2"}}},
-        runMerge};
+    return {"merge", {{{"--with"}, {"--mode"}, {"--bias1"}, {"--bias2"}}}, runMerge};
 }
-
 CliCommand maskCommand() {
-    return {"mask",
-            "mask IN OUT --mask MASK.tga",
-            clitools::helpWithStatus(
-                "Usage: orvantis-cli mask IN OUT --mask MASK.tga\n"
-                "\n"
-                "Masks an image with a mask of the same size. Three pixels of the mask control the masking:\n"
-                "pixel (0, 0) (lower left corner) defines full transparency, pixel (1, 0) an increase in "
-                "brightness\n"
-                "(+64), pixel (2, 0) a decrease in brightness (-64); colours not equal to one of these three "
-                "are\n"
-                "opaque and replace the image's pixel. An OUT name ending in .yuv writes a YUV frame.\n"
-                "\n"
-                "Options:\n"
-                "  --mask MASK.tga   the mask (required; it must have IN's size)\n"),
-            {{{"--mask"}}},
-            runMask};
+    return {"mask", {{{"--mask"}}}, runMask};
 }

@@ -39,11 +39,6 @@ void ConsoleProgress::clearLine() {
     last = -1;
 }
 
-std::string helpWithStatus(const char* text) {
-    return std::string(text) +
-           "\nExit status: 0 success, 1 failure, 2 bad usage, 130 stopped by Ctrl+C (nothing written).\n";
-}
-
 int ToolRun::exit(ToolStatus status) const {
     switch (status) {
     case ToolStatus::Done:

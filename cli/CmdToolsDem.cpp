@@ -8,26 +8,6 @@
 
 namespace {
 
-const char* const kHelp =
-    "Usage: orvantis-cli dem-import IN.dem OUT.tga [--recalibrate | --no-recalibrate]\n"
-    "\n"
-    "Converts a USGS DEM file (ASCII, type A header and type B profiles, in 1024-byte records or with line\n"
-    "breaks) into an elevation file: a square 24-bit TGA whose side is the smallest multiple of 8 above the\n"
-    "number of profiles. Profile column c becomes pixel column c - 1; its elevations run upwards from row\n"
-    "side - columns. An OUT name ending in .yuv writes a YUV frame instead.\n"
-    "\n"
-    "Prints the DEM header on stdout (one entry per line, label and value separated by a tab), every\n"
-    "suspicious jump between neighbouring elevations (more than 511) on stderr, and at the end\n"
-    "\"Total of non-zero elevations: N\" on stdout.\n"
-    "\n"
-    "Options:\n"
-    "  --recalibrate     when the header's minimum elevation is below 0, subtract it (truncated) from every\n"
-    "                    elevation so that none is negative\n"
-    "  --no-recalibrate  keep the elevations as they are (the default): negative values wrap to 24 bits\n"
-    "\n"
-    "Exit status: 0 success, 1 failure (also when the file ended early: what was read is written),\n"
-    "2 bad usage, 130 stopped by Ctrl+C (nothing written).\n";
-
 // The import's decisions come from the flags; the listing and the count are the results on stdout.
 class ConsoleDemEvents : public DemImportEvents {
 public:
@@ -63,9 +43,5 @@ int run(const cli::Args& args) {
 } // namespace
 
 CliCommand demImportCommand() {
-    return {"dem-import",
-            "dem-import IN.dem OUT.tga [--recalibrate | --no-recalibrate]",
-            kHelp,
-            {{{"--recalibrate", false}, {"--no-recalibrate", false}}},
-            run};
+    return {"dem-import", {{{"--recalibrate", false}, {"--no-recalibrate", false}}}, run};
 }

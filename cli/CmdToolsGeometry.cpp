@@ -69,65 +69,11 @@ int runRectify(const cli::Args& args) {
 } // namespace
 
 CliCommand interpolateCommand() {
-    return {
-        "interpolate",
-        "interpolate IN OUT",
-        clitools::helpWithStatus(
-            "Usage: orvantis-cli interpolate IN OUT\n"
-            "\n"
-            "Reconstructs a surface from isocontour lines painted in pure red (red not 0, green and blue 0; "
-            "the\n"
-            "red byte is the contour's level): every pixel of a row gets the value interpolated linearly\n"
-            "between the contour pixels of that row (flat beyond the first and last), at most 254. The "
-            "result\n"
-            "is grey with a third of a level of extra precision in green and blue; 'gray-to-elev' turns it "
-            "into\n"
-            "an elevation file. Rows without any contour pixel are black. An OUT name ending in .yuv writes\n"
-            "a YUV frame.\n"),
-        {},
-        runInterpolate};
+    return {"interpolate", {}, runInterpolate};
 }
-
 CliCommand resampleCommand() {
-    return {"resample",
-            "resample IN OUT --factor 2|3|4",
-            clitools::helpWithStatus(
-                "Usage: orvantis-cli resample IN OUT --factor 2|3|4\n"
-                "\n"
-                "Reduces an elevation file by the factor n in both directions: every output elevation "
-                "is the SUM\n"
-                "of the n x n elevations of its block (n * n times their average), kept to 24 bits. "
-                "Blocks cut by\n"
-                "the right or upper edge are dropped. An OUT name ending in .yuv writes a YUV frame.\n"
-                "\n"
-                "Options:\n"
-                "  --factor N   the reduction 1 : N, N being 2, 3 or 4 (required)\n"),
-            {{{"--factor"}}},
-            runResample};
+    return {"resample", {{{"--factor"}}}, runResample};
 }
-
 CliCommand rectifyCommand() {
-    return {
-        "rectify",
-        "rectify IN OUT --src X1,Y1,X2,Y2,X3,Y3,X4,Y4 --dst X1,Y1,X2,Y2,X3,Y3,X4,Y4 [--force]",
-        clitools::helpWithStatus(
-            "Usage: orvantis-cli rectify IN OUT --src X1,Y1,...,X4,Y4 --dst X1,Y1,...,X4,Y4 [--force]\n"
-            "\n"
-            "Corrects a distorted picture by the bilinear transform that takes four points of the output to\n"
-            "where they appear in the input:\n"
-            "  x' = a11*x + a12*y + a13*x*y + a14\n"
-            "  y' = a21*x + a22*y + a23*x*y + a24\n"
-            "x counts pixel columns from the left, y pixel rows from the bottom as height - row. Every "
-            "output\n"
-            "pixel is the input's Gaussian-filtered sample at (x', y'); near and beyond the input's edges "
-            "it\n"
-            "is white. The output has the input's size. An OUT name ending in .yuv writes a YUV frame.\n"
-            "\n"
-            "Options:\n"
-            "  --src X1,Y1,...   the four points as they appear in the distorted input (required)\n"
-            "  --dst X1,Y1,...   where the four points must lie in the output (required)\n"
-            "  --force           go on when the points make a system without a unique solution (coinciding\n"
-            "                    or collinear points); without it such points fail with the message\n"),
-        {{{"--src"}, {"--dst"}, {"--force", false}}},
-        runRectify};
+    return {"rectify", {{{"--src"}, {"--dst"}, {"--force", false}}}, runRectify};
 }

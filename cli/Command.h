@@ -1,7 +1,8 @@
 #pragma once
-// The subcommands of orvantis-cli. Each is described by a CliCommand: its help, the options and file names
-// it takes, and the function that runs it. cliCommands() (main.cpp) lists them all and one parser reads
-// every command line, so a subcommand's function starts from checked arguments.
+// The subcommands of orvantis-cli. Each is described by a CliCommand: the options and file names it takes
+// and the function that runs it; its synopsis and --help text stand in cli/Help.inc. cliCommands()
+// (main.cpp) lists them all and one parser reads every command line, so a subcommand's function starts
+// from checked arguments.
 
 #include <functional>
 #include <map>
@@ -58,8 +59,6 @@ int parseArgs(const std::string& command, const std::vector<std::string>& args, 
 
 struct CliCommand {
     std::string name;
-    std::string synopsis; // one line for the overview, e.g. "render SCENE.ovs [--mode raw|final] ..."
-    std::string help;     // the full text of "SUBCOMMAND --help"
     cli::ArgSpec args;
     std::function<int(const cli::Args& args)> run;
 };

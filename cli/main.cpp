@@ -11,12 +11,23 @@
 
 namespace {
 
+struct Help {
+    const char* name;
+    const char* synopsis; // the line of the overview
+    const char* text;     // what "SUBCOMMAND --help" prints
+};
+constexpr Help kHelp[] = {
+#define CLI_HELP(name, synopsis, text) {name, synopsis, text},
+#include "cli/Help.inc"
+#undef CLI_HELP
+};
+
 void printOverview(std::FILE* out) {
     std::fprintf(out,
                  "Usage: orvantis-cli SUBCOMMAND [ARGS...]\n"
                  "Renders terrain fly-overs and runs the terrain and image tools without the desktop.\n\n"
                  "Subcommands:\n");
-    for (const CliCommand& c : cliCommands()) std::fprintf(out, "  orvantis-cli %s\n", c.synopsis.c_str());
+    for (const Help& h : kHelp) std::fprintf(out, "  orvantis-cli %s\n", h.synopsis);
     std::fprintf(out, "\n  orvantis-cli --help | --version | SUBCOMMAND --help\n\n"
                       "Exit status: 0 success, 1 failure, 2 bad usage, 130 stopped by Ctrl+C.\n");
 }
@@ -112,7 +123,8 @@ int main(int argc, char** argv) {
         std::vector<std::string> rest(args.begin() + 1, args.end());
         if (std::any_of(rest.begin(), rest.end(),
                         [](const std::string& a) { return a == "--help" || a == "-h"; })) {
-            std::printf("%s", c.help.c_str());
+            for (const Help& h : kHelp)
+                if (c.name == h.name) std::printf("%s", h.text);
             return ExitOk;
         }
         cli::Args parsed;
