@@ -63,7 +63,7 @@ public:
 };
 
 // Runs the import of the DEM file from into the elevation file to, asking events for its decisions. Only
-// the opening and saving of images talk to the platform.
+// the making and saving of the output image talk to the platform.
 DemImportResult ImportDem(const std::string& from, const std::string& to, const ToolEnv& env,
                           DemImportEvents& events);
 
