@@ -250,20 +250,12 @@ void CToolDialog::UpdateOkButton() {
     if (fromChosen && toChosen && (!hasThird || thirdChosen)) okButton->setEnabled(true);
 }
 
-void CToolDialog::DisableControls() {
-    fromBrowse->setEnabled(false);
-    toBrowse->setEnabled(false);
-    okButton->setEnabled(false);
-    if (thirdBrowse) thirdBrowse->setEnabled(false);
-    setCloseEnabled(false);
-}
-
-void CToolDialog::EnableControls() {
-    fromBrowse->setEnabled(true);
-    toBrowse->setEnabled(true);
-    okButton->setEnabled(true);
-    if (thirdBrowse) thirdBrowse->setEnabled(true);
-    setCloseEnabled(true);
+void CToolDialog::setControlsEnabled(bool enabled) {
+    fromBrowse->setEnabled(enabled);
+    toBrowse->setEnabled(enabled);
+    okButton->setEnabled(enabled);
+    if (thirdBrowse) thirdBrowse->setEnabled(enabled);
+    setCloseEnabled(enabled);
 }
 
 void CToolDialog::setCloseEnabled(bool enabled) {
@@ -285,10 +277,10 @@ void CToolDialog::setCloseEnabled(bool enabled) {
 
 void CToolDialog::onOk() {
     if (running || !okButton->isEnabled()) return;
-    DisableControls();
+    setControlsEnabled(false);
     idle = 0;
     if (!ReadToolControls()) {
-        EnableControls();
+        setControlsEnabled(true);
         idle = 1;
         return;
     }
@@ -303,7 +295,7 @@ void CToolDialog::onOk() {
         return;
     }
     // Failed, or cancelled during the run: the dialog stays open and idle with its file names.
-    EnableControls();
+    setControlsEnabled(true);
     idle = 1;
 }
 
@@ -315,7 +307,7 @@ void CToolDialog::onCancel() {
     if (idle == 0) {
         // The run notices the flag at its next progress step and leaves without writing its output.
         progressText->clear();
-        EnableControls();
+        setControlsEnabled(true);
         idle = 1;
     }
 }

@@ -130,8 +130,8 @@ protected:
     }
 
     // The tool's operations, in the order of the frame.
-    virtual void DisableControls();
-    virtual void EnableControls();
+    // The choosers, OK and the window's close button: off while the tool runs.
+    virtual void setControlsEnabled(bool enabled);
     virtual bool RunTool() = 0;
     virtual void UpdateOkButton();
     // Reads the tool's own controls into its members; false when a value was refused (the message has
