@@ -158,11 +158,8 @@ DemImportResult ImportDem(const std::string& from, const std::string& to, const 
     }
     result.read = true;
 
-    result.status = FinishToolOutput(env, *output, to, cancelled);
-    if (result.status == ToolStatus::Done) {
-        result.written = to;
-        if (damaged) result.status = ToolStatus::Incomplete;
-    }
+    static_cast<ToolResult&>(result) = FinishToolOutput(env, *output, to, cancelled);
+    if (result.status == ToolStatus::Done && damaged) result.status = ToolStatus::Incomplete;
     return result;
 }
 

@@ -38,8 +38,8 @@ struct DemSuspiciousValue {
 // Why an import refused its file before anything was read.
 enum class DemRefusal { None, CannotOpen, HeaderDamaged, TooManyColumns };
 
-struct DemImportResult {
-    ToolStatus status = ToolStatus::Failed; // Incomplete: the file ended early, what was read is written
+// The status is Incomplete when the file ended early: what was read is written.
+struct DemImportResult : ToolResult {
     DemRefusal refusal = DemRefusal::None;
     int columns = 0;       // the profiles the header declares
     bool read = false;     // the profiles were read (nonZero counts them, also when stopped or not saved)
@@ -47,7 +47,6 @@ struct DemImportResult {
     long long nonZero = 0; // non-zero elevations read (the count the user is shown)
     int base = 0;          // subtracted from every elevation
     std::vector<DemSuspiciousValue> suspicious;
-    std::string written; // the elevation file written; empty when none
 };
 
 // The decisions an import needs and the warnings it gives while it reads.

@@ -99,7 +99,7 @@ std::string RectifyIndefiniteText(RectifyAxis axis) {
     return LoadString(axis == RectifyAxis::X ? IDS_RECTIFY_INDEFINITE_X : IDS_RECTIFY_INDEFINITE_Y);
 }
 
-ToolStatus Rectify(const std::string& from, const std::string& to, const RectifyCorners& corners,
+ToolResult Rectify(const std::string& from, const std::string& to, const RectifyCorners& corners,
                    const ToolEnv& env) {
     return Rectify(from, to, corners, env, [&](RectifyAxis axis) {
         return env.platform.message(RectifyIndefiniteText(axis), MsgIcon::Information,
@@ -107,7 +107,7 @@ ToolStatus Rectify(const std::string& from, const std::string& to, const Rectify
     });
 }
 
-ToolStatus Rectify(const std::string& from, const std::string& to, const RectifyCorners& corners,
+ToolResult Rectify(const std::string& from, const std::string& to, const RectifyCorners& corners,
                    const ToolEnv& env, const RectifyGoOn& goOn) {
     const RectifyTransform t = SolveRectify(corners);
     if ((t.degenerateX && !goOn(RectifyAxis::X)) || (t.degenerateY && !goOn(RectifyAxis::Y)))

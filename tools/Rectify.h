@@ -44,8 +44,8 @@ using RectifyGoOn = std::function<bool(RectifyAxis)>;
 // The question the desktop asks for an axis.
 std::string RectifyIndefiniteText(RectifyAxis axis);
 
-ToolStatus Rectify(const std::string& from, const std::string& to, const RectifyCorners& corners,
+ToolResult Rectify(const std::string& from, const std::string& to, const RectifyCorners& corners,
                    const ToolEnv& env, const RectifyGoOn& goOn);
 // The run as the desktop makes it: the question with OK and Cancel through the platform.
-ToolStatus Rectify(const std::string& from, const std::string& to, const RectifyCorners& corners,
+ToolResult Rectify(const std::string& from, const std::string& to, const RectifyCorners& corners,
                    const ToolEnv& env);
