@@ -1,21 +1,5 @@
 #include "cli/ConsolePlatform.h"
 
-namespace {
-const char* answerName(MsgAnswer a) {
-    switch (a) {
-    case MsgAnswer::Ok:
-        return "OK";
-    case MsgAnswer::Cancel:
-        return "Cancel";
-    case MsgAnswer::Yes:
-        return "Yes";
-    case MsgAnswer::No:
-        return "No";
-    }
-    return "";
-}
-} // namespace
-
 MsgAnswer ConsolePlatform::message(const std::string& text, MsgIcon icon, MsgButtons buttons) {
     const MsgAnswer a = SilentPlatform().message(text, icon, buttons);
     if (buttons == MsgButtons::Ok)
@@ -31,6 +15,7 @@ void ConsolePlatform::print(const std::string& text, std::FILE* out) {
 }
 
 void ConsolePlatform::answered(const std::string& question, MsgAnswer answer) {
+    const char* const names[] = {"OK", "Cancel", "Yes", "No"}; // in the order of MsgAnswer
     print(question);
-    std::fprintf(stderr, "  -> %s\n", answerName(answer));
+    std::fprintf(stderr, "  -> %s\n", names[static_cast<int>(answer)]);
 }
