@@ -123,7 +123,7 @@ COrvantisView::COrvantisView(COrvantisDoc*, QWidget* parent)
     connect(ui->browseMask, &QPushButton::clicked, this, [this] { browseFile(319); });
     connect(ui->browseOutput, &QPushButton::clicked, this, [this] { browseFile(323); });
     connect(ui->browseTexture, &QPushButton::clicked, this, [this] { browseFile(324); });
-    connect(ui->browseBackground, &QPushButton::clicked, this, &COrvantisView::browseBackgroundColour);
+    connect(ui->browseBackground, &QPushButton::clicked, this, &COrvantisView::browseBackgroundColor);
     connect(ui->buttonSet, &QPushButton::clicked, this, &COrvantisView::OnSetPath);
 
     // Scene commands.
@@ -436,7 +436,7 @@ void COrvantisView::browseFile(int buttonId) {
     contextHelp = true;
 }
 
-void COrvantisView::browseBackgroundColour() {
+void COrvantisView::browseBackgroundColor() {
     contextHelp = false;
     uint32_t c = scene.BackgroundColor;
     if (chooseColour(GetDocument()->app(), this, c)) {
