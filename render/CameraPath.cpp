@@ -25,9 +25,9 @@ private:
 };
 } // namespace
 
-double FrameDust(const JobValues& job, double t) {
-    if (job.dustE == 0.0) return job.dustA;
-    return Ease(job.dustA, job.dustE, t, job.smoothness);
+double FrameDust(const CSceneParams& job, double t) {
+    if (job.DustE == 0.0) return job.DustA;
+    return Ease(job.DustA, job.DustE, t, job.Smoothness);
 }
 
 int PlannedFrameCount(int pathType, int from, int to, int total) {
@@ -35,44 +35,47 @@ int PlannedFrameCount(int pathType, int from, int to, int total) {
     return std::max(0, last - from + 1);
 }
 
-void RunStraightPath(const JobValues& job, const WorldHeightLookup& height, PathFrameSink& sink) {
+void RunStraightPath(const CSceneParams& job, const WorldHeightLookup& height, PathFrameSink& sink) {
     LoopScope scope(sink);
-    const double s = job.smoothness;
-    for (int index = job.from; index <= job.to && !sink.stopRequested(); ++index) {
-        const double t = FrameParameter(index, job.total);
+    const double s = job.Smoothness;
+    for (int index = job.From; index <= job.To && !sink.stopRequested(); ++index) {
+        const double t = FrameParameter(index, job.Total);
         PathFrame f;
         f.index = index;
-        f.x = Ease(job.xA, job.xE, t, s);
-        f.y = Ease(job.yA, job.yE, t, s);
-        f.z = Ease(job.zA, job.zE, t, s);
-        f.heading = Ease(job.headingA, job.headingE, t, s);
-        f.pitch = Ease(job.pitchA, job.pitchE, t, s);
-        f.focalLength = Ease(job.focalA, job.focalE, t, s);
-        f.roll = Ease(job.rollA, job.rollE, t, s);
-        f.zScale = Ease(job.scaleZA, job.scaleZE, t, s);
+        f.x = Ease(job.XA, job.XE, t, s);
+        f.y = Ease(job.YA, job.YE, t, s);
+        f.z = Ease(job.ZA, job.ZE, t, s);
+        f.heading = Ease(job.HeadingA, job.HeadingE, t, s);
+        f.pitch = Ease(job.PitchA, job.PitchE, t, s);
+        f.focalLength = Ease(job.FocalLengthA, job.FocalLengthE, t, s);
+        f.roll = Ease(job.RollA, job.RollE, t, s);
+        f.zScale = Ease(job.ElevScaleZA, job.ElevScaleZE, t, s);
         f.dust = FrameDust(job, t);
         f.recorder = RecorderRow{f.x, f.y, f.z, f.z - height(f.x, f.y) * f.zScale, f.pitch, f.roll, 0.0};
         sink.drawFrame(f);
-        if (index == job.to) break; // To may be INT_MAX
+        if (index == job.To) break; // To may be INT_MAX
     }
 }
 
-bool RunCurvedPath(const JobValues& job, double extentY, const WorldHeightLookup& height,
+bool RunCurvedPath(const CSceneParams& job, double extentY, const WorldHeightLookup& height,
                    PathFrameSink& sink) {
-    if (job.points.size() < 3) return false;
+    if (job.lastIndex < 2) return false;
+    std::vector<Vector2> points;
+    for (int i = 0; i <= job.lastIndex; ++i) points.emplace_back(job.points[i].x, job.points[i].y);
 
     // The terrain under a map point is the terrain at the world point (x, extentY - y).
     const MapHeightLookup mapHeight = [&](const Vector2& m) { return height(m.x, extentY - m.y); };
     FlightSecurity security(
-        FlightSecurityParams::FromJob(job.averageHeight, job.previewRange, job.pitchA, job.total));
+        FlightSecurityParams::FromJob(job.AverageHeight, job.PreviewRange, job.PitchA, job.Total));
 
     CurveState state; // position, direction and curvature start at zero
     Vector2 previous;
 
     // Warm-up: one full loop with the frame index held at 0; nothing is drawn.
     {
-        const double zScale0 = Ease(job.scaleZA, job.scaleZE, FrameParameter(0, job.total), job.smoothness);
-        ClosedCurve warmUp(job.points, job.total, state);
+        const double zScale0 =
+            Ease(job.ElevScaleZA, job.ElevScaleZE, FrameParameter(0, job.Total), job.Smoothness);
+        ClosedCurve warmUp(points, job.Total, state);
         warmUp.Step();
         for (;;) {
             security.Update(state.position, state.direction, previous, zScale0, mapHeight);
@@ -83,16 +86,16 @@ bool RunCurvedPath(const JobValues& job, double extentY, const WorldHeightLookup
 
     // The real loop continues from the state the warm-up left.
     previous = state.position;
-    ClosedCurve curve(job.points, job.total, state);
+    ClosedCurve curve(points, job.Total, state);
     bool finished = curve.Step();
     LoopScope scope(sink);
     for (int index = 0; !finished; ++index) {
-        const double t = FrameParameter(index, job.total);
-        const double zScale = Ease(job.scaleZA, job.scaleZE, t, job.smoothness);
+        const double t = FrameParameter(index, job.Total);
+        const double zScale = Ease(job.ElevScaleZA, job.ElevScaleZE, t, job.Smoothness);
         const double dust = FrameDust(job, t);
         security.Update(state.position, state.direction, previous, zScale, mapHeight);
         if (sink.stopRequested()) break;
-        if (job.from <= index && index <= job.to) {
+        if (job.From <= index && index <= job.To) {
             security.GroundClearance(state.position, zScale, mapHeight);
             PathFrame f;
             f.index = index;
@@ -101,8 +104,8 @@ bool RunCurvedPath(const JobValues& job, double extentY, const WorldHeightLookup
             f.z = security.altitude();
             f.heading = (std::atan2(state.direction.y, state.direction.x) + pi / 2.0) * radiansToDegrees;
             f.pitch = security.pitch();
-            f.focalLength = job.focalA;
-            f.roll = std::atan(job.rollFactor * state.curvature) * radiansToDegrees;
+            f.focalLength = job.FocalLengthA;
+            f.roll = std::atan(job.RollFactor * state.curvature) * radiansToDegrees;
             f.zScale = zScale;
             f.dust = dust;
             f.recorder = RecorderRow{

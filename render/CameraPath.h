@@ -5,7 +5,7 @@
 // recorder's row to a sink, which draws and writes the frame.
 
 #include "render/FlightRecorder.h"
-#include "render/JobValues.h"
+#include "scene/SceneParams.h"
 
 #include <functional>
 
@@ -35,18 +35,18 @@ public:
 using WorldHeightLookup = std::function<double(double x, double y)>;
 
 // The dust value of parameter t: constant first-frame dust when the last-frame dust is exactly 0.
-double FrameDust(const JobValues& job, double t);
+double FrameDust(const CSceneParams& job, double t);
 
 // How many frames the loop of the path type (0 straight, else curved) draws: From ... To, on a curve no
 // further than its last frame Total - 2. Shared by the run and the command line's choice of threads.
 int PlannedFrameCount(int pathType, int from, int to, int total);
 
 // Frames From ... To (inclusive) while the sink does not ask to stop.
-void RunStraightPath(const JobValues& job, const WorldHeightLookup& height, PathFrameSink& sink);
+void RunStraightPath(const CSceneParams& job, const WorldHeightLookup& height, PathFrameSink& sink);
 
 // The curved flight: a warm-up loop that settles direction, curvature, altitude and pitch, then the real loop
 // producing the frame indices 0 ... Total - 2, of which From ... To are drawn. extentY is the terrain's
 // extent in y (map point (x, y) is world point (x, extentY - y)). Needs at least three points (returns
 // false without producing anything otherwise).
-bool RunCurvedPath(const JobValues& job, double extentY, const WorldHeightLookup& height,
+bool RunCurvedPath(const CSceneParams& job, double extentY, const WorldHeightLookup& height,
                    PathFrameSink& sink);

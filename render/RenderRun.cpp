@@ -50,9 +50,8 @@ public:
         : context(context), caller(caller), picture(caller.picture), control(caller.control), output(output),
           pipelined(caller.options.mode != RenderMode::Preview && caller.options.frameThreads > 1),
           // The screen centre in whole pixels: an odd size puts it on the pixel left of and above the middle.
-          camera(context.frame.light, context.job.width, context.job.height,
-                 static_cast<double>(context.job.width / 2), static_cast<double>(-(context.job.height / 2))) {
-    }
+          camera(context.frame.light, context.job.SizeX, context.job.SizeY,
+                 static_cast<double>(context.job.SizeX / 2), static_cast<double>(-(context.job.SizeY / 2))) {}
     ~Production() override { abandonTasks(); }
 
     std::exception_ptr loopError; // what ended the loop while the frames in flight were collected
@@ -102,9 +101,8 @@ public:
 private:
     void startPicture(CTGAFile& image, const std::string& name) const {
         image.setPathName(name);
-        if (context.job.useBackground != 0) {
-            uint32_t colour = 0;
-            if (context.job.BackgroundColour(colour)) image.FillColor(colour);
+        if (context.job.UseBackgroundColor != 0) {
+            image.FillColor(context.job.BackgroundColor);
         } else {
             const double level = std::trunc(std::fabs(context.frame.light.z) * 256.0);
             image.FillGray(static_cast<uint8_t>(std::min(level, 255.0)));
@@ -251,10 +249,10 @@ private:
 
 // Flies the job's path and makes its frames in the picture. What a frame thread throws is rethrown here.
 void ProduceFrames(const RenderContext& context, const RunCaller& caller, RunOutput& output) {
-    const JobValues& job = context.job;
-    caller.observer.framesPlanned(PlannedFrameCount(job.pathType, job.from, job.to, job.total));
+    const CSceneParams& job = context.job;
+    caller.observer.framesPlanned(PlannedFrameCount(job.PathType, job.From, job.To, job.Total));
     Production production(context, caller, output);
-    if (job.pathType == 0)
+    if (job.PathType == 0)
         RunStraightPath(job, production.height, production);
     else
         RunCurvedPath(job, context.elevation->GetExtentY(), production.height, production);

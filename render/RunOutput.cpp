@@ -11,7 +11,7 @@ RunOutput::RunOutput(const RenderContext& context, const RunCaller& caller)
                caller.options.decimalSeparator ? *caller.options.decimalSeparator : UserDecimalSeparator()) {}
 
 std::string RunOutput::frameName(int index) const {
-    return FormatOutputName(context.job.outputTemplate, context.job.offset + index).value_or(std::string());
+    return FormatOutputName(context.job.OutputFileName, context.job.Offset + index).value_or(std::string());
 }
 
 void RunOutput::writeFrame(const std::string& name) {
@@ -34,16 +34,16 @@ void RunOutput::writeFrame(const std::string& name) {
         }
     };
     // The format codes of SaveImageAs: 0 TGA, 1 YUV (the frame's name with the extension ".yuv"), 2 both.
-    const int format = context.job.OutputFormat();
+    const int format = context.job.OutputFileFormat;
     if (format != 1) save(0, name);
     if (format != 0) save(1, CTGAFile::YuvFileName(name));
 }
 
 void RunOutput::openRecorder() {
-    if (context.job.recorder == 0) return;
+    if (context.job.UseRecorder == 0) return;
     // By default the recorder goes with the frames.
     std::filesystem::path folder = caller.options.recorderFolder;
-    if (folder.empty()) folder = std::filesystem::path(frameName(context.job.from)).parent_path();
+    if (folder.empty()) folder = std::filesystem::path(frameName(context.job.From)).parent_path();
     const std::string fileName = LoadString(IDS_RECORDER_FILE_NAME);
     recorder.Open(folder.empty() ? fileName : (folder / fileName).string());
 }

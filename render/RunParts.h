@@ -4,10 +4,10 @@
 
 #include "image/Gelaende.h"
 #include "render/FlightRecorder.h"
-#include "render/JobValues.h"
 #include "render/RenderRun.h"
 #include "renderer/TerrainRenderer.h"
 #include "renderer/TextureSampler.h"
+#include "scene/SceneParams.h"
 
 #include <memory>
 
@@ -23,7 +23,7 @@ struct RunCaller {
 
 // The job and its images, loaded once; the frame threads read them at the same time.
 struct RenderContext {
-    JobValues job;
+    CSceneParams job;
     int antialiasing = 10;          // the filter of the run's images
     std::unique_ptr<CTGAFile> mask; // when the job uses one: the picture's size
     std::unique_ptr<CTGAFile> texture;

@@ -62,21 +62,22 @@ void CSceneParams::NewScene() {
             WithField(*this, row.member, [&](auto& field) { ParseSceneValue(row.initial, 0, field); });
 }
 
-bool CSceneParams::LoadScript(const std::string& path) {
-    ProfileFile profile(path);
-    if (!path.empty() && profile.ReadString(SceneSchema().front().key).empty()) return false;
+namespace {
 
+// Every key of profile into s. The point list ends at the first empty point key; in a job also at the first
+// point with x = -1, where the render run's curve has always ended.
+void readKeys(const ProfileFile& profile, CSceneParams& s, bool job) {
     int outputTga = 0;
     for (const SceneFieldRow& row : SceneSchema()) {
         switch (row.kind) {
         case SceneKeyKind::Value:
-            WithField(*this, row.member, [&](auto& field) { ReadSceneValue(profile, row.key, field); });
+            WithField(s, row.member, [&](auto& field) { ReadSceneValue(profile, row.key, field); });
             break;
         case SceneKeyKind::OutputTga:
             outputTga = profile.ReadInt(row.key);
             break;
         case SceneKeyKind::OutputYuv:
-            OutputFileFormat = OutputFormatOf(outputTga, profile.ReadInt(row.key));
+            s.OutputFileFormat = OutputFormatOf(outputTga, profile.ReadInt(row.key));
             break;
         case SceneKeyKind::JobReady:
             break;
@@ -85,15 +86,30 @@ bool CSceneParams::LoadScript(const std::string& path) {
             for (; count < kMaxPathPoints; ++count) {
                 std::string value = profile.ReadString(PointKey(count));
                 if (value.empty()) break;
-                points[count] = parsePointText(value);
+                s.points[count] = parsePointText(value);
+                if (job && s.points[count].x == -1) break;
             }
-            lastIndex = count - 1;
-            for (int i = count; i < kMaxPathPoints; ++i) points[i] = {0, 0};
+            s.lastIndex = count - 1;
+            for (int i = count; i < kMaxPathPoints; ++i) s.points[i] = {0, 0};
             break;
         }
         }
     }
+}
+
+} // namespace
+
+bool CSceneParams::LoadScript(const std::string& path) {
+    ProfileFile profile(path);
+    if (!path.empty() && profile.ReadString(SceneSchema().front().key).empty()) return false;
+    readKeys(profile, *this, false);
     return true;
+}
+
+CSceneParams ReadJobValues(const std::string& path) {
+    CSceneParams job;
+    readKeys(ProfileFile(path), job, true);
+    return job;
 }
 
 namespace {

@@ -140,6 +140,10 @@ public:
     SceneCheck ValidateScene() const;
 };
 
+// Reads a job file that WriteJobValues wrote, as a render run takes it: from an empty record (a missing
+// integer is 0, a missing real 0.0, a missing text empty), the path points up to the first with x = -1.
+CSceneParams ReadJobValues(const std::string& path);
+
 // Rebuilds target from source in the fixed key order of a script file: every key of the table (also
 // when empty) and the path point keys that hold a value; the job-ready key never reaches the target.
 // An existing target is replaced as a whole (written beside it and renamed into place). False when

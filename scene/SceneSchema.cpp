@@ -1,7 +1,6 @@
 #include "scene/SceneSchema.h"
 
 #include "app/CFormat.h"
-#include "render/JobValues.h" // the job column: which member of a run's job values each key fills
 #include "scene/ProfileFile.h"
 
 #include <algorithm>
@@ -15,64 +14,63 @@ constexpr FormWidget Edit = FormWidget::Edit, Check = FormWidget::Check, Radios 
 
 const std::vector<SceneFieldRow>& SceneSchema() {
     using S = CSceneParams;
-    using J = JobValues;
     using F = SceneField;
     using K = SceneKeyKind;
     // The keys with Windows-1252 letters are spelled byte for byte (ä E4, ö F6, Ü DC); a script that spells
     // them in UTF-8 is read all the same (PrivateProfile matches both).
     // clang-format off
     static const std::vector<SceneFieldRow> rows = {
-        // member                key                       new scene     job                 name                line ctrl ord  widget    check, kind
-        {&S::XA,                 "BeobXA",                 "-100",       &J::xA,             "XA",                  0, 327,  1, Edit},
-        {&S::YA,                 "BeobYA",                 "-100",       &J::yA,             "YA",                  2, 329,  3, Edit},
-        {&S::ZA,                 "BeobZA",                 "100",        &J::zA,             "ZA",                  4, 331,  5, Edit},
-        {&S::HeadingA,           "RichtungA",              "45",         &J::headingA,       "HeadingA",            6, 350, 19, Edit},
-        {&S::PitchA,             "NeigungA",               "-25",        &J::pitchA,         "PitchA",              8, 366, 26, Edit},
-        {&S::FocalLengthA,       "BrennA",                 "250",        &J::focalA,         "FocalLengthA",       12, 345, 14, Edit,     F::FocalLengthA},
-        {&S::RollA,              "VerkantenA",             nullptr,      &J::rollA,          "RollA",              10, 375, 42, Edit},
-        {&S::XE,                 "BeobXE",                 nullptr,      &J::xE,             "XZ",                  1, 328,  2, Edit},
-        {&S::YE,                 "BeobYE",                 nullptr,      &J::yE,             "YZ",                  3, 330,  4, Edit},
-        {&S::ZE,                 "BeobZE",                 nullptr,      &J::zE,             "ZZ",                  5, 332,  6, Edit},
-        {&S::HeadingE,           "RichtungE",              nullptr,      &J::headingE,       "HeadingZ",            7, 351, 20, Edit},
-        {&S::PitchE,             "NeigungE",               nullptr,      &J::pitchE,         "PitchZ",              9, 367, 27, Edit},
-        {&S::FocalLengthE,       "BrennE",                 "250",        &J::focalE,         "FocalLengthZ",       13, 346, 15, Edit,     F::FocalLengthE},
-        {&S::RollE,              "VerkantenE",             nullptr,      &J::rollE,          "RollZ",              11, 377, 40, Edit},
-        {&S::Total,              "Bildanzahl",             "1",          &J::total,          "Total",              42, 387, 32, Edit,     F::Total},
-        {&S::Offset,             "Offset",                 nullptr,      &J::offset,         "Offset",             45, 362, 45, Edit},
-        {&S::From,               "StartbildNr",            nullptr,      &J::from,           "From",               43, 347, 16, Edit,     F::From},
-        {&S::To,                 "EndbildNr",              nullptr,      &J::to,             "To",                 44, 386, 33, Edit,     F::To},
-        {&S::LightX,             "LichtX",                 "1",          &J::lightX,         "LightX",             29, 356, 22, Edit,     F::LightX},
-        {&S::LightY,             "LichtY",                 "1",          &J::lightY,         "LightY",             30, 357, 23, Edit},
-        {&S::LightZ,             "LichtZ",                 "-1",         &J::lightZ,         "LightZ",             31, 358, 24, Edit},
-        {&S::DustA,              "NebelA",                 "10000",      &J::dustA,          "DustA",              16, 337,  7, Edit,     F::DustA},
-        {&S::DustE,              "NebelE",                 "10000",      &J::dustE,          "DustZ",              17, 338,  8, Edit,     F::DustE},
-        {&S::Smoothness,         "Tr\xE4gheit",            nullptr,      &J::smoothness,     "Smoothness",         41, 381, 37, Edit,     F::Smoothness},
-        {&S::OutputFileFormat,   "AusgabeTGA",             nullptr,      {},                 nullptr,              -1,   0, -1, NoWidget, F::None,              K::OutputTga},
-        {&S::OutputFileFormat,   "AusgabeYUV",             nullptr,      &J::outputFormat,   "OutputFileFormat",   18, 384, 34, Radios,   F::None,              K::OutputYuv},
-        {&S::OutputFileName,     "AusDateiname",           "nn%03d.tga", &J::outputTemplate, "OutputFileName",     19, 374, 43, Edit,     F::OutputFileName},
-        {&S::UseTextureFile,     "TDateiVerwenden",        nullptr,      &J::useTexture,     "UseTextureFile",     33, 390, 29, Check},
-        {&S::TextureFileName,    "TDateiname",             nullptr,      &J::textureFile,    "TextureFileName",    21, 383, 35, Edit,     F::TextureFileName},
-        {&S::ElevationFileName,  "HDateiname",             nullptr,      &J::elevationFile,  "ElevationFileName",  20, 343, 13, Edit,     F::ElevationFileName},
-        {&S::ElevScaleX,         "HDateiSkalaX",           "1",          &J::scaleX,         "ElevScaleX",         25, 339,  9, Edit,     F::ElevScaleX},
-        {&S::ElevScaleY,         "HDateiSkalaY",           "1",          &J::scaleY,         "ElevScaleY",         26, 340, 10, Edit,     F::ElevScaleY},
-        {&S::ElevScaleZA,        "HDateiSkalaZA",          "0.1",        &J::scaleZA,        "ElevScaleZA",        14, 341, 11, Edit},
-        {&S::ElevScaleZE,        "HDateiSkalaZE",          "0.1",        &J::scaleZE,        "ElevScaleZZ",        15, 342, 12, Edit},
-        {&S::UseMaskFile,        "MDateiVerwenden",        nullptr,      &J::useMask,        "UseMaskFile",        34, 389, 30, Check},
-        {&S::MaskFileName,       "MaskenDateiName",        nullptr,      &J::maskFile,       "MaskFileName",       22, 359, 25, Edit,     F::MaskFileName},
-        {&S::SizeX,              "AusBreite",              "320",        &J::width,          "SizeX",              23, 379, 39, Edit,     F::SizeX},
-        {&S::SizeY,              "AusH\xF6he",             "240",        &J::height,         "SizeY",              24, 380, 38, Edit,     F::SizeY},
-        {&S::GridX,              "AusAuflX",               "16",         &J::gridX,          "GridX",              27, 348, 17, Edit,     F::GridX},
-        {&S::GridY,              "AusAuflY",               "16",         &J::gridY,          "GridY",              28, 349, 18, Edit,     F::GridY},
-        {&S::UseBackgroundColor, "HintergrundVerwenden",   nullptr,      &J::useBackground,  "UseBackgroundColor", 35, 388, 31, Check},
-        {&S::HQ,                 "GenauRechnen",           nullptr,      &J::highQuality,    "HQ",                 32, 352, 21, Check},
-        {&S::BackgroundColor,    "Hintergrund",            nullptr,      &J::background,     nullptr,              -1,   0, -1, NoWidget},
-        {{},                     "KannBerechnen",          nullptr,      {},                 nullptr,              -1,   0, -1, NoWidget, F::None,              K::JobReady},
-        {&S::PathType,           "Rundflug",               nullptr,      &J::pathType,       "PathType",           40, 382, 36, Radios},
-        {{},                     "Punkt",                  nullptr,      {},                 nullptr,              -1,   0, -1, NoWidget, F::None,              K::PathPoints},
-        {&S::AverageHeight,      "H\xF6he\xDC" "berBoden", nullptr,      &J::averageHeight,  "AverageHeight",      37, 311,  0, Edit,     F::AverageHeight},
-        {&S::RollFactor,         "VerkantenFaktor",        nullptr,      &J::rollFactor,     "RollFactor",         39, 376, 41, Edit},
-        {&S::PreviewRange,       "Voraussicht",            nullptr,      &J::previewRange,   "PreviewRange",       38, 368, 28, Edit,     F::PreviewRange},
-        {&S::UseRecorder,        "Recorder",               nullptr,      &J::recorder,       "UseRecorder",        36, 369, 44, Check},
+        // member                key                       new scene     name                line ctrl ord  widget    check                 kind
+        {&S::XA,                 "BeobXA",                 "-100",       "XA",                  0, 327,  1, Edit},
+        {&S::YA,                 "BeobYA",                 "-100",       "YA",                  2, 329,  3, Edit},
+        {&S::ZA,                 "BeobZA",                 "100",        "ZA",                  4, 331,  5, Edit},
+        {&S::HeadingA,           "RichtungA",              "45",         "HeadingA",            6, 350, 19, Edit},
+        {&S::PitchA,             "NeigungA",               "-25",        "PitchA",              8, 366, 26, Edit},
+        {&S::FocalLengthA,       "BrennA",                 "250",        "FocalLengthA",       12, 345, 14, Edit,     F::FocalLengthA},
+        {&S::RollA,              "VerkantenA",             nullptr,      "RollA",              10, 375, 42, Edit},
+        {&S::XE,                 "BeobXE",                 nullptr,      "XZ",                  1, 328,  2, Edit},
+        {&S::YE,                 "BeobYE",                 nullptr,      "YZ",                  3, 330,  4, Edit},
+        {&S::ZE,                 "BeobZE",                 nullptr,      "ZZ",                  5, 332,  6, Edit},
+        {&S::HeadingE,           "RichtungE",              nullptr,      "HeadingZ",            7, 351, 20, Edit},
+        {&S::PitchE,             "NeigungE",               nullptr,      "PitchZ",              9, 367, 27, Edit},
+        {&S::FocalLengthE,       "BrennE",                 "250",        "FocalLengthZ",       13, 346, 15, Edit,     F::FocalLengthE},
+        {&S::RollE,              "VerkantenE",             nullptr,      "RollZ",              11, 377, 40, Edit},
+        {&S::Total,              "Bildanzahl",             "1",          "Total",              42, 387, 32, Edit,     F::Total},
+        {&S::Offset,             "Offset",                 nullptr,      "Offset",             45, 362, 45, Edit},
+        {&S::From,               "StartbildNr",            nullptr,      "From",               43, 347, 16, Edit,     F::From},
+        {&S::To,                 "EndbildNr",              nullptr,      "To",                 44, 386, 33, Edit,     F::To},
+        {&S::LightX,             "LichtX",                 "1",          "LightX",             29, 356, 22, Edit,     F::LightX},
+        {&S::LightY,             "LichtY",                 "1",          "LightY",             30, 357, 23, Edit},
+        {&S::LightZ,             "LichtZ",                 "-1",         "LightZ",             31, 358, 24, Edit},
+        {&S::DustA,              "NebelA",                 "10000",      "DustA",              16, 337,  7, Edit,     F::DustA},
+        {&S::DustE,              "NebelE",                 "10000",      "DustZ",              17, 338,  8, Edit,     F::DustE},
+        {&S::Smoothness,         "Tr\xE4gheit",            nullptr,      "Smoothness",         41, 381, 37, Edit,     F::Smoothness},
+        {&S::OutputFileFormat,   "AusgabeTGA",             nullptr,      nullptr,              -1,   0, -1, NoWidget, F::None,              K::OutputTga},
+        {&S::OutputFileFormat,   "AusgabeYUV",             nullptr,      "OutputFileFormat",   18, 384, 34, Radios,   F::None,              K::OutputYuv},
+        {&S::OutputFileName,     "AusDateiname",           "nn%03d.tga", "OutputFileName",     19, 374, 43, Edit,     F::OutputFileName},
+        {&S::UseTextureFile,     "TDateiVerwenden",        nullptr,      "UseTextureFile",     33, 390, 29, Check},
+        {&S::TextureFileName,    "TDateiname",             nullptr,      "TextureFileName",    21, 383, 35, Edit,     F::TextureFileName},
+        {&S::ElevationFileName,  "HDateiname",             nullptr,      "ElevationFileName",  20, 343, 13, Edit,     F::ElevationFileName},
+        {&S::ElevScaleX,         "HDateiSkalaX",           "1",          "ElevScaleX",         25, 339,  9, Edit,     F::ElevScaleX},
+        {&S::ElevScaleY,         "HDateiSkalaY",           "1",          "ElevScaleY",         26, 340, 10, Edit,     F::ElevScaleY},
+        {&S::ElevScaleZA,        "HDateiSkalaZA",          "0.1",        "ElevScaleZA",        14, 341, 11, Edit},
+        {&S::ElevScaleZE,        "HDateiSkalaZE",          "0.1",        "ElevScaleZZ",        15, 342, 12, Edit},
+        {&S::UseMaskFile,        "MDateiVerwenden",        nullptr,      "UseMaskFile",        34, 389, 30, Check},
+        {&S::MaskFileName,       "MaskenDateiName",        nullptr,      "MaskFileName",       22, 359, 25, Edit,     F::MaskFileName},
+        {&S::SizeX,              "AusBreite",              "320",        "SizeX",              23, 379, 39, Edit,     F::SizeX},
+        {&S::SizeY,              "AusH\xF6he",             "240",        "SizeY",              24, 380, 38, Edit,     F::SizeY},
+        {&S::GridX,              "AusAuflX",               "16",         "GridX",              27, 348, 17, Edit,     F::GridX},
+        {&S::GridY,              "AusAuflY",               "16",         "GridY",              28, 349, 18, Edit,     F::GridY},
+        {&S::UseBackgroundColor, "HintergrundVerwenden",   nullptr,      "UseBackgroundColor", 35, 388, 31, Check},
+        {&S::HQ,                 "GenauRechnen",           nullptr,      "HQ",                 32, 352, 21, Check},
+        {&S::BackgroundColor,    "Hintergrund",            nullptr,      nullptr,              -1,   0, -1, NoWidget},
+        {{},                     "KannBerechnen",          nullptr,      nullptr,              -1,   0, -1, NoWidget, F::None,              K::JobReady},
+        {&S::PathType,           "Rundflug",               nullptr,      "PathType",           40, 382, 36, Radios},
+        {{},                     "Punkt",                  nullptr,      nullptr,              -1,   0, -1, NoWidget, F::None,              K::PathPoints},
+        {&S::AverageHeight,      "H\xF6he\xDC" "berBoden", nullptr,      "AverageHeight",      37, 311,  0, Edit,     F::AverageHeight},
+        {&S::RollFactor,         "VerkantenFaktor",        nullptr,      "RollFactor",         39, 376, 41, Edit},
+        {&S::PreviewRange,       "Voraussicht",            nullptr,      "PreviewRange",       38, 368, 28, Edit,     F::PreviewRange},
+        {&S::UseRecorder,        "Recorder",               nullptr,      "UseRecorder",        36, 369, 44, Check},
     };
     // clang-format on
     return rows;

@@ -1,6 +1,6 @@
 #pragma once
 // The scene schema: one row per field of the scene record. Script load and save, the job file (written
-// here, read back by the render run as JobValues), the scene text on the clipboard, the scene check's field
+// and read back into a record), the scene text on the clipboard, the scene check's field
 // names and focus, and the scene form's bindings all walk this table; nothing else names a script key.
 // docs/architecture.md ("The scene schema") shows how to add a field.
 
@@ -13,15 +13,10 @@
 #include <vector>
 
 class ProfileFile;
-struct JobValues;
 
 // A field of the record, of one of the types a script stores.
 using SceneMember = std::variant<std::monostate, double CSceneParams::*, int CSceneParams::*,
                                  std::string CSceneParams::*, uint32_t CSceneParams::*>;
-// The same field in the values a render run reads from its job; the member's type says how it is read
-// (a double through the real reader, an int through the integer reader, a string as it stands).
-using JobMember =
-    std::variant<std::monostate, double JobValues::*, int JobValues::*, std::string JobValues::*>;
 
 // How a row is stored. Value rows store their member by its type: a double "%f", an int "%d", a text as
 // it stands, a colour "%lX".
@@ -40,7 +35,6 @@ struct SceneFieldRow {
     SceneMember member;
     const char* key;     // as a script stores it (Windows-1252 bytes)
     const char* initial; // the value of a new scene, as the scene text writes it; nullptr: 0 or empty
-    JobMember job;       // what the render run reads the key into
     const char* name;    // in the scene text and the scene check; nullptr when in neither
     int textLine;        // line of the scene text, -1 when the text leaves it out
     int control;         // the form control's id (its "controlId"), 0 when the form does not show it

@@ -123,7 +123,7 @@ COrvantisView::COrvantisView(COrvantisDoc*, QWidget* parent)
     connect(ui->browseMask, &QPushButton::clicked, this, [this] { browseFile(319); });
     connect(ui->browseOutput, &QPushButton::clicked, this, [this] { browseFile(323); });
     connect(ui->browseTexture, &QPushButton::clicked, this, [this] { browseFile(324); });
-    connect(ui->browseBackground, &QPushButton::clicked, this, &COrvantisView::browseBackgroundColour);
+    connect(ui->browseBackground, &QPushButton::clicked, this, &COrvantisView::browseBackgroundColor);
     connect(ui->buttonSet, &QPushButton::clicked, this, &COrvantisView::OnSetPath);
 
     // Scene commands.
@@ -372,16 +372,20 @@ void COrvantisView::OnEditPaste() {
 
 void COrvantisView::copyFirstLast(bool firstToLast) {
     takeValues();
-    double* first[] = {&scene.XA,     &scene.YA,    &scene.ZA,           &scene.HeadingA,
-                       &scene.PitchA, &scene.RollA, &scene.FocalLengthA, &scene.ElevScaleZA};
-    double* last[] = {&scene.XE,     &scene.YE,    &scene.ZE,           &scene.HeadingE,
-                      &scene.PitchE, &scene.RollE, &scene.FocalLengthE, &scene.ElevScaleZE};
-    // The dust constants stay as they are.
-    for (int i = 0; i < 8; ++i) {
-        if (firstToLast)
-            *last[i] = *first[i];
-        else
-            *first[i] = *last[i];
+    // The pairs of the schema whose keys differ only in the last letter, A (first frame) against E (last
+    // frame): the camera values and the z scale. The dust constants stay as they are.
+    for (const SceneFieldRow& first : SceneSchema()) {
+        const std::string key = first.key;
+        if (key.back() != 'A' || first.member == SceneMember(&CSceneParams::DustA)) continue;
+        for (const SceneFieldRow& last : SceneSchema()) {
+            if (key.substr(0, key.size() - 1) + 'E' != last.key) continue;
+            double& a = scene.*std::get<double CSceneParams::*>(first.member);
+            double& e = scene.*std::get<double CSceneParams::*>(last.member);
+            if (firstToLast)
+                e = a;
+            else
+                a = e;
+        }
     }
     markModified();
     showRecord();
@@ -436,7 +440,7 @@ void COrvantisView::browseFile(int buttonId) {
     contextHelp = true;
 }
 
-void COrvantisView::browseBackgroundColour() {
+void COrvantisView::browseBackgroundColor() {
     contextHelp = false;
     uint32_t c = scene.BackgroundColor;
     if (chooseColour(GetDocument()->app(), this, c)) {

@@ -68,7 +68,7 @@ public:
     void OnSetPath();
     // The choosers: a file for edit fieldId (343, 383, 359, 374) and the background colour.
     void browseFile(int buttonId);
-    void browseBackgroundColour();
+    void browseBackgroundColor();
 
     // Launch hooks: the rendering window and the flight path editor plug in here. LaunchRender checks the
     // scene and then calls the render launcher; "Set..." calls the path editor launcher.

@@ -3,10 +3,8 @@
 #include "app/ui/OrvantisApp.h"
 #include "app/ui/QtPlatform.h"
 #include "render/JobFile.h"
-#include "render/JobValues.h"
 #include "render/ui/RenderingView.h"
 #include "res/StringTable.h"
-#include "scene/ProfileFile.h"
 #include "scene/ui/OrvantisView.h"
 
 #include <QPointer>
@@ -46,10 +44,10 @@ CRenderingView* LaunchRender(COrvantisView& form, RenderMode mode) {
 
     // The render document takes its picture size from here when its view is first updated.
     {
-        const JobValues values = ReadJobValues(ProfileFile(job->path()));
+        const CSceneParams values = ReadJobValues(job->path());
         RenderOutputSize& size = RenderOutputSize::of(app);
-        size.width = values.width;
-        size.height = values.height;
+        size.width = values.SizeX;
+        size.height = values.SizeY;
     }
 
     CDocTemplate* tmpl = app.docTemplate(104);

@@ -34,21 +34,21 @@ TEST(Easing, FrameParameter) {
 }
 
 TEST(StraightPath, TotalOneKeepsFirstFrameValues) {
-    JobValues j = straightJob(1, 0.3);
-    j.to = 3; // frames past Total are still produced by the loop, all at t = 0
+    CSceneParams j = straightJob(1, 0.3);
+    j.To = 3; // frames past Total are still produced by the loop, all at t = 0
     RecordingSink sink;
     RunStraightPath(j, flatZero, sink);
     ASSERT_EQ(sink.frames.size(), 4u);
     for (const PathFrame& f : sink.frames) {
-        EXPECT_DOUBLE_EQ(f.x, j.xA);
-        EXPECT_DOUBLE_EQ(f.y, j.yA);
-        EXPECT_DOUBLE_EQ(f.z, j.zA);
-        EXPECT_DOUBLE_EQ(f.heading, j.headingA);
-        EXPECT_DOUBLE_EQ(f.pitch, j.pitchA);
-        EXPECT_DOUBLE_EQ(f.focalLength, j.focalA);
-        EXPECT_DOUBLE_EQ(f.roll, j.rollA);
-        EXPECT_DOUBLE_EQ(f.zScale, j.scaleZA);
-        EXPECT_DOUBLE_EQ(f.dust, j.dustA);
+        EXPECT_DOUBLE_EQ(f.x, j.XA);
+        EXPECT_DOUBLE_EQ(f.y, j.YA);
+        EXPECT_DOUBLE_EQ(f.z, j.ZA);
+        EXPECT_DOUBLE_EQ(f.heading, j.HeadingA);
+        EXPECT_DOUBLE_EQ(f.pitch, j.PitchA);
+        EXPECT_DOUBLE_EQ(f.focalLength, j.FocalLengthA);
+        EXPECT_DOUBLE_EQ(f.roll, j.RollA);
+        EXPECT_DOUBLE_EQ(f.zScale, j.ElevScaleZA);
+        EXPECT_DOUBLE_EQ(f.dust, j.DustA);
     }
     EXPECT_EQ(sink.begins, 1);
     EXPECT_EQ(sink.ends, 1);
@@ -56,8 +56,8 @@ TEST(StraightPath, TotalOneKeepsFirstFrameValues) {
 
 TEST(StraightPath, MiddleFrameIsHalfwayForAnySmoothness) {
     for (double s : {0.0, 0.2, 0.9}) {
-        JobValues j = straightJob(11, s);
-        j.from = j.to = 5;
+        CSceneParams j = straightJob(11, s);
+        j.From = j.To = 5;
         RecordingSink sink;
         RunStraightPath(j, flatZero, sink);
         ASSERT_EQ(sink.frames.size(), 1u);
@@ -76,11 +76,11 @@ TEST(StraightPath, MiddleFrameIsHalfwayForAnySmoothness) {
 }
 
 TEST(StraightPath, EasedValuesDustRangeAndRecorderRow) {
-    JobValues j = straightJob(5, 0.2); // frame 1 has t = 0.25
-    j.dustA = 500;
-    j.dustE = 0; // constant dust
-    j.from = 1;
-    j.to = 3;
+    CSceneParams j = straightJob(5, 0.2); // frame 1 has t = 0.25
+    j.DustA = 500;
+    j.DustE = 0; // constant dust
+    j.From = 1;
+    j.To = 3;
     const WorldHeightLookup terrain = [](double x, double y) { return x + 2 * y; };
     RecordingSink sink;
     RunStraightPath(j, terrain, sink);
@@ -103,7 +103,7 @@ TEST(StraightPath, EasedValuesDustRangeAndRecorderRow) {
 }
 
 TEST(StraightPath, StopEndsTheLoopAndStillEndsIt) {
-    JobValues j = straightJob(20, 0);
+    CSceneParams j = straightJob(20, 0);
     RecordingSink sink;
     sink.stopAfterFrames = 2;
     RunStraightPath(j, flatZero, sink);
@@ -164,8 +164,8 @@ TEST(ClosedCurve, CollinearPointsGiveZeroTangentAndEqualPointsZeroSegment) {
 }
 
 TEST(CurvedPath, TotalTenProducesFramesZeroToEight) {
-    JobValues j = squareJob(10);
-    j.to = 9;
+    CSceneParams j = squareJob(10);
+    j.To = 9;
     RecordingSink sink;
     ASSERT_TRUE(RunCurvedPath(j, 400, flatZero, sink));
     ASSERT_EQ(sink.frames.size(), 9u);
@@ -179,8 +179,8 @@ TEST(CurvedPath, TotalTenProducesFramesZeroToEight) {
     EXPECT_DOUBLE_EQ(sink.frames[0].focalLength, 250);
 
     // From/To select among the produced frames.
-    j.from = 3;
-    j.to = 5;
+    j.From = 3;
+    j.To = 5;
     RecordingSink part;
     RunCurvedPath(j, 400, flatZero, part);
     ASSERT_EQ(part.frames.size(), 3u);
@@ -190,7 +190,7 @@ TEST(CurvedPath, TotalTenProducesFramesZeroToEight) {
 }
 
 TEST(CurvedPath, SquareTurnsThroughFullCircleWithOneRollSign) {
-    JobValues j = squareJob(60);
+    CSceneParams j = squareJob(60);
     RecordingSink sink;
     RunCurvedPath(j, 400, flatZero, sink);
     ASSERT_EQ(sink.frames.size(), 59u);
@@ -215,8 +215,8 @@ TEST(CurvedPath, SquareTurnsThroughFullCircleWithOneRollSign) {
 }
 
 TEST(CurvedPath, FewerThanThreePointsProduceNothing) {
-    JobValues j = squareJob(10);
-    j.points.resize(2);
+    CSceneParams j = squareJob(10);
+    j.lastIndex = 1; // the first two points
     RecordingSink sink;
     EXPECT_FALSE(RunCurvedPath(j, 400, flatZero, sink));
     EXPECT_TRUE(sink.frames.empty());
@@ -224,7 +224,7 @@ TEST(CurvedPath, FewerThanThreePointsProduceNothing) {
 }
 
 TEST(CurvedPath, StopLeavesTheLoop) {
-    JobValues j = squareJob(30);
+    CSceneParams j = squareJob(30);
     RecordingSink sink;
     sink.stopAfterFrames = 3;
     RunCurvedPath(j, 400, flatZero, sink);

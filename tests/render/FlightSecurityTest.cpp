@@ -73,10 +73,10 @@ TEST(CurvedPath, FollowsTheTerrainUnderTheCameraNotItsMirrorImage) {
     // World terrain: 300 high where world y > 200 (the top of the map), 0 below. The square flies in the
     // top part of the map (map y 20..120 = world y 380..280).
     const WorldHeightLookup terrain = [](double, double y) { return y > 200 ? 300.0 : 0.0; };
-    JobValues j = squareJob(250);
-    j.points = {{20, 20}, {120, 20}, {120, 120}, {20, 120}};
-    j.averageHeight = 50;
-    j.previewRange = 5;
+    CSceneParams j = squareJob(250);
+    setPoints(j, {{20, 20}, {120, 20}, {120, 120}, {20, 120}});
+    j.AverageHeight = 50;
+    j.PreviewRange = 5;
     RecordingSink sink;
     RunCurvedPath(j, 400, terrain, sink);
     ASSERT_FALSE(sink.frames.empty());
@@ -86,8 +86,8 @@ TEST(CurvedPath, FollowsTheTerrainUnderTheCameraNotItsMirrorImage) {
     }
     // On flat terrain the altitude settles at H and the pitch at the offset (warm-up included).
     const WorldHeightLookup flat = [](double, double) { return 0.0; };
-    JobValues k = squareJob(250);
-    k.averageHeight = 60;
+    CSceneParams k = squareJob(250);
+    k.AverageHeight = 60;
     RecordingSink steady;
     RunCurvedPath(k, 400, flat, steady);
     EXPECT_NEAR(steady.frames.front().z, 60.0, 1e-6);

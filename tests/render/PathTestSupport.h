@@ -19,36 +19,43 @@ public:
     void endLoop() override { ++ends; }
 };
 
-inline JobValues straightJob(int total, double smoothness) {
-    JobValues j;
-    j.total = total;
-    j.from = 0;
-    j.to = total - 1;
-    j.smoothness = smoothness;
-    j.xA = -100, j.xE = 300;
-    j.yA = 20, j.yE = -20;
-    j.zA = 100, j.zE = 50;
-    j.headingA = 45, j.headingE = 90;
-    j.pitchA = -25, j.pitchE = -5;
-    j.focalA = 250, j.focalE = 400;
-    j.rollA = 0, j.rollE = 10;
-    j.scaleZA = 0.1, j.scaleZE = 0.3;
-    j.dustA = 10000, j.dustE = 2000;
+// Replaces the path points of job j.
+inline void setPoints(CSceneParams& j, std::initializer_list<PathPoint> points) {
+    j.ClearPathPoints();
+    int i = 0;
+    for (const PathPoint& p : points) j.SetPathPoint(i++, p.x, p.y);
+}
+
+inline CSceneParams straightJob(int total, double smoothness) {
+    CSceneParams j;
+    j.Total = total;
+    j.From = 0;
+    j.To = total - 1;
+    j.Smoothness = smoothness;
+    j.XA = -100, j.XE = 300;
+    j.YA = 20, j.YE = -20;
+    j.ZA = 100, j.ZE = 50;
+    j.HeadingA = 45, j.HeadingE = 90;
+    j.PitchA = -25, j.PitchE = -5;
+    j.FocalLengthA = 250, j.FocalLengthE = 400;
+    j.RollA = 0, j.RollE = 10;
+    j.ElevScaleZA = 0.1, j.ElevScaleZE = 0.3;
+    j.DustA = 10000, j.DustE = 2000;
     return j;
 }
 
 // A curved job over the corners of a square (map coordinates).
-inline JobValues squareJob(int total) {
-    JobValues j;
-    j.pathType = 1;
-    j.total = total;
-    j.from = 0;
-    j.to = total - 1;
-    j.points = {{100, 100}, {300, 100}, {300, 300}, {100, 300}};
-    j.focalA = 250;
-    j.pitchA = -10;
-    j.rollFactor = 50;
-    j.scaleZA = j.scaleZE = 1.0;
-    j.dustA = j.dustE = 10000;
+inline CSceneParams squareJob(int total) {
+    CSceneParams j;
+    j.PathType = 1;
+    j.Total = total;
+    j.From = 0;
+    j.To = total - 1;
+    setPoints(j, {{100, 100}, {300, 100}, {300, 300}, {100, 300}});
+    j.FocalLengthA = 250;
+    j.PitchA = -10;
+    j.RollFactor = 50;
+    j.ElevScaleZA = j.ElevScaleZE = 1.0;
+    j.DustA = j.DustE = 10000;
     return j;
 }

@@ -258,6 +258,23 @@ TEST(ScriptFile, JobValuesAndCopyingKeys) {
     EXPECT_FALSE(CopySceneKeys(job, dir.path("no/folder/x.ovs")));
 }
 
+TEST(ScriptFile, RenderRunReadsTheJobBackFromAnEmptyRecordAndEndsThePathAtXMinusOne) {
+    TempDir dir;
+    const std::string job = dir.path("job");
+    const CSceneParams s = busyScene("e.tga");
+    TempDir::write(job, "");
+    ASSERT_TRUE(s.WriteJobValues(job));
+    expectSameScene(ReadJobValues(job), s);
+
+    // Missing keys read as 0, not as a new scene's values; the point list ends at the first x = -1.
+    TempDir::write(job, "[Param]\r\nRundflug=1\r\nPunkt00=1,2\r\nPunkt01=-1,5\r\nPunkt02=3,4\r\n");
+    const CSceneParams read = ReadJobValues(job);
+    EXPECT_EQ(read.FocalLengthA, 0.0);
+    EXPECT_EQ(read.GridX, 0);
+    EXPECT_EQ(read.PathType, 1);
+    EXPECT_EQ(read.lastIndex, 0);
+}
+
 TEST(ScriptFile, SaveReportsACheckFailureOrAWriteFailureAndLeavesTheOldFile) {
     TempDir dir;
     CSceneParams s;

@@ -167,7 +167,7 @@ TEST(SceneForm, ColourChooserWritesTheCustomColoursEvenWithoutAChange) {
         cd->setCurrentColor(QColor(10, 20, 30));
         return int(QDialog::Accepted);
     };
-    h.form->browseBackgroundColour();
+    h.form->browseBackgroundColor();
     EXPECT_EQ(h.form->scene.BackgroundColor, 0x1E140Au);
     EXPECT_TRUE(h.modified());
     EXPECT_EQ(h.settings->getString("Colors", "BGr00", ""), "FFFFFF");
