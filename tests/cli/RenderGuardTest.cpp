@@ -5,6 +5,7 @@
 // tests/render/GuardTest.cpp keeps the frames of before for that way of lighting them.)
 
 #include "RenderCliSupport.h"
+#include "render/RunTestSupport.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -44,10 +45,8 @@ std::string Listing(const std::string& folder) {
 
 const std::string kExamples = std::string(ORVANTIS_SOURCE_DIR) + "/examples";
 
-} // namespace
-
-TEST(CliRenderGuard, DemoFramesKeepTheirBytesWithOneAndTwoJobs) {
-    TempDir dir, tmp;
+// The demo's inputs in dir/generated, made as scripts/run-demo makes them, and its curved scene in dir.
+void PrepareDemo(const TempDir& dir, const TempDir& tmp) {
     const std::string generated = dir.path("generated");
     fs::create_directories(generated);
 
@@ -66,6 +65,14 @@ TEST(CliRenderGuard, DemoFramesKeepTheirBytesWithOneAndTwoJobs) {
                                   "jacksboro-texture.tga 420277ead54345c7\n"
                                   "palette.tga 1f7896384b93bd6f\n");
     fs::copy_file(kExamples + "/demo-curved.ovs", dir.path("demo-curved.ovs"));
+}
+
+} // namespace
+
+TEST(CliRenderGuard, DemoFramesKeepTheirBytesWithOneAndTwoJobs) {
+    TempDir dir, tmp;
+    PrepareDemo(dir, tmp);
+    if (HasFailure()) return;
 
     // The recorder writes the user's decimal separator: render in the C locale.
     const char* oldLocale = std::getenv("LC_ALL");
@@ -94,4 +101,46 @@ TEST(CliRenderGuard, DemoFramesKeepTheirBytesWithOneAndTwoJobs) {
         setenv("LC_ALL", savedLocale.c_str(), 1);
     else
         unsetenv("LC_ALL");
+}
+
+// Earlier versions showed the dust alone on triangles whose corners project onto one line: black or grey
+// specks on lit slopes. On the demo's first frames exactly the pixels of such triangles changed, and the
+// frames are the same whatever the number of threads.
+TEST(CliRenderGuard, OnTheDemoOnlyThePixelsOfCollinearTrianglesChanged) {
+    TempDir dir, tmp;
+    PrepareDemo(dir, tmp);
+    if (HasFailure()) return;
+    CSceneParams scene;
+    ASSERT_TRUE(scene.LoadScript(dir.path("demo-curved.ovs")));
+    ResolveSceneRelativePaths(scene, dir.path());
+    scene.From = 0, scene.To = 2;
+    scene.UseRecorder = 0;
+    // The frames' pixels, one way of lighting such triangles after the other.
+    auto render = [&](int threads, CollinearShading way) {
+        RunSetup<ScriptedPlatform, NullProgress> run;
+        scene.OutputFileName = run.out.path("f%03d.tga");
+        RunOptions options;
+        options.rowThreads = threads;
+        options.collinear = way;
+        EXPECT_EQ(run.runScene(scene, options).outcome, RunOutcome::Completed);
+        std::string pixels;
+        for (int i = 0; i <= 2; ++i)
+            pixels += TempDir::read(run.out.path("f00" + std::to_string(i) + ".tga")).substr(18);
+        return pixels;
+    };
+    const std::string earlier = render(1, CollinearShading::ZeroNormal);
+    const std::string now = render(1, CollinearShading::SumOfNormals);
+    const std::string marked = render(1, CollinearShading::Marked);
+    ASSERT_EQ(now.size(), earlier.size());
+    ASSERT_EQ(marked.size(), earlier.size());
+    size_t changed = 0;
+    for (size_t p = 0; p + 2 < now.size(); p += 3) {
+        if (now.compare(p, 3, earlier, p, 3) == 0) continue;
+        ++changed;
+        ASSERT_EQ(marked.substr(p, 3), std::string("\xFF\x00\xFF", 3)) << "pixel " << p / 3;
+    }
+    EXPECT_GT(changed, 0u);
+    std::printf("%zu of %zu pixels changed, all of triangles whose corners project onto one line\n", changed,
+                now.size() / 3);
+    for (int threads : {2, 3, 7}) EXPECT_EQ(render(threads, CollinearShading::SumOfNormals), now) << threads;
 }
