@@ -129,7 +129,7 @@ int runRender(const cli::Args& args) {
         options.rowThreads = jobs;
     const RunResult result = RunJob(job->path(), picture, options, platform, settings, progress, observer);
 
-    if (result.outcome == RunOutcome::Stopped) return ExitStopped;
+    if (result.outcome == RunOutcome::Stopped) return cli::InterruptGuard::exitStatus();
     if (result.outcome == RunOutcome::Failed || result.writeFailures > 0) return ExitFailure;
     // A flight recorder file that could not be written is lost data too (the run has said so).
     if (result.recorderFailed) return ExitFailure;

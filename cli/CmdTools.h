@@ -30,7 +30,7 @@ public:
     void clearLine();
 
 private:
-    cli::InterruptGuard interrupt{false};
+    cli::InterruptGuard interrupt;
     bool terminal = false;
     bool shown = false;
     int last = -1;

@@ -44,7 +44,7 @@ int ToolRun::exit(ToolStatus status) const {
     case ToolStatus::Done:
         return ExitOk;
     case ToolStatus::Cancelled:
-        return progress.stopRequested() ? ExitStopped : ExitFailure;
+        return progress.stopRequested() ? cli::InterruptGuard::exitStatus() : ExitFailure;
     default:
         return ExitFailure;
     }

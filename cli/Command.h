@@ -11,7 +11,8 @@
 #include <vector>
 
 // Exit statuses of every subcommand.
-enum CliExit { ExitOk = 0, ExitFailure = 1, ExitUsage = 2, ExitStopped = 130 };
+// A stopped command exits with 128 + the signal's number (InterruptGuard::exitStatus).
+enum CliExit { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
 
 namespace cli {
 

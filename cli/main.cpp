@@ -29,7 +29,9 @@ void printOverview(std::FILE* out) {
                  "Subcommands:\n");
     for (const Help& h : kHelp) std::fprintf(out, "  orvantis-cli %s\n", h.synopsis);
     std::fprintf(out, "\n  orvantis-cli --help | --version | SUBCOMMAND --help\n\n"
-                      "Exit status: 0 success, 1 failure, 2 bad usage, 130 stopped by Ctrl+C.\n");
+                      "Exit status: 0 success, 1 failure, 2 bad usage, 130 stopped by Ctrl+C (128 + the "
+                      "signal's number for\n"
+                      "SIGTERM, SIGHUP or SIGPIPE).\n");
 }
 
 // Takes the value of option name from "--name V" or "--name=V" (not empty); advances i past it.
