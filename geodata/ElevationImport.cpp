@@ -139,9 +139,12 @@ ElevationImportResult ImportElevation(const std::string& source, const std::stri
     Dataset ds = OpenRaster(source, error);
     if (!ds) return fail(error);
     GDALRasterBandH band = GDALGetRasterBand(ds.get(), 1);
+    // A picture's first band is red (or palette indices, or a colour model's first channel); three or more
+    // bytes per pixel are taken for a picture too, whatever their bands are called.
     const GDALColorInterp interp = GDALGetRasterColorInterpretation(band);
-    if (IsColourBand(interp))
-        return fail(FormatString(IDS_GEO_COLOUR_AS_ELEVATION, source.c_str(),
+    const int bands = GDALGetRasterCount(ds.get());
+    if (IsColourBand(interp) || (bands >= 3 && GDALGetRasterDataType(band) == GDT_Byte))
+        return fail(FormatString(IDS_GEO_COLOUR_AS_ELEVATION, source.c_str(), bands,
                                  GDALGetColorInterpretationName(interp)));
     RasterGrid grid;
     if (!PlanGrid(ds.get(), source, options.maxSize, grid, error)) return fail(error);
@@ -222,7 +225,6 @@ ElevationImportResult ImportElevation(const std::string& source, const std::stri
     }
     std::vector<float>().swap(cells);
     result.status = SavePicture(*picture, target, progress, result.error);
-    if (result.status == ToolStatus::Done) progress.report(100);
     return result;
 }
 

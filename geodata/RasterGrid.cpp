@@ -52,20 +52,24 @@ void RasterGrid::pixelMetres(double& x, double& y) const {
 }
 
 Dataset OpenRaster(const std::string& path, std::string& error) {
-    std::error_code ec;
-    if (path.rfind("/vsi", 0) != 0 && !std::filesystem::exists(path, ec)) {
-        error = FormatString(IDS_GEO_SOURCE_MISSING, path.c_str());
-        return {};
-    }
     CPLErrorReset();
     Dataset ds(GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
     if (!ds) {
-        error = FormatString(IDS_GEO_NOT_A_RASTER, path.c_str(),
-                             LastGdalError("no raster driver recognises it").c_str());
+        std::error_code ec;
+        error = std::filesystem::exists(path, ec) || path.rfind("/vsi", 0) == 0 ||
+                        path.find(':') != std::string::npos
+                    ? FormatString(IDS_GEO_NOT_A_RASTER, path.c_str(),
+                                   LastGdalError("no raster driver recognises it").c_str())
+                    : FormatString(IDS_GEO_SOURCE_MISSING, path.c_str());
         return {};
     }
     if (GDALGetRasterCount(ds.get()) < 1) {
-        error = FormatString(IDS_GEO_NO_BAND, path.c_str());
+        // Containers (netCDF, HDF) list their grids as sub-datasets, opened by name.
+        char** subdatasets = GDALGetMetadata(ds.get(), "SUBDATASETS");
+        const int count = CSLCount(subdatasets) / 2;
+        const char* first = CSLFetchNameValue(subdatasets, "SUBDATASET_1_NAME");
+        error = count > 0 && first ? FormatString(IDS_GEO_SUBDATASETS_ONLY, path.c_str(), count, first)
+                                   : FormatString(IDS_GEO_NO_BAND, path.c_str());
         return {};
     }
     return ds;
@@ -264,12 +268,14 @@ std::unique_ptr<CTGAFile> MakePicture(Platform& platform, int width, int height,
     return picture;
 }
 
-ToolStatus SavePicture(CTGAFile& picture, const std::string& target, const Progress& progress,
-                       std::string& error) {
+ToolStatus SavePicture(CTGAFile& picture, const std::string& target, Progress& progress, std::string& error) {
     if (progress.stopRequested()) return ToolStatus::Cancelled;
     const bool saved = picture.SaveImage(target);
     picture.UnlockImage();
-    if (saved) return ToolStatus::Done;
+    if (saved) {
+        progress.report(100);
+        return ToolStatus::Done;
+    }
     error = FormatString(IDS_GEO_SAVE_FAILED, target.c_str());
     return ToolStatus::Failed;
 }

@@ -82,9 +82,9 @@ std::string TargetProblem(const std::string& target);
 // A 24-bit picture of the given size, or null (error set) when it does not fit in memory.
 std::unique_ptr<CTGAFile> MakePicture(Platform& platform, int width, int height, std::string& error);
 
-// Saves picture as target unless the user asked to stop: Done, Cancelled or Failed (error set).
-ToolStatus SavePicture(CTGAFile& picture, const std::string& target, const Progress& progress,
-                       std::string& error);
+// Saves picture as target unless the user asked to stop (reporting 100 % when saved): Done, Cancelled or
+// Failed (error set).
+ToolStatus SavePicture(CTGAFile& picture, const std::string& target, Progress& progress, std::string& error);
 
 // Enough GDAL block cache for a full row of the band's blocks (and at least 64 MB).
 GIntBig BlockCacheFor(GDALRasterBandH band);

@@ -142,7 +142,6 @@ TextureImportResult ImportTexture(const std::string& source, const std::string& 
     rgb.reset();
     ds.reset();
     result.status = SavePicture(*picture, target, progress, result.error);
-    if (result.status == ToolStatus::Done) progress.report(100);
     return result;
 }
 

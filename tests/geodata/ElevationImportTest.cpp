@@ -178,6 +178,8 @@ TEST(ElevationImport, BadInputsAndTargetsGiveAReasonAndWriteNothing) {
     Raster rgb(4, 4, GDT_Byte, 3);
     rgb.colours = {GCI_RedBand, GCI_GreenBand, GCI_BlueBand};
     Write(dir.path("photo.tif"), rgb);
+    Raster bytes(4, 4, GDT_Byte, 3); // three grey bands
+    Write(dir.path("bytes.tif"), bytes);
     Raster voids(4, 4);
     voids.nodata = 0; // every cell
     Write(dir.path("voids.tif"), voids);
@@ -191,8 +193,9 @@ TEST(ElevationImport, BadInputsAndTargetsGiveAReasonAndWriteNothing) {
     } cases[] = {
         {"notes.txt", "out.tga", "not a raster"},
         {"missing.tif", "out.tga", "does not exist"},
-        {"grids.nc", "out.tga", "no raster band"},
+        {"grids.nc", "out.tga", "no raster band but 2 sub-datasets"},
         {"photo.tif", "out.tga", "colour image"},
+        {"bytes.tif", "out.tga", "colour image"},
         {"voids.tif", "out.tga", "every cell is nodata"},
         {"good.tif", "no/such/folder/out.tga", "does not exist"},
         {"good.tif", "folder", "it is a folder"},
