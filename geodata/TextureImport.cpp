@@ -64,9 +64,10 @@ bool ReadOwnGrid(GDALDatasetH rgb, const RasterGrid& grid, CTGAFile& picture, co
 // over them (bottom row first, so its geotransform is the grid's bottom-up one).
 bool WarpOntoGrid(GDALDatasetH rgb, const RasterGrid& grid, CTGAFile& picture, const ProgressRange& progress,
                   std::string& error) {
-    uint8_t* pixels = picture.pixelData();
+    uint8_t* pixels = picture.pixelAt(0, 0);
+    const long long stride = grid.height > 1 ? picture.pixelAt(0, 1) - pixels : 3LL * grid.width;
     Dataset target = MemoryView(grid.width, grid.height, GDT_Byte, {pixels + 2, pixels + 1, pixels}, 3,
-                                picture.stride()); // red, green, blue of blue-green-red pixels
+                                stride); // red, green, blue of blue-green-red pixels
     if (!target) {
         error = LastGdalError("no memory");
         return false;
