@@ -17,8 +17,9 @@ InterruptGuard::InterruptGuard(bool secondEndsProcess) {
     struct sigaction action {};
     action.sa_handler = recordInterrupt;
     sigemptyset(&action.sa_mask);
-    action.sa_flags =
-        secondEndsProcess ? SA_RESETHAND : 0; // SA_RESETHAND: a second Ctrl+C takes the default way out
+    // SA_RESETHAND: a second Ctrl+C takes the default way out. SA_RESTART: a write to a full pipe goes on
+    // after the signal, so no line of output (the name of a written frame) is lost.
+    action.sa_flags = (secondEndsProcess ? SA_RESETHAND : 0) | SA_RESTART;
     sigaction(SIGINT, &action, &previous);
 }
 
