@@ -72,7 +72,7 @@ public:
     void pump() override {
         ++view.cells;
         const auto now = std::chrono::steady_clock::now();
-        if (now - lastPump < kPumpInterval) return;
+        if (now - lastPump < view.pumpInterval) return;
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         lastPump = std::chrono::steady_clock::now();
     }
@@ -103,7 +103,8 @@ private:
 
 // ---- the view ---------------------------------------------------------------------------------------------
 
-CRenderingView::CRenderingView(CTGADocument* doc, QWidget* parent) : CTGAView(doc, parent) {
+CRenderingView::CRenderingView(CTGADocument* doc, QWidget* parent)
+    : CTGAView(doc, parent), pumpInterval(kPumpInterval) {
     setObjectName(QStringLiteral("RenderingView"));
     timer = new QTimer(this);
     timer->setObjectName(QStringLiteral("RedrawTimer"));

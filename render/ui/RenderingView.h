@@ -84,6 +84,9 @@ public:
     // How many grid cells (Preview: frames) the run has passed so far: the points where it may let events
     // through.
     long long cellCount() const { return cells; }
+    // Tests let events through at every cell (0), so that what they do during a run does not depend on its
+    // speed.
+    void setPumpInterval(std::chrono::milliseconds interval) { pumpInterval = interval; }
 
     // The frame window's size that shows the whole picture (its client area the picture's size).
     QSize fittedFrameSize() const;
@@ -111,6 +114,7 @@ private:
     int shownPercent = -1;
     int paints = 0;
     long long cells = 0;
+    std::chrono::milliseconds pumpInterval;
     QTimer* timer = nullptr;
     std::vector<WireSegment> wire;
 };

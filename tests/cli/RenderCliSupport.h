@@ -3,13 +3,11 @@
 
 #include "support/TempDir.h"
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -20,7 +18,8 @@ struct CliRun {
 };
 
 // Runs orvantis-cli with args, job files in tmpDir and the settings in a file of its own. With
-// interruptAfterFirstLine, SIGINT is sent once the first line has arrived on stdout.
+// interruptAfterFirstLine, SIGINT is sent once the first line has arrived on stdout; nothing more is read
+// before the signal is sent, so a run that prints more than the pipe holds cannot end before it.
 inline CliRun runRender(const std::vector<std::string>& args, const TempDir& tmpDir,
                         bool interruptAfterFirstLine = false) {
     int outPipe[2];
@@ -50,7 +49,6 @@ inline CliRun runRender(const std::vector<std::string>& args, const TempDir& tmp
     while ((n = read(outPipe[0], buf, sizeof buf)) > 0) {
         r.out.append(buf, static_cast<size_t>(n));
         if (interruptAfterFirstLine && !signalled && r.out.find('\n') != std::string::npos) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
             kill(pid, SIGINT);
             signalled = true;
         }

@@ -7,14 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -132,18 +131,24 @@ TEST(CliRender, CtrlCLeavesTheFrameInProgressUnwrittenAndNoJobFile) {
     for (const char* jobs : {"1", "3"}) {
         SCOPED_TRACE(std::string("--jobs ") + jobs);
         TempDir dir, tmp;
-        // Slow frames: a fine grid at a larger size.
-        const std::string scene = writeScene(dir, 40, 600, 320, 240);
+        // Far more frames than their names fill the output pipe: the run cannot end before the signal.
+        const int total = 4000;
+        const std::string scene = writeScene(dir, total, 100, 320, 240);
         CliRun r = runRender({"render", scene, "--quiet", "--jobs", jobs}, tmp, true);
         EXPECT_EQ(r.status, 130) << r.err;
         const std::vector<std::string> written = lines(r.out);
         ASSERT_GE(written.size(), 1u);
-        ASSERT_LT(written.size(), 40u);
-        // Exactly the printed frames exist; the one that was in progress does not.
+        ASSERT_LT(written.size(), static_cast<size_t>(total));
+        // Exactly the printed frames exist, the first ones in order; the one that was in progress does not.
         int frames = 0;
         for (const auto& e : fs::directory_iterator(dir.path()))
             if (e.path().filename().string().rfind("shot", 0) == 0) ++frames;
         EXPECT_EQ(frames, static_cast<int>(written.size()));
+        for (size_t i = 0; i < written.size(); ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "shot%02zu.tga", i);
+            EXPECT_EQ(written[i], dir.path(name));
+        }
         EXPECT_EQ(TempDir::read(written.back()).size(), 18u + 320 * 240 * 3);
         // The recorder file was closed with one row per drawn frame at most.
         EXPECT_LE(lines(TempDir::read(dir.path("OVRECORD.XLS"))).size(), written.size() + 2);

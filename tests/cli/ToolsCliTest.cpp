@@ -28,9 +28,10 @@ struct CliRun {
     std::string err;
 };
 
-// Runs orvantis-cli with args (settings in dir); with interruptAfterFirstLine SIGINT is sent as soon as the
-// first line arrives on stdout.
-CliRun cli(const std::vector<std::string>& args, const TempDir& dir, bool interruptAfterFirstLine = false) {
+// Runs orvantis-cli with args (settings in dir). With interruptOn, stderr joins stdout in one pipe and SIGINT
+// is sent as soon as that text has arrived; nothing more is read before the signal is sent, so a command
+// that writes more than the pipe holds cannot end before it.
+CliRun cli(const std::vector<std::string>& args, const TempDir& dir, const std::string& interruptOn = "") {
     int outPipe[2];
     if (pipe(outPipe) != 0) return {};
     const std::string errFile = dir.path("cli-stderr.txt");
@@ -39,7 +40,10 @@ CliRun cli(const std::vector<std::string>& args, const TempDir& dir, bool interr
         dup2(outPipe[1], STDOUT_FILENO);
         close(outPipe[0]);
         close(outPipe[1]);
-        if (!std::freopen(errFile.c_str(), "w", stderr)) _exit(126);
+        if (!interruptOn.empty())
+            dup2(STDOUT_FILENO, STDERR_FILENO);
+        else if (!std::freopen(errFile.c_str(), "w", stderr))
+            _exit(126);
         setenv("ORVANTIS_INI", dir.path("orvantis.ini").c_str(), 1);
         std::vector<char*> argv{const_cast<char*>(ORVANTIS_CLI)};
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -54,7 +58,7 @@ CliRun cli(const std::vector<std::string>& args, const TempDir& dir, bool interr
     ssize_t n;
     while ((n = read(outPipe[0], buffer, sizeof buffer)) > 0) {
         r.out.append(buffer, static_cast<size_t>(n));
-        if (interruptAfterFirstLine && !signalled && r.out.find('\n') != std::string::npos) {
+        if (!interruptOn.empty() && !signalled && r.out.find(interruptOn) != std::string::npos) {
             kill(pid, SIGINT);
             signalled = true;
         }
@@ -320,7 +324,11 @@ TEST(ToolsCli, CtrlCStopsWithoutWriting) {
     SynthHeader h;
     h.columns = 3000;
     std::string dem = demHeaderRecord(h);
-    const std::vector<std::string> records = demProfileRecords(SynthProfile{1, std::vector<int>(1200, 7)});
+    // Each column holds a jump that is reported on stderr: 3000 reports are more than the pipe holds, so the
+    // import cannot end before the signal sent at the first one.
+    std::vector<int> elevations(1200, 7);
+    elevations[1] = 600;
+    const std::vector<std::string> records = demProfileRecords(SynthProfile{1, elevations});
     for (int c = 1; c <= h.columns; ++c)
         for (size_t k = 0; k < records.size(); ++k) {
             std::string record = records[k];
@@ -328,7 +336,8 @@ TEST(ToolsCli, CtrlCStopsWithoutWriting) {
             dem += record;
         }
     TempDir::write(dir.path("big.dem"), dem);
-    CliRun r = cli({"dem-import", dir.path("big.dem"), dir.path("out.tga")}, dir, true);
+    CliRun r =
+        cli({"dem-import", dir.path("big.dem"), dir.path("out.tga")}, dir, "Suspicious elevation value");
     EXPECT_EQ(130, r.status);
     EXPECT_FALSE(exists(dir.path("out.tga")));
     EXPECT_TRUE(contains(r.out, "Total of non-zero elevations: ")); // the count of what was read

@@ -3,6 +3,7 @@
 // the single instance and the desktop files.
 
 #include "AppHarness.h"
+#include "EventWait.h"
 
 #include "app/ui/AboutDialog.h"
 #include "app/ui/Commands.h"
@@ -20,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -351,9 +353,11 @@ TEST(AppShell, AboutBoxShowsTheBuildAndAnimates) {
     EXPECT_EQ(about.windowTitle(), "About Orvantis");
     EXPECT_EQ(about.versionLine(), QStringLiteral("Orvantis Version 4.0 (%1bit/586)").arg(sizeof(void*) * 8));
     EXPECT_TRUE(about.animating());
-    QTest::qWait(180);
-    EXPECT_GT(about.currentFrame(), 0);
-    EXPECT_LT(about.currentFrame(), 9);
+    // Each tick of the animation's timer shows the next frame.
+    EXPECT_EQ(about.currentFrame(), 0);
+    ASSERT_TRUE(processEventsUntil([&] { return about.currentFrame() != 0; }))
+        << "the animation did not move";
+    EXPECT_EQ(about.currentFrame(), 1);
 }
 
 TEST(AppShell, ASecondStartHandsTheFileToTheRunningProgram) {
@@ -364,10 +368,16 @@ TEST(AppShell, ASecondStartHandsTheFileToTheRunningProgram) {
     TempDir::write(scene, "[Param]\r\nBeobXA=1\r\n");
 
     // The second start's side runs on a thread: it blocks until the running program answers.
+    // Its time limit is only a safety net here.
     bool taken = false;
-    std::thread second([&] { taken = SingleInstance(name).handOver(QString::fromStdString(scene)); });
-    for (int i = 0; i < 200 && h.windowCount() == 0; ++i) QTest::qWait(10);
+    std::atomic<bool> answered = false;
+    std::thread second([&] {
+        taken = SingleInstance(name).handOver(QString::fromStdString(scene), 30000);
+        answered = true;
+    });
+    const bool done = processEventsUntil([&] { return answered && h.windowCount() > 0; });
     second.join();
+    ASSERT_TRUE(done) << "the running program neither answered nor opened a window";
     EXPECT_TRUE(taken);
     ASSERT_EQ(h.windowCount(), 1u);
     EXPECT_EQ(h.activeDocument()->GetPathName(), scene);

@@ -1,5 +1,6 @@
 // The rendering window while a run is in progress and when it ends: Stop rendering, the redraw timer, the
 // progress pane, the close checks of the window and of the scene, a mask of the wrong size, an empty range.
+#include "EventWait.h"
 #include "RenderWindowTestHarness.h"
 
 #include "app/ui/Document.h"
@@ -7,7 +8,6 @@
 #include "path/ui/PathView.h"
 #include "scene/ui/RenderLaunch.h"
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QStatusBar>
@@ -244,22 +244,22 @@ TEST_F(RenderWindow, AJobWhoseFirstFrameIsBeyondTheCurveRendersNothing) {
 TEST_F(RenderWindow, TheTimerRepaintsThePictureDuringTheRunAndStopsWithIt) {
     settings->writeInt("Settings", "RedrawInterval", 100);
     COrvantisView* form = slowScene(6);
-    int paintsBefore = -1, paintsAfter = -1;
-    bool stopped = false;
-    // Wait inside the run (letting events through) until the timer has fired, then stop.
+    int repaintingTicks = 0;
+    bool repainted = false;
+    // Inside the run (letting events through) until two ticks of the redraw timer have repainted the
+    // picture, then stop.
     duringRun([&] {
         CRenderingView* v = renderingView();
-        paintsBefore = v->paintCount();
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 350) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        paintsAfter = v->paintCount();
+        int paints = v->paintCount();
+        QObject::connect(v->redrawTimer(), &QTimer::timeout, v, [&, v] {
+            if (v->paintCount() > paints) ++repaintingTicks;
+            paints = v->paintCount();
+        });
+        repainted = processEventsUntil([&] { return repaintingTicks >= 2; });
         v->SetStopFlag();
-        stopped = true;
     });
     launch(form, RenderMode::Final);
-    ASSERT_TRUE(stopped);
-    EXPECT_GE(paintsAfter - paintsBefore, 2);
+    EXPECT_TRUE(repainted) << "the redraw timer did not repaint the picture during the run";
     EXPECT_LT(outputFiles().size(), 6u);
 }
 

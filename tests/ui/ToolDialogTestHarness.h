@@ -79,14 +79,23 @@ inline void chooseFiles(Harness& h, QWidget* dialog, const std::string& from, co
     }
 }
 
-// Runs action on the first modal dialog of type T that appears (polled from the event loop).
-template <class T> void whenModal(std::function<void(T*)> action, int triesLeft = 500) {
-    QTimer::singleShot(5, [action, triesLeft] {
-        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget()))
-            action(w);
-        else if (triesLeft > 0)
-            whenModal<T>(action, triesLeft - 1);
-    });
+// Runs action on the first modal dialog of type T that is shown, from that dialog's own event loop.
+template <class T> void whenModal(std::function<void(T*)> action) {
+    struct Watcher : QObject {
+        std::function<void(T*)> action;
+        bool eventFilter(QObject* object, QEvent* event) override {
+            auto* dialog = event->type() == QEvent::Show ? qobject_cast<T*>(object) : nullptr;
+            if (dialog && dialog->isModal()) {
+                QApplication::instance()->removeEventFilter(this);
+                QTimer::singleShot(0, dialog, [dialog, run = std::move(action)] { run(dialog); });
+                deleteLater();
+            }
+            return false;
+        }
+    };
+    auto* watcher = new Watcher;
+    watcher->action = std::move(action);
+    QApplication::instance()->installEventFilter(watcher);
 }
 
 // A 24-bit TGA picture, bottom row first, blue-green-red.

@@ -105,7 +105,7 @@ bool ToolDialogProgress::stopRequested() const {
 }
 
 void ToolDialogProgress::pump() {
-    if (sinceLastPump.isValid() && sinceLastPump.elapsed() < pumpIntervalMs) return;
+    if (sinceLastPump.isValid() && sinceLastPump.elapsed() < intervalMs) return;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     sinceLastPump.start();
 }

@@ -77,10 +77,12 @@ public:
 
     // Pending events are processed at most once per this many milliseconds.
     static constexpr int pumpIntervalMs = 15;
+    void setInterval(int ms) { intervalMs = ms; }
 
 private:
     CToolDialog& dialog;
     QElapsedTimer sinceLastPump;
+    int intervalMs = pumpIntervalMs;
 };
 
 class CToolDialog : public CHelpDialog {
@@ -100,6 +102,8 @@ public:
     const QString& toFile() const { return toPath; }
     const QString& thirdFile() const { return thirdPath; }
     QString progressTextShown() const;
+    // Tests pump at every progress step (0), so that what happens during a run does not depend on its speed.
+    void setPumpInterval(int ms) { progress.setInterval(ms); }
 
     // Escape and the window's close button: refused while a run is on the stack.
     void reject() override;
