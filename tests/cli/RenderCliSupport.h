@@ -17,11 +17,17 @@ struct CliRun {
     std::string err;
 };
 
-// Runs orvantis-cli with args, job files in tmpDir and the settings in a file of its own. With
-// interruptAfterFirstLine, SIGINT is sent once the first line has arrived on stdout; nothing more is read
-// before the signal is sent, so a run that prints more than the pipe holds cannot end before it.
+// How a test stops the run once the first line has arrived on stdout. Nothing more is read before, so a
+// run that prints more than the pipe holds cannot end before it.
+struct StopAfterFirstLine {
+    int signal = 0;           // sent to the process (0: none)
+    int times = 1;            // how often (a second Ctrl+C comes while the run cleans up)
+    bool closeOutput = false; // the reader goes away: the run's next line meets a closed pipe
+};
+
+// Runs orvantis-cli with args, job files in tmpDir and the settings in a file of its own.
 inline CliRun runRender(const std::vector<std::string>& args, const TempDir& tmpDir,
-                        bool interruptAfterFirstLine = false) {
+                        StopAfterFirstLine stop = {}) {
     int outPipe[2];
     if (pipe(outPipe) != 0) return {};
     const std::string errFile = tmpDir.path("stderr.txt");
@@ -44,13 +50,14 @@ inline CliRun runRender(const std::vector<std::string>& args, const TempDir& tmp
     close(outPipe[1]);
     CliRun r;
     char buf[4096];
-    bool signalled = false;
+    const bool stopping = stop.signal != 0 || stop.closeOutput;
     ssize_t n;
     while ((n = read(outPipe[0], buf, sizeof buf)) > 0) {
         r.out.append(buf, static_cast<size_t>(n));
-        if (interruptAfterFirstLine && !signalled && r.out.find('\n') != std::string::npos) {
-            kill(pid, SIGINT);
-            signalled = true;
+        if (stopping && r.out.find('\n') != std::string::npos) {
+            for (int i = 0; i < stop.times && stop.signal != 0; ++i) kill(pid, stop.signal);
+            if (stop.closeOutput) break;
+            stop = {};
         }
     }
     close(outPipe[0]);

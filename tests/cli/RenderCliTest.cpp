@@ -134,7 +134,7 @@ TEST(CliRender, CtrlCLeavesTheFrameInProgressUnwrittenAndNoJobFile) {
         // Far more frames than their names fill the output pipe: the run cannot end before the signal.
         const int total = 4000;
         const std::string scene = writeScene(dir, total, 100, 320, 240);
-        CliRun r = runRender({"render", scene, "--quiet", "--jobs", jobs}, tmp, true);
+        CliRun r = runRender({"render", scene, "--quiet", "--jobs", jobs}, tmp, {SIGINT});
         EXPECT_EQ(r.status, 130) << r.err;
         const std::vector<std::string> written = lines(r.out);
         ASSERT_GE(written.size(), 1u);
@@ -152,6 +152,38 @@ TEST(CliRender, CtrlCLeavesTheFrameInProgressUnwrittenAndNoJobFile) {
         EXPECT_EQ(TempDir::read(written.back()).size(), 18u + 320 * 240 * 3);
         // The recorder file was closed with one row per drawn frame at most.
         EXPECT_LE(lines(TempDir::read(dir.path("OVRECORD.XLS"))).size(), written.size() + 2);
+        EXPECT_EQ(jobFilesIn(tmp), 0);
+    }
+}
+
+// A scheduler's SIGTERM, a lost terminal's SIGHUP, a reader that goes away (`render ... | head -1`) and a
+// second Ctrl+C during the clean-up all end the run the way one Ctrl+C does: exit 128 + the signal, only
+// complete frames, no temporary file and no job file left.
+TEST(CliRender, EveryStopCleansUp) {
+    const struct {
+        const char* name;
+        StopAfterFirstLine stop;
+        int status;
+    } stops[] = {{"SIGTERM", {SIGTERM}, 143},
+                 {"SIGHUP", {SIGHUP}, 129},
+                 {"closed output", {0, 1, true}, 141},
+                 {"Ctrl+C twice", {SIGINT, 2}, 130}};
+    for (const auto& s : stops) {
+        SCOPED_TRACE(s.name);
+        TempDir dir, tmp;
+        const std::string scene = writeScene(dir, 4000, 100, 160, 120);
+        CliRun r = runRender({"render", scene, "--quiet", "--jobs", "2"}, tmp, s.stop);
+        EXPECT_EQ(r.status, s.status) << r.err;
+        int frames = 0;
+        for (const auto& e : fs::directory_iterator(dir.path())) {
+            const std::string name = e.path().filename().string();
+            if (name == "scene.ovs" || name == "hill.tga" || name == "OVRECORD.XLS") continue;
+            EXPECT_EQ(name.rfind("shot", 0), 0u) << name << " was left behind";
+            EXPECT_EQ(fs::file_size(e.path()), 18u + 160 * 120 * 3) << name;
+            ++frames;
+        }
+        EXPECT_GE(frames, 1);
+        EXPECT_LT(frames, 4000);
         EXPECT_EQ(jobFilesIn(tmp), 0);
     }
 }
