@@ -70,7 +70,6 @@ ToolStatus ElevationToColor(const std::string& from, const std::string& to, cons
         out[1] = c.g;
         out[2] = c.r;
     });
-    palette->UnlockImage();
     return status;
 }
 

@@ -42,12 +42,12 @@ std::unique_ptr<CTGAFile> OpenToolInput(const ToolEnv& env, const std::string& p
 std::unique_ptr<CTGAFile> CreateToolOutput(const ToolEnv& env, int width, int height);
 
 // The frame of the row-by-row tools: makes an output of the input's size, runs the progress step and then
-// row(y, outRow) for each row from the bottom, unlocks the input, and writes the output unless stopped.
+// row(y, outRow) for each row from the bottom, and writes the output unless stopped.
 ToolStatus WriteOutputByRows(const ToolEnv& env, CTGAFile& input, const std::string& to,
                              const std::function<void(int y, uint8_t* outRow)>& row);
 
 // Writes the output unless the run was stopped (the stop flag is consulted once more here so a stop that
-// arrives during the last row still leaves nothing behind), then unlocks it. Done, Cancelled or Failed.
+// arrives during the last row still leaves nothing behind). Done, Cancelled or Failed.
 ToolStatus FinishToolOutput(const ToolEnv& env, CTGAFile& output, const std::string& to, bool cancelled);
 
 // The elevation of a pixel (blue the low byte, green the middle byte, red the high byte) and its encoding.

@@ -1,19 +1,15 @@
-// The YUV frame writer of the image document.
-
-#include "image/TGAFile.h"
+#include "image/YuvCodec.h"
 
 #include "image/ChunkWriter.h"
-#include "res/StringTable.h"
 
-// Planar 4:2:0, studio-range BT.601, rows from the top of the picture. Blocks of 2 x 2 pixels; for odd sizes
-// the pixels beyond the right or top edge are the outside colour.
-bool CTGAFile::encodeYuv(ChunkWriter& out) const {
-    if (image.empty() || docWidth <= 0 || docHeight <= 0) return false;
-    const int w = docWidth, h = docHeight;
+// Blocks of 2 x 2 pixels.
+bool EncodeYuv(const Image24& image, Bgr outside, ChunkWriter& out) {
+    if (image.empty()) return false;
+    const int w = image.width(), h = image.height();
     std::vector<uint8_t> luma0(static_cast<size_t>(w) + 1), luma1(static_cast<size_t>(w) + 1);
     std::vector<uint8_t> chroma(static_cast<size_t>(w) + 1);
     // Top-down row t is memory row h - 1 - t.
-    auto at = [&](int x, int t) { return blockPixel(x, h - 1 - t); };
+    auto at = [&](int x, int t) { return image.pixel(x, h - 1 - t, outside); };
 
     for (int t = 0; t < h; t += 2) {
         for (int x = 0; x < w; x += 2) {
@@ -50,9 +46,4 @@ bool CTGAFile::encodeYuv(ChunkWriter& out) const {
         }
     }
     return true;
-}
-
-bool CTGAFile::WriteYuvFile(const std::string& target) {
-    return saveWithRetries(YuvFileName(target), IDS_YUV_OPEN_RETRY, IDS_YUV_SAVE_RETRY,
-                           [this](ChunkWriter& out) { return encodeYuv(out); });
 }

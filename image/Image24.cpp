@@ -1,0 +1,55 @@
+#include "image/Image24.h"
+
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+namespace {
+constexpr int32_t pixelsPerMetre = 3937; // about 100 dpi
+}
+
+bool Image24::create(int width, int height) {
+    if (width <= 0 || height <= 0) return false;
+    if (static_cast<long long>(width) * height > maxPixels) return false;
+    const long long imageSize = RowStride(width) * height;
+    std::vector<uint8_t> made;
+    try {
+        made.assign(static_cast<size_t>(infoHeaderSize + imageSize), 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+    uint8_t* head = made.data();
+    Put32(head, infoHeaderSize);
+    Put32(head + 4, static_cast<uint32_t>(width));
+    Put32(head + 8, static_cast<uint32_t>(height));
+    Put16(head + 12, 1);
+    Put16(head + 14, 24);
+    Put32(head + 20, static_cast<uint32_t>(imageSize));
+    Put32(head + 24, pixelsPerMetre);
+    Put32(head + 28, pixelsPerMetre);
+    block = std::move(made);
+    w = width;
+    h = height;
+    return true;
+}
+
+Bgr Image24::pixel(int x, int y, Bgr outside) const {
+    if (x < 0 || y < 0 || x >= w || y >= h || block.empty()) return outside;
+    const uint8_t* p = pixelAt(x, y);
+    return Bgr{p[0], p[1], p[2]};
+}
+
+void Image24::fill(Bgr c) {
+    if (block.empty()) return;
+    // One row pixel by pixel, the others copied from it.
+    uint8_t* first = pixelAt(0, 0);
+    uint8_t* p = first;
+    for (int x = 0; x < w; ++x, p += 3) {
+        p[0] = c.b;
+        p[1] = c.g;
+        p[2] = c.r;
+    }
+    for (int y = 1; y < h; ++y) std::memcpy(pixelAt(0, y), first, static_cast<size_t>(w) * 3);
+}
