@@ -1,10 +1,33 @@
 #pragma once
-// CGelaende: an elevation file, the image document with its x, y and z scales, answering the height at
-// any world point through its ElevationLookup.
+// Elevation files: 24-bit images whose pixels hold elevations, blue the low byte, green the middle byte,
+// red the high byte.
 
-#include "image/ElevationLookup.h"
 #include "image/TGAFile.h"
 
+// The height at a world point of an elevation image, interpolated bilinearly between the four pixels
+// around it. It reads the image where its document keeps the pixels: in memory, or from the open file of
+// a header-only document.
+class ElevationLookup {
+public:
+    ElevationLookup(const CTGAFile& image, double xScale, double yScale)
+        : image(image), xScaleReciprocal(1.0 / xScale), yScaleReciprocal(1.0 / yScale) {}
+
+    // The world size of the image.
+    double extentX() const { return image.headerWidth() / xScaleReciprocal; }
+    double extentY() const { return image.headerHeight() / yScaleReciprocal; }
+    // The interpolated elevation at world point (x, y) in file units; 0.0 outside [0, w-1) x [0, h-1).
+    // Thread-safe: in memory it only reads; from the file it uses positioned reads.
+    double at(double x, double y) const;
+
+    // The elevation of one pixel.
+    static uint32_t decode(const uint8_t* bgr) { return bgr[0] | (bgr[1] << 8) | (uint32_t(bgr[2]) << 16); }
+
+private:
+    const CTGAFile& image;
+    double xScaleReciprocal, yScaleReciprocal;
+};
+
+// CGelaende: the elevation document, with its x, y and z scales, answering through its lookup.
 class CGelaende : public CTGAFile {
 public:
     CGelaende(Platform& platform, double xScale, double yScale, bool loadPixels, int antialiasing = 10)
@@ -14,11 +37,7 @@ public:
     double GetZScale() const { return zScale; }
     double GetExtentX() const { return lookup.extentX(); }
     double GetExtentY() const { return lookup.extentY(); }
-
-    // The interpolated elevation at world point (x, y) in file units (see ElevationLookup::at).
     double ElevationAt(double x, double y) const { return lookup.at(x, y); }
-
-    // The elevation of one pixel (in memory or from the file).
     static uint32_t decode(const uint8_t* bgr) { return ElevationLookup::decode(bgr); }
 
 private:

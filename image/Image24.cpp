@@ -21,24 +21,18 @@ bool Image24::create(int width, int height) {
         return false;
     }
     uint8_t* head = made.data();
-    Put32(head, infoHeaderSize);
-    Put32(head + 4, static_cast<uint32_t>(width));
-    Put32(head + 8, static_cast<uint32_t>(height));
-    Put16(head + 12, 1);
-    Put16(head + 14, 24);
-    Put32(head + 20, static_cast<uint32_t>(imageSize));
-    Put32(head + 24, pixelsPerMetre);
-    Put32(head + 28, pixelsPerMetre);
+    PutLittleEndian(head, infoHeaderSize, 4);
+    PutLittleEndian(head + 4, static_cast<uint32_t>(width), 4);
+    PutLittleEndian(head + 8, static_cast<uint32_t>(height), 4);
+    PutLittleEndian(head + 12, 1, 2);
+    PutLittleEndian(head + 14, 24, 2);
+    PutLittleEndian(head + 20, static_cast<uint32_t>(imageSize), 4);
+    PutLittleEndian(head + 24, pixelsPerMetre, 4);
+    PutLittleEndian(head + 28, pixelsPerMetre, 4);
     block = std::move(made);
     w = width;
     h = height;
     return true;
-}
-
-Bgr Image24::pixel(int x, int y, Bgr outside) const {
-    if (x < 0 || y < 0 || x >= w || y >= h || block.empty()) return outside;
-    const uint8_t* p = pixelAt(x, y);
-    return Bgr{p[0], p[1], p[2]};
 }
 
 void Image24::fill(Bgr c) {

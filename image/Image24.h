@@ -8,14 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-// Little-endian fields of the file and bitmap headers.
-inline void Put16(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void Put32(uint8_t* p, uint32_t v) {
-    Put16(p, v);
-    Put16(p + 2, v >> 16);
+// Stores the low bytes of v at p, least significant first (the fields of file and bitmap headers).
+inline void PutLittleEndian(uint8_t* p, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 struct Bgr {
@@ -49,8 +44,6 @@ public:
     int stride() const { return static_cast<int>(RowStride(w)); }
     uint8_t* pixelAt(int x, int y) { return block.data() + offset(x, y); }
     const uint8_t* pixelAt(int x, int y) const { return block.data() + offset(x, y); }
-    // The pixel at column x, row y (0 = bottom), or outside when (x, y) lies outside the image.
-    Bgr pixel(int x, int y, Bgr outside) const;
     // Every pixel the colour c (the row padding stays zero).
     void fill(Bgr c);
     // The whole block: info header and rows.

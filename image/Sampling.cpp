@@ -7,17 +7,12 @@ FilterWeights::FilterWeights(int antialiasing) {
     for (size_t i = 0; i < w.size(); ++i) w[i] = std::exp(-static_cast<double>(i) / a);
 }
 
-namespace {
-const uint8_t* at(const PixelView& view, int x, int y) {
-    return view.pixels + static_cast<size_t>(y) * view.stride + 3 * static_cast<size_t>(x);
-}
-} // namespace
-
 Bgr SamplePixel(const PixelView& view, double x, double y) {
     // Coordinates are truncated toward zero, so anything above -1 reaches column or row 0.
     if (!view.pixels || !(x > -1.0) || !(y > -1.0) || !(x < view.width) || !(y < view.height))
         return Bgr{view.outside[2], view.outside[1], view.outside[0]};
-    const uint8_t* p = at(view, static_cast<int>(x), static_cast<int>(y));
+    const int ix = static_cast<int>(x), iy = static_cast<int>(y);
+    const uint8_t* p = view.pixels + static_cast<size_t>(iy) * view.stride + 3 * static_cast<size_t>(ix);
     return Bgr{p[0], p[1], p[2]};
 }
 
@@ -45,7 +40,8 @@ Bgr SampleFiltered(const PixelView& view, const FilterWeights& weights, double x
 
     if (cache.keyX != ix || cache.keyY != iy || cache.source != source || cache.version != version) {
         for (int m = 0; m < 4; ++m) {
-            const uint8_t* p = at(view, ix, iy + m);
+            const uint8_t* p =
+                view.pixels + static_cast<size_t>(iy + m) * view.stride + 3 * static_cast<size_t>(ix);
             for (int k = 0; k < 4; ++k, p += 3)
                 cache.cells[static_cast<size_t>(4 * m + k)] = Bgr{p[0], p[1], p[2]};
         }
@@ -78,13 +74,13 @@ Bgr SampleFiltered(const PixelView& view, const FilterWeights& weights, double x
     return Bgr{level(sumB), level(sumG), level(sumR)};
 }
 
-void ApplyMask(Image24& target, int width, int height, const PixelView& mask) {
+void ApplyMask(Image24& target, const PixelView& mask) {
     const Bgr transparent = SamplePixel(mask, 0, 0);
     const Bgr brighter = SamplePixel(mask, 1, 0);
     const Bgr darker = SamplePixel(mask, 2, 0);
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < target.height(); ++y) {
         uint8_t* p = target.pixelAt(0, y);
-        for (int x = 0; x < width; ++x, p += 3) {
+        for (int x = 0; x < target.width(); ++x, p += 3) {
             const Bgr m = SamplePixel(mask, x, y);
             if (m == transparent) continue;
             if (m == brighter) {

@@ -28,6 +28,5 @@ Bgr SampleAverage5(const PixelView& view, const double (&points)[5][2]);
 // The filter at (x, y); cache is refilled unless it holds the block of this source at this version.
 Bgr SampleFiltered(const PixelView& view, const FilterWeights& weights, double x, double y,
                    FilterCache& cache, const void* source, unsigned long long version);
-// Masks width x height pixels of target in place: mask pixel (0,0) transparent, (1,0) brighter, (2,0)
-// darker, others opaque.
-void ApplyMask(Image24& target, int width, int height, const PixelView& mask);
+// Masks target in place: mask pixel (0,0) transparent, (1,0) brighter, (2,0) darker, others opaque.
+void ApplyMask(Image24& target, const PixelView& mask);

@@ -11,13 +11,11 @@
 
 namespace {
 
-bool equalsIgnoreCase(const std::string& a, const char* b) {
-    size_t n = std::strlen(b);
-    if (a.size() != n) return false;
-    for (size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
+// ".yuv" in any letter case.
+bool hasYuvExtension(const std::string& path) {
+    std::string ext = CTGAFile::FileExtension(path);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".yuv";
 }
 
 } // namespace
@@ -34,10 +32,9 @@ std::string CTGAFile::FileExtension(const std::string& p) {
 }
 
 std::string CTGAFile::YuvFileName(const std::string& p) {
-    const std::string ext = FileExtension(p);
     // A name that already ends in ".yuv" is kept as the user typed it (file names are case-sensitive here).
-    if (equalsIgnoreCase(ext, ".yuv")) return p;
-    return p.substr(0, p.size() - ext.size()) + ".yuv";
+    if (hasYuvExtension(p)) return p;
+    return p.substr(0, p.size() - FileExtension(p).size()) + ".yuv";
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -64,14 +61,12 @@ bool CTGAFile::CreateImage(int width, int height) {
 }
 
 bool CTGAFile::ReplaceImage(int width, int height, const std::vector<uint8_t>& bgrRows) {
-    if (width < 0 || height < 0 || static_cast<long long>(width) * height > maxPixels) {
-        plat.message(LoadString(IDS_TGA_TOO_LARGE), MsgIcon::Warning, MsgButtons::Ok);
-        return false;
-    }
+    const bool fits = width >= 0 && height >= 0 && static_cast<long long>(width) * height <= maxPixels;
     const size_t rowBytes = static_cast<size_t>(width) * 3;
-    if (width == 0 || height == 0 || bgrRows.size() != rowBytes * static_cast<size_t>(height)) return false;
+    if (fits && (width == 0 || height == 0 || bgrRows.size() != rowBytes * static_cast<size_t>(height)))
+        return false;
     Image24 made;
-    if (!made.create(width, height)) {
+    if (!fits || !made.create(width, height)) {
         plat.message(LoadString(IDS_TGA_TOO_LARGE), MsgIcon::Warning, MsgButtons::Ok);
         return false;
     }
@@ -92,14 +87,14 @@ void CTGAFile::UnlockImage() {
 
 bool CTGAFile::OpenImage(const std::string& name) {
     for (;;) {
-        switch (tryOpen(name)) {
+        switch (const TgaError error = tryOpen(name)) {
         case TgaError::None:
             return true;
         case TgaError::OpenFailed:
-            if (plat.askRetry(FormatString(IDS_TGA_OPEN_RETRY, name.c_str()))) continue;
-            return false;
         case TgaError::ReadFailed:
-            if (plat.askRetry(FormatString(IDS_TGA_READ_RETRY, name.c_str()))) continue;
+            if (plat.askRetry(FormatString(
+                    error == TgaError::OpenFailed ? IDS_TGA_OPEN_RETRY : IDS_TGA_READ_RETRY, name.c_str())))
+                continue;
             return false;
         case TgaError::Rejected:
             plat.error(FormatString(IDS_CANNOT_OPEN_FILE, name.c_str()));
@@ -160,7 +155,7 @@ bool CTGAFile::saveWithRetries(const std::string& target, int openQuestion, int 
 }
 
 bool CTGAFile::SaveImage(const std::string& target) {
-    if (equalsIgnoreCase(FileExtension(target), ".yuv")) return WriteYuvFile(target);
+    if (hasYuvExtension(target)) return WriteYuvFile(target);
     bool ok = saveWithRetries(target, IDS_TGA_OPEN_RETRY, IDS_TGA_SAVE_RETRY,
                               [this](ChunkWriter& out) { return EncodeTga(image, out); });
     if (ok) modified = false;
@@ -205,6 +200,6 @@ void CTGAFile::FillColor(uint32_t colour) {
 
 void CTGAFile::ApplyMask(const CTGAFile& mask) {
     if (!accessible()) return;
-    ::ApplyMask(image, lockedWidth, lockedHeight, mask.view());
+    ::ApplyMask(image, mask.view());
     ++contentVersion;
 }

@@ -22,9 +22,7 @@ public:
     // The same; the scales belong to an elevation file (CGelaende) and a plain image has no use for them.
     CTGAFile(Platform& platform, int antialiasing, bool loadPixels, double, double)
         : CTGAFile(platform, antialiasing, loadPixels) {}
-    virtual ~CTGAFile() = default;
-    CTGAFile(const CTGAFile&) = delete;
-    CTGAFile& operator=(const CTGAFile&) = delete;
+    virtual ~CTGAFile() = default; // not copyable: it owns its pixels and its open file
 
     // Where a successful open records the extension of the opened file ("Recent File Load" / "Name").
     void setSettings(SettingsStore* store) { settings = store; }

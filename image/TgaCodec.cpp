@@ -33,34 +33,23 @@ long long readAt(int fd, void* out, size_t size, long long offset) {
 
 } // namespace
 
-TgaPixelFile::~TgaPixelFile() {
-    if (fd >= 0) ::close(fd);
+FileDescriptor& FileDescriptor::operator=(FileDescriptor other) noexcept {
+    std::swap(fd, other.fd);
+    return *this;
 }
 
-TgaPixelFile::TgaPixelFile(TgaPixelFile&& other) noexcept
-    : width(other.width), height(other.height), pixelOffset(other.pixelOffset), topFirst(other.topFirst),
-      fd(std::exchange(other.fd, -1)) {}
-
-TgaPixelFile& TgaPixelFile::operator=(TgaPixelFile&& other) noexcept {
-    if (this != &other) {
-        if (fd >= 0) ::close(fd);
-        width = other.width;
-        height = other.height;
-        pixelOffset = other.pixelOffset;
-        topFirst = other.topFirst;
-        fd = std::exchange(other.fd, -1);
-    }
-    return *this;
+FileDescriptor::~FileDescriptor() {
+    if (fd >= 0) ::close(fd);
 }
 
 bool TgaPixelFile::readPixels(int x, int y, int count, uint8_t* out) const {
     const size_t size = static_cast<size_t>(count) * 3;
-    if (fd < 0 || x < 0 || y < 0 || y >= height || count < 0 || x + count > width) {
+    if (file.fd < 0 || x < 0 || y < 0 || y >= height || count < 0 || x + count > width) {
         std::memset(out, 0, size);
         return false;
     }
     const long long fileRow = topFirst ? height - 1 - y : y;
-    long long n = readAt(fd, out, size, pixelOffset + 3 * (fileRow * width + x));
+    long long n = readAt(file.fd, out, size, pixelOffset + 3 * (fileRow * width + x));
     if (n == static_cast<long long>(size)) return true;
     // The file shrank since it was opened (or cannot be read): the missing pixels read as 0.
     size_t valid = n < 0 ? 0 : static_cast<size_t>(n);
@@ -69,8 +58,7 @@ bool TgaPixelFile::readPixels(int x, int y, int count, uint8_t* out) const {
 }
 
 TgaError ReadTga(const std::string& path, bool loadPixels, Image24& pixels, TgaPixelFile& file) {
-    TgaPixelFile opened;
-    opened.fd = OpenRegularFileForReading(path);
+    FileDescriptor opened(OpenRegularFileForReading(path));
     if (opened.fd < 0) return TgaError::OpenFailed;
     struct stat st {};
     if (::fstat(opened.fd, &st) != 0) return TgaError::OpenFailed;
@@ -89,25 +77,22 @@ TgaError ReadTga(const std::string& path, bool loadPixels, Image24& pixels, TgaP
     const long long offset = tgaHeaderSize + head[0];
     const long long rowBytes = 3LL * width;
     if (st.st_size < offset + rowBytes * height) return TgaError::Rejected;
-    opened.width = width;
-    opened.height = height;
-    opened.pixelOffset = offset;
-    opened.topFirst = (head[17] & 0x20) != 0;
+    const bool topFirst = (head[17] & 0x20) != 0;
 
     Image24 read;
     if (loadPixels) {
         if (!read.create(width, height)) return TgaError::Rejected;
         for (int y = 0; y < height; ++y) {
-            const long long fileRow = opened.topFirst ? height - 1 - y : y;
+            const long long fileRow = topFirst ? height - 1 - y : y;
             long long n = readAt(opened.fd, read.pixelAt(0, y), static_cast<size_t>(rowBytes),
                                  offset + fileRow * rowBytes);
             if (n < 0) return TgaError::ReadFailed;
             if (n < rowBytes) return TgaError::Rejected;
         }
-        ::close(std::exchange(opened.fd, -1));
+        opened = FileDescriptor();
     }
     pixels = std::move(read);
-    file = std::move(opened);
+    file = TgaPixelFile{width, height, offset, topFirst, std::move(opened)};
     return TgaError::None;
 }
 
@@ -118,8 +103,8 @@ bool EncodeTga(const Image24& image, ChunkWriter& out) {
     uint8_t head[tgaHeaderSize] = {};
     head[2] = 2;
     head[7] = 24;
-    Put16(head + 12, static_cast<uint32_t>(width));
-    Put16(head + 14, static_cast<uint32_t>(height));
+    PutLittleEndian(head + 12, static_cast<uint32_t>(width), 2);
+    PutLittleEndian(head + 14, static_cast<uint32_t>(height), 2);
     head[16] = 24;
     out.put(head, sizeof head);
     for (int y = 0; y < height; ++y) out.put(image.pixelAt(0, y), static_cast<size_t>(width) * 3);

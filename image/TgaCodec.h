@@ -5,20 +5,24 @@
 #include "image/Image24.h"
 
 #include <string>
+#include <utility>
 
 class ChunkWriter;
 
 enum class TgaError { None, OpenFailed, ReadFailed, Rejected, TooLarge };
 
+// An open file descriptor, closed when it goes (-1: none).
+struct FileDescriptor {
+    int fd = -1;
+    FileDescriptor(int f = -1) : fd(f) {}
+    FileDescriptor(FileDescriptor&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
+    FileDescriptor& operator=(FileDescriptor other) noexcept;
+    ~FileDescriptor();
+};
+
 // An opened TGA file whose pixels stay in the file (header-only use): pixels are read on demand with
 // positioned reads, so several threads may read at once.
-class TgaPixelFile {
-public:
-    TgaPixelFile() = default;
-    ~TgaPixelFile();
-    TgaPixelFile(TgaPixelFile&& other) noexcept;
-    TgaPixelFile& operator=(TgaPixelFile&& other) noexcept;
-
+struct TgaPixelFile {
     // Reads count pixels of row y (0 = bottom) from column x. False when the file is not open, the span
     // lies outside the image or the file has shrunk since; the pixels not read are 0.
     bool readPixels(int x, int y, int count, uint8_t* out) const;
@@ -26,7 +30,7 @@ public:
     int width = 0, height = 0;
     long long pixelOffset = 18; // where the pixel rows start
     bool topFirst = false;      // the file stores its top row first
-    int fd = -1;
+    FileDescriptor file;
 };
 
 // Reads the file at path: with loadPixels its rows into pixels (and the file is closed again), else only

@@ -1,19 +1,6 @@
-#include "image/ElevationLookup.h"
-
-#include "image/TGAFile.h"
+#include "image/Gelaende.h"
 
 #include <cmath>
-
-ElevationLookup::ElevationLookup(const CTGAFile& image_, double xScale, double yScale)
-    : image(image_), xScaleReciprocal(1.0 / xScale), yScaleReciprocal(1.0 / yScale) {}
-
-double ElevationLookup::extentX() const {
-    return image.headerWidth() / xScaleReciprocal;
-}
-
-double ElevationLookup::extentY() const {
-    return image.headerHeight() / yScaleReciprocal;
-}
 
 double ElevationLookup::at(double x, double y) const {
     const double u = x * xScaleReciprocal;
