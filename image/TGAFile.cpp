@@ -37,9 +37,6 @@ std::string CTGAFile::YuvFileName(const std::string& p) {
     return p.substr(0, p.size() - FileExtension(p).size()) + ".yuv";
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// New pictures
-
 void CTGAFile::adopt(Image24&& made) {
     file = TgaPixelFile();
     image = std::move(made);
@@ -82,9 +79,6 @@ void CTGAFile::UnlockImage() {
     busy = false;
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// Opening
-
 bool CTGAFile::OpenImage(const std::string& name) {
     for (;;) {
         switch (const TgaError error = tryOpen(name)) {
@@ -124,9 +118,6 @@ TgaError CTGAFile::tryOpen(const std::string& name) {
     if (settings) settings->writeString("Recent File Load", "Name", FileExtension(name));
     return TgaError::None;
 }
-
-// ---------------------------------------------------------------------------------------------------------
-// Saving
 
 bool CTGAFile::saveWithRetries(const std::string& target, int openQuestion, int saveQuestion,
                                const std::function<bool(ChunkWriter&)>& encode) {
@@ -168,21 +159,11 @@ bool CTGAFile::WriteYuvFile(const std::string& target) {
 }
 
 bool CTGAFile::SaveImageAs(const std::string& target, int format) {
-    switch (format) {
-    case 0:
-        return SaveImage(target);
-    case 1:
-        return WriteYuvFile(target);
-    default: {
-        bool tga = SaveImage(target);
-        bool yuv = WriteYuvFile(target);
-        return tga && yuv;
-    }
-    }
+    if (format == 0) return SaveImage(target);
+    if (format == 1) return WriteYuvFile(target);
+    const bool tga = SaveImage(target); // the frame is written whatever became of the TGA file
+    return WriteYuvFile(target) && tga;
 }
-
-// ---------------------------------------------------------------------------------------------------------
-// Whole-image operations
 
 void CTGAFile::FillGray(uint8_t level) {
     if (!accessible()) return;

@@ -33,15 +33,6 @@ long long readAt(int fd, void* out, size_t size, long long offset) {
 
 } // namespace
 
-FileDescriptor& FileDescriptor::operator=(FileDescriptor other) noexcept {
-    std::swap(fd, other.fd);
-    return *this;
-}
-
-FileDescriptor::~FileDescriptor() {
-    if (fd >= 0) ::close(fd);
-}
-
 bool TgaPixelFile::readPixels(int x, int y, int count, uint8_t* out) const {
     const size_t size = static_cast<size_t>(count) * 3;
     if (file.fd < 0 || x < 0 || y < 0 || y >= height || count < 0 || x + count > width) {

@@ -5,6 +5,7 @@
 #include "image/Image24.h"
 
 #include <string>
+#include <unistd.h>
 #include <utility>
 
 class ChunkWriter;
@@ -16,8 +17,13 @@ struct FileDescriptor {
     int fd = -1;
     FileDescriptor(int f = -1) : fd(f) {}
     FileDescriptor(FileDescriptor&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
-    FileDescriptor& operator=(FileDescriptor other) noexcept;
-    ~FileDescriptor();
+    FileDescriptor& operator=(FileDescriptor other) noexcept {
+        std::swap(fd, other.fd);
+        return *this;
+    }
+    ~FileDescriptor() {
+        if (fd >= 0) ::close(fd);
+    }
 };
 
 // An opened TGA file whose pixels stay in the file (header-only use): pixels are read on demand with
