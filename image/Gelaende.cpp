@@ -1,6 +1,7 @@
 #include "image/Gelaende.h"
 
 #include <cmath>
+#include <cstring>
 
 double ElevationLookup::at(double x, double y) const {
     const double u = x * xScaleReciprocal;
@@ -12,22 +13,15 @@ double ElevationLookup::at(double x, double y) const {
     const int c = static_cast<int>(u);
     const int r = static_cast<int>(v);
 
-    uint32_t e00, e10, e01, e11;
+    uint8_t rows[12]; // the two pixels of row r from column c, then the two above them
     if (const uint8_t* bottom = image.pixelData()) {
         bottom += static_cast<size_t>(r) * static_cast<size_t>(image.stride()) + 3 * static_cast<size_t>(c);
-        const uint8_t* top = bottom + image.stride();
-        e00 = decode(bottom);
-        e10 = decode(bottom + 3);
-        e01 = decode(top);
-        e11 = decode(top + 3);
+        std::memcpy(rows, bottom, 6);
+        std::memcpy(rows + 6, bottom + image.stride(), 6);
     } else {
-        uint8_t rows[12];
         image.pixelFile().readPixels(c, r, 2, rows);
         image.pixelFile().readPixels(c, r + 1, 2, rows + 6);
-        e00 = decode(rows);
-        e10 = decode(rows + 3);
-        e01 = decode(rows + 6);
-        e11 = decode(rows + 9);
     }
+    const uint32_t e00 = decode(rows), e10 = decode(rows + 3), e01 = decode(rows + 6), e11 = decode(rows + 9);
     return (1 - fy) * ((1 - fx) * e00 + fx * e10) + fy * ((1 - fx) * e01 + fx * e11);
 }

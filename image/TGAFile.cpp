@@ -103,10 +103,8 @@ bool CTGAFile::OpenImage(const std::string& name) {
 TgaError CTGAFile::tryOpen(const std::string& name) {
     Image24 read;
     TgaPixelFile opened;
-    {
-        WaitCursor wait(plat);
-        if (TgaError error = ReadTga(name, loadPixels, read, opened); error != TgaError::None) return error;
-    }
+    WaitCursor wait(plat);
+    if (TgaError error = ReadTga(name, loadPixels, read, opened); error != TgaError::None) return error;
     // Success: the document takes the new image (or, header-only, the open file).
     image = std::move(read);
     file = std::move(opened);
