@@ -1,6 +1,6 @@
 # Orvantis: terrain fly-overs and terrain tools.
 #   make run             install, build and render the bundled demo into out/demo/
-#   make gui             open the desktop application on the demo scene
+#   make gui             open the desktop application on the demo scene (its data made first)
 #   make test            install, build and run every test
 #   make check-sanitize  core tests under AddressSanitizer and UndefinedBehaviorSanitizer (clang)
 #   make bench           the renderer benchmarks
@@ -30,7 +30,10 @@ build: deps $(BUILD)/CMakeCache.txt
 run: build
 	@scripts/run-demo $(CLI)
 
-gui: build
+demo-data: build
+	@scripts/run-demo $(CLI) --data-only
+
+gui: demo-data
 	$(BUILD)/orvantis examples/demo-curved.ovs
 
 test: build
@@ -52,7 +55,7 @@ bench: deps
 	@scripts/run-bench $(BUILD)
 
 format:
-	find app scene render renderer image path tools cli tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find app scene render renderer image path tools video cli tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
 	rm -rf $(BUILD) $(ASAN) out

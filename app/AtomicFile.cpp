@@ -148,6 +148,11 @@ bool AtomicFile::openNamed(const std::string& folder) {
     return true;
 }
 
+std::string AtomicFile::reopenPath() const {
+    if (fd < 0) return std::string();
+    return unnamed ? "/proc/self/fd/" + std::to_string(fd) : tempPath;
+}
+
 bool AtomicFile::write(const void* data, size_t size) {
     if (fd < 0) return false;
     const char* p = static_cast<const char*>(data);

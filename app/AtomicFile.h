@@ -35,6 +35,11 @@ public:
     void abort();
 
     bool isOpen() const { return fd >= 0; }
+    // The open temporary file, for writers that need to seek (a video muxer) instead of write().
+    int descriptor() const { return fd; }
+    // A path that opens the temporary file again while it is open (for writers that read back what
+    // they wrote); empty when none is open.
+    std::string reopenPath() const;
     const std::string& target() const { return targetPath; }
     // The last open() failed because the target exists and is neither a regular file nor a link to one.
     bool refusedTarget() const { return refused; }

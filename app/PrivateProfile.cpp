@@ -3,23 +3,13 @@
 #include "app/RegularFile.h"
 
 #include "app/AtomicFile.h"
+#include "app/Blanks.h"
 #include "app/CFormat.h"
 
 #include <cerrno>
 #include <cstdio>
 
 namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && isBlank(s[b])) ++b;
-    while (e > b && isBlank(s[e - 1])) --e;
-    return s.substr(b, e - b);
-}
 
 const std::string kUtf8Bom = "\xEF\xBB\xBF";
 
@@ -53,23 +43,23 @@ PrivateProfile::Line PrivateProfile::classify(std::string raw, bool first) {
     if (first && body.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0) body.erase(0, kUtf8Bom.size());
     line.raw = std::move(raw);
     size_t i = 0;
-    while (i < body.size() && isBlank(body[i])) ++i;
+    while (i < body.size() && IsBlank(body[i])) ++i;
     if (i == body.size()) return line;
     if (body[i] == '[') {
         size_t close = body.find(']', i + 1);
         std::string name = body.substr(i + 1, close == std::string::npos ? std::string::npos : close - i - 1);
         line.kind = Line::Section;
-        line.name = foldName(trim(name));
+        line.name = foldName(TrimBlanks(name));
         return line;
     }
     if (body[i] == ';') return line;
     size_t eq = body.find('=', i);
     if (eq == std::string::npos) return line;
-    line.key = trim(body.substr(i, eq - i));
+    line.key = TrimBlanks(body.substr(i, eq - i));
     if (line.key.empty()) return line;
     line.kind = Line::Entry;
     line.name = foldName(line.key);
-    line.value = trim(body.substr(eq + 1));
+    line.value = TrimBlanks(body.substr(eq + 1));
     return line;
 }
 
@@ -138,7 +128,7 @@ void PrivateProfile::set(const std::string& section, const std::string& key, con
     const std::string foldedKey = foldName(key);
     size_t header = findSection(foldName(section));
     if (header == std::string::npos) {
-        if (!lines.empty() && !trim(lines.back().raw).empty()) lines.push_back(classify("", false));
+        if (!lines.empty() && !TrimBlanks(lines.back().raw).empty()) lines.push_back(classify("", false));
         lines.push_back(classify("[" + section + "]", lines.empty()));
         lines.push_back(classify(key + "=" + value, false));
         return;

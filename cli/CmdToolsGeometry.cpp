@@ -10,28 +10,19 @@
 
 namespace {
 
-int runInterpolate(const std::vector<std::string>& args) {
-    clitools::ParsedArgs parsed;
-    int status = 0;
-    if (!clitools::parseArgs("interpolate", args, {}, {}, 2, parsed, status)) return status;
-    return clitools::runTool([&](const ToolEnv& env) {
-        return SurfaceInterpolation(parsed.positional[0], parsed.positional[1], env);
-    });
+int runInterpolate(const cli::Args& args) {
+    clitools::ToolRun run;
+    return run.exit(SurfaceInterpolation(args.positional[0], args.positional[1], run.env));
 }
 
-int runResample(const std::vector<std::string>& args) {
-    clitools::ParsedArgs parsed;
-    int status = 0;
-    if (!clitools::parseArgs("resample", args, {"--factor"}, {}, 2, parsed, status)) return status;
-    const std::string f = parsed.value("--factor");
+int runResample(const cli::Args& args) {
+    const std::string f = args.value("--factor");
     if (f != "2" && f != "3" && f != "4")
-        return cli::usageError("resample", parsed.has("--factor")
+        return cli::usageError("resample", args.has("--factor")
                                                ? "--factor must be 2, 3 or 4, not '" + f + "'"
                                                : "--factor 2|3|4 is required");
-    const int factor = f[0] - '0';
-    return clitools::runTool([&](const ToolEnv& env) {
-        return Resample(parsed.positional[0], parsed.positional[1], factor, env);
-    });
+    clitools::ToolRun run;
+    return run.exit(Resample(args.positional[0], args.positional[1], f[0] - '0', run.env));
 }
 
 // Eight comma-separated numbers X1,Y1,...,X4,Y4.
@@ -58,84 +49,31 @@ bool parsePoints(const std::string& option, const std::string& text, double (&xs
     return false;
 }
 
-int runRectify(const std::vector<std::string>& args) {
-    clitools::ParsedArgs parsed;
-    int status = 0;
-    if (!clitools::parseArgs("rectify", args, {"--src", "--dst"}, {"--force"}, 2, parsed, status))
-        return status;
-    if (!parsed.has("--src") || !parsed.has("--dst"))
+int runRectify(const cli::Args& args) {
+    if (!args.has("--src") || !args.has("--dst"))
         return cli::usageError("rectify", "--src and --dst are required");
     RectifyCorners corners;
-    if (!parsePoints("--src", parsed.value("--src"), corners.xs, corners.ys, status) ||
-        !parsePoints("--dst", parsed.value("--dst"), corners.x, corners.y, status))
+    int status = 0;
+    if (!parsePoints("--src", args.value("--src"), corners.xs, corners.ys, status) ||
+        !parsePoints("--dst", args.value("--dst"), corners.x, corners.y, status))
         return status;
-    const bool force = parsed.has("--force");
+    const bool force = args.has("--force");
     // The filtered sampler uses the user's "Antialiasing" option, as in the desktop application.
-    const int antialiasing = settings::ReadAntialiasing(IniSettings());
-
-    clitools::ConsoleProgress progress;
-    clitools::ToolConsole console(progress);
-    if (force) console.answer("The equation has an indefinite solution", MsgAnswer::Ok);
-    ToolEnv env{console, progress, antialiasing};
-    return clitools::exitStatus(Rectify(parsed.positional[0], parsed.positional[1], corners, env), progress);
+    clitools::ToolRun run(settings::ReadAntialiasing(IniSettings()));
+    return run.exit(Rectify(args.positional[0], args.positional[1], corners, run.env, [&](RectifyAxis axis) {
+        run.console.answered(RectifyIndefiniteText(axis), force ? MsgAnswer::Ok : MsgAnswer::Cancel);
+        return force;
+    }));
 }
 
 } // namespace
 
-CliCommand clitools::interpolateCommand() {
-    return {
-        "interpolate", "interpolate IN OUT",
-        helpWithStatus(
-            "Usage: orvantis-cli interpolate IN OUT\n"
-            "\n"
-            "Reconstructs a surface from isocontour lines painted in pure red (red not 0, green and blue 0; "
-            "the\n"
-            "red byte is the contour's level): every pixel of a row gets the value interpolated linearly\n"
-            "between the contour pixels of that row (flat beyond the first and last), at most 254. The "
-            "result\n"
-            "is grey with a third of a level of extra precision in green and blue; 'gray-to-elev' turns it "
-            "into\n"
-            "an elevation file. Rows without any contour pixel are black. An OUT name ending in .yuv writes\n"
-            "a YUV frame.\n"),
-        runInterpolate};
+CliCommand interpolateCommand() {
+    return {"interpolate", {}, runInterpolate};
 }
-
-CliCommand clitools::resampleCommand() {
-    return {
-        "resample", "resample IN OUT --factor 2|3|4",
-        helpWithStatus("Usage: orvantis-cli resample IN OUT --factor 2|3|4\n"
-                       "\n"
-                       "Reduces an elevation file by the factor n in both directions: every output elevation "
-                       "is the SUM\n"
-                       "of the n x n elevations of its block (n * n times their average), kept to 24 bits. "
-                       "Blocks cut by\n"
-                       "the right or upper edge are dropped. An OUT name ending in .yuv writes a YUV frame.\n"
-                       "\n"
-                       "Options:\n"
-                       "  --factor N   the reduction 1 : N, N being 2, 3 or 4 (required)\n"),
-        runResample};
+CliCommand resampleCommand() {
+    return {"resample", {{{"--factor"}}}, runResample};
 }
-
-CliCommand clitools::rectifyCommand() {
-    return {
-        "rectify", "rectify IN OUT --src X1,Y1,X2,Y2,X3,Y3,X4,Y4 --dst X1,Y1,X2,Y2,X3,Y3,X4,Y4 [--force]",
-        helpWithStatus(
-            "Usage: orvantis-cli rectify IN OUT --src X1,Y1,...,X4,Y4 --dst X1,Y1,...,X4,Y4 [--force]\n"
-            "\n"
-            "Corrects a distorted picture by the bilinear transform that takes four points of the output to\n"
-            "where they appear in the input:\n"
-            "  x' = a11*x + a12*y + a13*x*y + a14\n"
-            "  y' = a21*x + a22*y + a23*x*y + a24\n"
-            "x counts pixel columns from the left, y pixel rows from the bottom as height - row. Every "
-            "output\n"
-            "pixel is the input's Gaussian-filtered sample at (x', y'); near and beyond the input's edges "
-            "it\n"
-            "is white. The output has the input's size. An OUT name ending in .yuv writes a YUV frame.\n"
-            "\n"
-            "Options:\n"
-            "  --src X1,Y1,...   the four points as they appear in the distorted input (required)\n"
-            "  --dst X1,Y1,...   where the four points must lie in the output (required)\n"
-            "  --force           go on when the points make a system without a unique solution (coinciding\n"
-            "                    or collinear points); without it such points fail with the message\n"),
-        runRectify};
+CliCommand rectifyCommand() {
+    return {"rectify", {{{"--src"}, {"--dst"}, {"--force", false}}}, runRectify};
 }

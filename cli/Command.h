@@ -1,32 +1,82 @@
 #pragma once
-// The subcommands of orvantis-cli. Each lives in its own file and registers itself with a static
-// CliCommandRegistration, so main() only dispatches.
+// The subcommands of orvantis-cli. Each is described by a CliCommand: the options and file names it takes
+// and the function that runs it; its synopsis and --help text stand in cli/Help.inc. cliCommands()
+// (main.cpp) lists them all and one parser reads every command line, so a subcommand's function starts
+// from checked arguments.
 
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 // Exit statuses of every subcommand.
 enum CliExit { ExitOk = 0, ExitFailure = 1, ExitUsage = 2, ExitStopped = 130 };
 
+namespace cli {
+
+// An option of a subcommand. check, when given, looks at the value as soon as it is read and returns the
+// usage error for a bad one ("" when it is fine).
+struct Option {
+    std::string name; // "--factor"
+    bool takesValue = true;
+    std::function<std::string(const std::string& value)> check = {};
+};
+
+// What a subcommand's command line may hold.
+struct ArgSpec {
+    std::vector<Option> options;
+    size_t positionals = 2; // file names
+    std::string missing = "missing file name";
+    std::string tooMany = "too many arguments";
+    // The scene commands (render, check): every argument starting with '-' is an option, a missing value
+    // is "--x needs a value", and a file name too many is refused where it stands. The tools take only
+    // "--" arguments as options and count the file names once all options are read.
+    bool sceneStyle = false;
+};
+
+// A command line as the parser read it.
+struct Args {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> values; // options that take a value (the last one given)
+    std::set<std::string> flags;               // options without a value
+
+    bool has(const std::string& option) const { return values.count(option) || flags.count(option); }
+    std::string value(const std::string& option, const std::string& def = "") const {
+        auto it = values.find(option);
+        return it == values.end() ? def : it->second;
+    }
+};
+
+// Prints "orvantis-cli COMMAND: MESSAGE" and a hint to --help on stderr; returns ExitUsage.
+int usageError(const std::string& command, const std::string& message);
+
+// Reads args by spec. On a mistake prints the usage error and returns ExitUsage, otherwise ExitOk.
+int parseArgs(const std::string& command, const std::vector<std::string>& args, const ArgSpec& spec,
+              Args& out);
+
+} // namespace cli
+
 struct CliCommand {
     std::string name;
-    std::string synopsis; // one line for the overview, e.g. "render SCENE.ovs [--mode raw|final] ..."
-    std::string help;     // the full text of "SUBCOMMAND --help"
-    std::function<int(const std::vector<std::string>& args)> run; // args after the subcommand name
+    cli::ArgSpec args;
+    std::function<int(const cli::Args& args)> run;
 };
 
+// Every subcommand, in the order of the overview: render, check, then the tools in the order of the
+// Calculate menu.
 const std::vector<CliCommand>& cliCommands();
 
-struct CliCommandRegistration {
-    explicit CliCommandRegistration(CliCommand command);
-};
-
-// Small helpers shared by the subcommands' argument parsing.
-namespace cli {
-// Prints "orvantis-cli: MESSAGE" and a hint to --help on stderr; returns ExitUsage.
-int usageError(const std::string& command, const std::string& message);
-bool wantsHelp(const std::vector<std::string>& args);
-// Reads the value of an option such as "--factor 2" or "--factor=2"; advances i past it.
-bool takeOptionValue(const std::vector<std::string>& args, size_t& i, const std::string& name, std::string& value);
-} // namespace cli
+CliCommand renderCommand();
+CliCommand checkCommand();
+CliCommand demImportCommand();
+CliCommand elevToGrayCommand();
+CliCommand grayToElevCommand();
+CliCommand elevToColorCommand();
+CliCommand eliminateRedCommand();
+CliCommand interpolateCommand();
+CliCommand convolveCommand();
+CliCommand mergeCommand();
+CliCommand maskCommand();
+CliCommand resampleCommand();
+CliCommand rectifyCommand();

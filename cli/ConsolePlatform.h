@@ -1,30 +1,20 @@
 #pragma once
-// The platform of the command line: messages go to stderr, questions are answered by what the command's
-// flags decided beforehand (or a stated default), never by waiting for input.
+// The platform of the command line: messages go to stderr, and questions get the "no" button of their kind
+// (No, Cancel), so retry loops end and nothing is overwritten unasked. Decisions a subcommand's flags make
+// reach the tools as parameters, never as answers to message texts.
 
 #include "app/Platform.h"
 
+#include <cstdio>
 #include <string>
-#include <utility>
-#include <vector>
 
 class ConsolePlatform : public Platform {
 public:
-    // Questions whose text starts with prefix get answer. Questions without a rule get the "no" button of
-    // their kind (No, Cancel), so retry loops end and nothing is overwritten unasked.
-    void answer(const std::string& prefix, MsgAnswer a) { rules.emplace_back(prefix, a); }
-
-    // Messages whose text starts with prefix go to stdout instead of stderr (informational output that a
-    // subcommand documents as its result, e.g. the count of a DEM import).
-    void toStdout(const std::string& prefix) { stdoutPrefixes.push_back(prefix); }
-
     MsgAnswer message(const std::string& text, MsgIcon icon, MsgButtons buttons) override;
 
-    // Every message and question shown so far (for commands that decide their exit status on them).
-    const std::vector<std::string>& shown() const { return history; }
-
-private:
-    std::vector<std::pair<std::string, MsgAnswer>> rules;
-    std::vector<std::string> stdoutPrefixes;
-    std::vector<std::string> history;
+    // Prints text as a line on out: stderr for messages, stdout for what a subcommand documents as its
+    // result (e.g. the count of a DEM import).
+    virtual void print(const std::string& text, std::FILE* out = stderr);
+    // Prints a question and the answer it was given.
+    void answered(const std::string& question, MsgAnswer answer);
 };

@@ -12,12 +12,13 @@ void recordInterrupt(int) {
 }
 } // namespace
 
-InterruptGuard::InterruptGuard() {
+InterruptGuard::InterruptGuard(bool secondEndsProcess) {
     interrupted = 0;
     struct sigaction action {};
     action.sa_handler = recordInterrupt;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND; // a second Ctrl+C takes the default way out
+    action.sa_flags =
+        secondEndsProcess ? SA_RESETHAND : 0; // SA_RESETHAND: a second Ctrl+C takes the default way out
     sigaction(SIGINT, &action, &previous);
 }
 

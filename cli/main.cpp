@@ -3,9 +3,7 @@
 #include "cli/Command.h"
 
 #include <algorithm>
-#include <clocale>
 #include <cstdio>
-#include <iostream>
 
 #ifndef ORVANTIS_VERSION
 #define ORVANTIS_VERSION "4.0.0"
@@ -13,57 +11,96 @@
 
 namespace {
 
-std::vector<CliCommand>& registry() {
-    static std::vector<CliCommand> commands;
-    return commands;
-}
+struct Help {
+    const char* name;
+    const char* synopsis; // the line of the overview
+    const char* text;     // what "SUBCOMMAND --help" prints
+};
+constexpr Help kHelp[] = {
+#define CLI_HELP(name, synopsis, text) {name, synopsis, text},
+#include "cli/Help.inc"
+#undef CLI_HELP
+};
 
 void printOverview(std::FILE* out) {
-    std::fprintf(out, "Usage: orvantis-cli SUBCOMMAND [ARGS...]\n"
-                      "Renders terrain fly-overs and runs the terrain and image tools without the desktop.\n\n"
-                      "Subcommands:\n");
-    for (const CliCommand& c : cliCommands()) std::fprintf(out, "  orvantis-cli %s\n", c.synopsis.c_str());
+    std::fprintf(out,
+                 "Usage: orvantis-cli SUBCOMMAND [ARGS...]\n"
+                 "Renders terrain fly-overs and runs the terrain and image tools without the desktop.\n\n"
+                 "Subcommands:\n");
+    for (const Help& h : kHelp) std::fprintf(out, "  orvantis-cli %s\n", h.synopsis);
     std::fprintf(out, "\n  orvantis-cli --help | --version | SUBCOMMAND --help\n\n"
                       "Exit status: 0 success, 1 failure, 2 bad usage, 130 stopped by Ctrl+C.\n");
 }
 
-} // namespace
-
-const std::vector<CliCommand>& cliCommands() { return registry(); }
-
-CliCommandRegistration::CliCommandRegistration(CliCommand command) {
-    registry().push_back(std::move(command));
-    std::stable_sort(registry().begin(), registry().end(), [](const CliCommand& a, const CliCommand& b) {
-        // "render" and "check" first, then the tools in the order they were written.
-        auto rank = [](const std::string& n) { return n == "render" ? 0 : n == "check" ? 1 : 2; };
-        return rank(a.name) < rank(b.name);
-    });
-}
-
-namespace cli {
-int usageError(const std::string& command, const std::string& message) {
-    std::fprintf(stderr, "orvantis-cli %s: %s\nTry 'orvantis-cli %s --help'.\n", command.c_str(), message.c_str(),
-                 command.c_str());
-    return ExitUsage;
-}
-
-bool wantsHelp(const std::vector<std::string>& args) {
-    return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; });
-}
-
-bool takeOptionValue(const std::vector<std::string>& args, size_t& i, const std::string& name, std::string& value) {
+// Takes the value of option name from "--name V" or "--name=V" (not empty); advances i past it.
+bool takeOptionValue(const std::vector<std::string>& args, size_t& i, const std::string& name,
+                     std::string& value) {
     const std::string& a = args[i];
     if (a == name) {
         if (i + 1 >= args.size()) return false;
         value = args[++i];
         return true;
     }
-    if (a.size() > name.size() + 1 && a.compare(0, name.size(), name) == 0 && a[name.size()] == '=') {
-        value = a.substr(name.size() + 1);
-        return true;
-    }
-    return false;
+    if (a.size() <= name.size() + 1 || a[name.size()] != '=') return false;
+    value = a.substr(name.size() + 1);
+    return true;
 }
+
+} // namespace
+
+const std::vector<CliCommand>& cliCommands() {
+    static const std::vector<CliCommand> commands{
+        renderCommand(),     checkCommand(),       demImportCommand(),    elevToGrayCommand(),
+        grayToElevCommand(), elevToColorCommand(), eliminateRedCommand(), interpolateCommand(),
+        convolveCommand(),   mergeCommand(),       maskCommand(),         resampleCommand(),
+        rectifyCommand()};
+    return commands;
+}
+
+namespace cli {
+
+int usageError(const std::string& command, const std::string& message) {
+    std::fprintf(stderr, "orvantis-cli %s: %s\nTry 'orvantis-cli %s --help'.\n", command.c_str(),
+                 message.c_str(), command.c_str());
+    return ExitUsage;
+}
+
+int parseArgs(const std::string& command, const std::vector<std::string>& args, const ArgSpec& spec,
+              Args& out) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool isOption =
+            spec.sceneStyle ? a.size() > 1 && a[0] == '-' : a.size() > 2 && a.compare(0, 2, "--") == 0;
+        if (!isOption) {
+            out.positional.push_back(a);
+            if (spec.sceneStyle && out.positional.size() > spec.positionals)
+                return usageError(command, spec.tooMany);
+            continue;
+        }
+        const std::string name = a.substr(0, a.find('='));
+        auto option = std::find_if(spec.options.begin(), spec.options.end(),
+                                   [&](const Option& o) { return o.name == name; });
+        if (option == spec.options.end() || (!option->takesValue && a != name))
+            return usageError(command, "unknown option '" + a + "'");
+        if (!option->takesValue) {
+            out.flags.insert(name);
+            continue;
+        }
+        std::string value;
+        if (!takeOptionValue(args, i, name, value)) {
+            if (!spec.sceneStyle) return usageError(command, "option " + name + " needs a value");
+            return usageError(command, a == name ? name + " needs a value" : "unknown option '" + a + "'");
+        }
+        if (option->check)
+            if (std::string mistake = option->check(value); !mistake.empty())
+                return usageError(command, mistake);
+        out.values[name] = value;
+    }
+    if (out.positional.size() < spec.positionals) return usageError(command, spec.missing);
+    if (out.positional.size() > spec.positionals) return usageError(command, spec.tooMany);
+    return ExitOk;
+}
+
 } // namespace cli
 
 int main(int argc, char** argv) {
@@ -84,11 +121,15 @@ int main(int argc, char** argv) {
     for (const CliCommand& c : cliCommands()) {
         if (c.name != first) continue;
         std::vector<std::string> rest(args.begin() + 1, args.end());
-        if (cli::wantsHelp(rest)) {
-            std::printf("%s", c.help.c_str());
+        if (std::any_of(rest.begin(), rest.end(),
+                        [](const std::string& a) { return a == "--help" || a == "-h"; })) {
+            for (const Help& h : kHelp)
+                if (c.name == h.name) std::printf("%s", h.text);
             return ExitOk;
         }
-        return c.run(rest);
+        cli::Args parsed;
+        if (int usage = cli::parseArgs(c.name, rest, c.args, parsed); usage != ExitOk) return usage;
+        return c.run(parsed);
     }
     std::fprintf(stderr, "orvantis-cli: unknown subcommand '%s'\n", first.c_str());
     printOverview(stderr);

@@ -4,6 +4,7 @@
 #include "render/Easing.h"
 #include "render/FlightSecurity.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -27,6 +28,11 @@ private:
 double FrameDust(const JobValues& job, double t) {
     if (job.dustE == 0.0) return job.dustA;
     return Ease(job.dustA, job.dustE, t, job.smoothness);
+}
+
+int PlannedFrameCount(int pathType, int from, int to, int total) {
+    const int last = pathType != 0 ? std::min(to, std::max(total - 2, 0)) : to;
+    return std::max(0, last - from + 1);
 }
 
 void RunStraightPath(const JobValues& job, const WorldHeightLookup& height, PathFrameSink& sink) {

@@ -37,6 +37,10 @@ using WorldHeightLookup = std::function<double(double x, double y)>;
 // The dust value of parameter t: constant first-frame dust when the last-frame dust is exactly 0.
 double FrameDust(const JobValues& job, double t);
 
+// How many frames the loop of the path type (0 straight, else curved) draws: From ... To, on a curve no
+// further than its last frame Total - 2. Shared by the run and the command line's choice of threads.
+int PlannedFrameCount(int pathType, int from, int to, int total);
+
 // Frames From ... To (inclusive) while the sink does not ask to stop.
 void RunStraightPath(const JobValues& job, const WorldHeightLookup& height, PathFrameSink& sink);
 

@@ -33,30 +33,30 @@ std::string FormatRecorderRow(const RecorderRow& row, char decimalSeparator) {
 
 bool FlightRecorder::Open(const std::string& path) {
     Close();
-    filePath = path;
-    file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        if (!reportedFailure) {
-            reportedFailure = true;
-            plat.message(FormatString(IDS_RECORDER_CANNOT_CREATE, path.c_str()), MsgIcon::Warning,
-                         MsgButtons::Ok);
-        }
+    if (!file.open(path)) {
+        fail(IDS_RECORDER_CANNOT_CREATE);
         return false;
     }
-    const std::string header = RecorderHeaderText() + "\r\n";
-    std::fwrite(header.data(), 1, header.size(), file);
-    std::fflush(file);
-    return true;
+    write(RecorderHeaderText() + "\r\n");
+    return file.isOpen();
 }
 
 void FlightRecorder::WriteRow(const RecorderRow& row) {
-    if (file == nullptr) return;
-    const std::string line = FormatRecorderRow(row, separator) + "\r\n";
-    std::fwrite(line.data(), 1, line.size(), file);
-    std::fflush(file);
+    if (file.isOpen()) write(FormatRecorderRow(row, separator) + "\r\n");
 }
 
 void FlightRecorder::Close() {
-    if (file != nullptr) std::fclose(file);
-    file = nullptr;
+    if (file.isOpen() && !file.commit()) fail(IDS_RECORDER_CANNOT_WRITE);
+}
+
+void FlightRecorder::write(const std::string& line) {
+    if (!file.write(line)) fail(IDS_RECORDER_CANNOT_WRITE);
+}
+
+void FlightRecorder::fail(int messageId) {
+    failed = true;
+    file.abort();
+    if (reportedFailure) return;
+    reportedFailure = true;
+    plat.message(FormatString(messageId, file.target().c_str()), MsgIcon::Warning, MsgButtons::Ok);
 }

@@ -4,9 +4,9 @@
 // a spreadsheet program opens it directly. Lines end with CR LF; in the rows every decimal point is replaced
 // by the user's decimal separator (the header keeps its points).
 
+#include "app/AtomicFile.h"
 #include "app/Platform.h"
 
-#include <cstdio>
 #include <string>
 
 struct RecorderRow {
@@ -34,18 +34,26 @@ public:
     FlightRecorder(const FlightRecorder&) = delete;
     FlightRecorder& operator=(const FlightRecorder&) = delete;
 
-    // Creates path anew (an existing file is truncated) and writes the header line. When the file cannot be
-    // created the user is told once and the recorder stays closed: rows are then dropped.
+    // Starts the file for path with the header line. The lines go to a temporary file beside it (as they
+    // come, each write checked), which takes path's place when the recorder is closed; until then a file
+    // already at path stays as it was. A path that is a device, a FIFO or a folder is refused. When the
+    // file cannot be created the user is told once and the recorder stays closed: rows are then dropped.
     bool Open(const std::string& path);
-    // Writes one row and flushes it; nothing when the file is not open.
+    // Writes one row; nothing when the file is not open. A write that fails is reported once and gives the
+    // new file up, so that a full disk leaves the previous file whole rather than cut.
     void WriteRow(const RecorderRow& row);
+    // Puts the new file in path's place (a failure is reported as a failed write).
     void Close();
-    bool isOpen() const { return file != nullptr; }
+    // Rows were lost since the recorder was made: the file could not be created, written or put in place.
+    bool Failed() const { return failed; }
 
 private:
+    void write(const std::string& line);
+    void fail(int messageId);
+
     Platform& plat;
     char separator;
-    std::FILE* file = nullptr;
-    std::string filePath;
+    AtomicFile file;
     bool reportedFailure = false;
+    bool failed = false;
 };

@@ -1,6 +1,7 @@
 #pragma once
 // The values of a render job file, read through its ProfileFile with the readers' rules (a missing integer
-// is 0, a missing real 0.0, a missing text empty). The job file does not change during a run, so reading
+// is 0, a missing real 0.0, a missing text empty). Which key goes into which member is a column of the
+// scene schema (scene/SceneSchema.cpp). The job file does not change during a run, so reading
 // it once gives the values that reading it at every frame would give.
 
 #include "render/Vector2.h"
@@ -25,7 +26,7 @@ struct JobValues {
     double dustA = 0, dustE = 0;
     double smoothness = 0;
     // Output.
-    int outputTga = 0, outputYuv = 0;
+    int outputFormat = 0; // 0 TGA (also when neither flag is set), 1 YUV, 2 both
     std::string outputTemplate;
     int width = 0, height = 0;
     // Inputs.
@@ -46,7 +47,7 @@ struct JobValues {
     double averageHeight = 0, rollFactor = 0, previewRange = 0;
     int recorder = 0;
 
-    // The output format code of SaveImageAs: 0 TGA (also when neither flag is set), 1 YUV, 2 both.
+    // The output format code of SaveImageAs.
     int OutputFormat() const;
     // The background colour 0x00BBGGRR; false when the text does not start with a hexadecimal number.
     bool BackgroundColour(uint32_t& colour) const;

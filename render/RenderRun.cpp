@@ -1,20 +1,11 @@
 #include "render/RenderRun.h"
 
-#include "app/Platform.h"
 #include "app/Progress.h"
-#include "app/Settings.h"
-#include "image/Gelaende.h"
-#include "image/TGAFile.h"
+#include "app/SettingsDefaults.h"
 #include "render/CameraPath.h"
-#include "render/FlightRecorder.h"
-#include "render/JobValues.h"
+#include "render/RunParts.h"
 #include "render/WorkerPool.h"
-#include "renderer/RenderCamera.h"
-#include "renderer/TerrainRenderer.h"
-#include "renderer/TextureSampler.h"
 #include "res/StringTable.h"
-#include "scene/ProfileFile.h"
-#include "scene/SceneParams.h"
 
 #include <algorithm>
 #include <atomic>
@@ -25,97 +16,228 @@
 #include <cstring>
 #include <deque>
 #include <exception>
-#include <filesystem>
-#include <memory>
 #include <mutex>
 #include <new>
-#include <system_error>
 
 namespace {
 
-// A frame rendered by one of the run's frame threads while the run goes on computing the next camera
-// values and writing the frames before it.
-struct FrameTask {
-    PathFrame frame;
-    std::string name;
-    std::unique_ptr<RenderCamera> camera;
-    std::unique_ptr<CTGAFile> image;
-    std::atomic<int> percent{0};
-    bool done = false;   // guarded by the run's task mutex
-    bool failed = false; // the thread ran out of memory
-};
+void SetView(RenderCamera& camera, const PathFrame& f) {
+    camera.Set(Vector4::Point(f.x, f.y, f.z), f.heading, f.pitch, f.focalLength, f.roll);
+}
 
-// What a frame's thread reports: its percentage for the progress display, and the run's stop request.
-class TaskProgress : public Progress {
-public:
-    TaskProgress(std::atomic<int>& percent_, const std::atomic<bool>& stop_)
-        : percent(percent_), stop(stop_) {}
+// A frame rendered by one of the frame threads while the run goes on computing the next camera values and
+// finishing the frames before it. Its thread reports the frame's percentage here and hears the stop request.
+struct FrameTask : Progress {
+    FrameTask(const PathFrame& f, const std::string& name, const std::atomic<bool>& stop)
+        : frame(f), name(name), stop(stop) {}
     void report(int p) override { percent.store(p, std::memory_order_relaxed); }
     bool stopRequested() const override { return stop.load(std::memory_order_relaxed); }
 
-private:
-    std::atomic<int>& percent;
+    PathFrame frame;
+    std::string name;
     const std::atomic<bool>& stop;
+    std::unique_ptr<CTGAFile> image;
+    std::atomic<int> percent{0};
+    bool done = false;        // guarded by the production's task mutex
+    std::exception_ptr error; // what the frame's thread threw
 };
 
-// One run: the state a rendering window keeps while a job runs. Its members are released when it goes,
-// whichever way the run left.
-class RenderRun : public PathFrameSink {
+// The sink of the path's frames: Preview projects the wire model; Raw and Final render each frame into the
+// picture, or, pipelined, several frames at once in frame threads, collected in frame order.
+class Production : public PathFrameSink {
 public:
-    RenderRun(const std::string& jobFile, CTGAFile& picture, const RunOptions& options, Platform& platform,
-              SettingsStore& settings, Progress& control, RenderObserver& observer)
-        : jobFile(jobFile), picture(picture), options(options), platform(platform), control(control),
-          observer(observer), antialiasing(settings.getInt("Settings", "Antialiasing", 10)),
-          recorder(platform, options.decimalSeparator ? *options.decimalSeparator : UserDecimalSeparator()) {}
-    ~RenderRun() override { abandonTasks(); }
+    Production(const RenderContext& context, const RunCaller& caller, RunOutput& output)
+        : context(context), caller(caller), picture(caller.picture), control(caller.control), output(output),
+          pipelined(caller.options.mode != RenderMode::Preview && caller.options.frameThreads > 1),
+          // The screen centre in whole pixels: an odd size puts it on the pixel left of and above the middle.
+          camera(context.frame.light, context.job.width, context.job.height,
+                 static_cast<double>(context.job.width / 2), static_cast<double>(-(context.job.height / 2))) {
+    }
+    ~Production() override { abandonTasks(); }
 
-    void execute();
-    RunResult result;
+    std::exception_ptr loopError; // what ended the loop while the frames in flight were collected
+    const WorldHeightLookup height = [this](double x, double y) {
+        return context.elevation->ElevationAt(x, y);
+    };
 
-    // PathFrameSink
     bool stopRequested() const override { return control.stopRequested(); }
-    void beginLoop() override;
-    void drawFrame(const PathFrame& frame) override;
-    void endLoop() override;
+    void beginLoop() override {
+        exceptionsBefore = std::uncaught_exceptions();
+        output.openRecorder();
+    }
+
+    void drawFrame(const PathFrame& f) override {
+        const std::string name = output.frameName(f.index);
+        if (pipelined) return queueFrame(f, name);
+        SetView(camera, f);
+        caller.observer.frameStarting(f.index, name);
+        if (caller.options.mode == RenderMode::Preview) {
+            control.pump();
+            caller.observer.wireModel(context.wire->Project(camera, f.zScale, height, control));
+            recordFrame(f);
+        } else {
+            startPicture(picture, name);
+            RenderTerrainFrame(frameInputs(camera, picture, f), control);
+            finishFrame(f, name);
+        }
+    }
+
+    void endLoop() override {
+        // The frames still in flight are finished (or dropped after a stop) before the recorder closes. When
+        // an error ends the loop they are dropped too: their threads were told to stop, so they may hold
+        // nothing but the background, and the frames after a failed one are not written.
+        if (std::uncaught_exceptions() > exceptionsBefore) {
+            abandonTasks();
+        } else {
+            try {
+                while (!tasks.empty()) collectOldest();
+            } catch (...) {
+                abandonTasks();
+                loopError = std::current_exception();
+            }
+        }
+        output.closeRecorder();
+    }
 
 private:
-    bool setUp();
-    void renderFrame(const std::string& name);
-    void fillBackground(CTGAFile& image) const;
-    FrameInputs frameInputs(const RenderCamera& frameCamera, CTGAFile& image, const PathFrame& f) const;
-    void saveFrame(const std::string& name);
-    // Frames in parallel.
-    bool inParallel() const { return options.mode != RenderMode::Preview && options.frameThreads > 1; }
-    void queueFrame(const PathFrame& f, const std::string& name);
-    void renderTask(FrameTask& task);
-    size_t framesInFlight() const;
-    void collectOldest();
-    void abandonTasks();
-    double heightAt(double x, double y) const { return elevation->ElevationAt(x, y); }
-    std::string recorderPath() const;
+    void startPicture(CTGAFile& image, const std::string& name) const {
+        image.setPathName(name);
+        if (context.job.useBackground != 0) {
+            uint32_t colour = 0;
+            if (context.job.BackgroundColour(colour)) image.FillColor(colour);
+        } else {
+            const double level = std::trunc(std::fabs(context.frame.light.z) * 256.0);
+            image.FillGray(static_cast<uint8_t>(std::min(level, 255.0)));
+        }
+    }
 
-    const std::string& jobFile;
+    FrameInputs frameInputs(const RenderCamera& view, CTGAFile& image, const PathFrame& f) const {
+        FrameInputs in = context.frame;
+        in.camera = &view;
+        in.output = &image;
+        in.zScale = f.zScale;
+        in.dust = f.dust;
+        return in;
+    }
+
+    // Every rendered frame ends here, in frame order, with its pixels in the picture: shown, then written
+    // unless the user stopped meanwhile (a stopped frame is not written; the frames after it are dropped).
+    void finishFrame(const PathFrame& f, const std::string& name) {
+        control.report(100);
+        caller.observer.pictureChanged();
+        if (control.stopRequested()) {
+            stopped = true;
+            stopTasks.store(true);
+        } else {
+            output.writeFrame(name);
+        }
+        recordFrame(f);
+    }
+
+    void recordFrame(const PathFrame& f) {
+        ++caller.result.framesDrawn;
+        output.recordRow(f.recorder);
+    }
+
+    // Frames queued, rendering or rendered but not yet finished. More frames than threads keep every thread
+    // busy while the oldest frame is being written or a short frame has overtaken a long one; the pictures
+    // waiting are bounded to a few hundred megabytes.
+    size_t framesInFlight() const {
+        constexpr size_t budget = size_t{512} << 20;
+        const size_t threads = static_cast<size_t>(caller.options.frameThreads);
+        const size_t pictureBytes = std::max<size_t>(1, 3 * static_cast<size_t>(picture.GetWidth()) *
+                                                            static_cast<size_t>(picture.GetHeight()));
+        return std::clamp(budget / pictureBytes, threads, 2 * threads);
+    }
+
+    void queueFrame(const PathFrame& f, const std::string& name) {
+        if (!pool) pool = std::make_unique<WorkerPool>(caller.options.frameThreads);
+        while (tasks.size() >= framesInFlight()) collectOldest();
+        if (stopped) return;
+        auto task = std::make_unique<FrameTask>(f, name, stopTasks);
+        if (!spareImages.empty()) {
+            task->image = std::move(spareImages.back());
+            spareImages.pop_back();
+        } else {
+            task->image = std::make_unique<CTGAFile>(caller.platform, context.antialiasing);
+            if (!task->image->CreateImage(picture.GetWidth(), picture.GetHeight())) throw std::bad_alloc();
+        }
+        FrameTask& t = *task;
+        tasks.push_back(std::move(task));
+        if (!pool->submit([this, &t] { renderTask(t); }))
+            renderTask(t); // no thread to be had: rendered here and now
+    }
+
+    void renderTask(FrameTask& t) {
+        try {
+            // A frame that was still waiting when the run stopped is not started at all.
+            if (!stopTasks.load(std::memory_order_relaxed)) {
+                RenderCamera view = camera; // not moved while frames are pipelined
+                SetView(view, t.frame);
+                startPicture(*t.image, t.name);
+                RenderTerrainFrame(frameInputs(view, *t.image, t.frame), t);
+            }
+        } catch (...) {
+            t.error = std::current_exception();
+        }
+        std::lock_guard<std::mutex> lock(taskMutex);
+        t.done = true;
+        taskDone.notify_all();
+    }
+
+    void collectOldest() {
+        std::unique_ptr<FrameTask> owned = std::move(tasks.front());
+        tasks.pop_front();
+        FrameTask& t = *owned;
+        // However this is left, the frame's thread is done with it first (told to stop by an exception).
+        struct Waiter {
+            Production& run;
+            FrameTask& task;
+            ~Waiter() {
+                if (std::uncaught_exceptions() > 0) run.stopTasks.store(true);
+                std::unique_lock<std::mutex> lock(run.taskMutex);
+                run.taskDone.wait(lock, [this] { return task.done; });
+            }
+        } waiter{*this, t};
+        if (!stopped) caller.observer.frameStarting(t.frame.index, t.name);
+        {
+            // Meanwhile the window stays responsive and shows how far this frame is.
+            std::unique_lock<std::mutex> lock(taskMutex);
+            while (!taskDone.wait_for(lock, std::chrono::milliseconds(50), [&] { return t.done; })) {
+                lock.unlock();
+                if (!stopped) {
+                    control.report(t.percent.load(std::memory_order_relaxed));
+                    control.pump();
+                    if (control.stopRequested()) stopTasks.store(true);
+                }
+                lock.lock();
+            }
+        }
+        if (t.error) std::rethrow_exception(t.error);
+        if (!stopped) {
+            // The frame goes through the run's own picture, as a frame rendered there would.
+            startPicture(picture, t.name);
+            const size_t rowBytes = 3 * static_cast<size_t>(picture.GetWidth());
+            for (int y = 0; y < picture.GetHeight(); ++y)
+                std::memcpy(picture.pixelAt(0, y), t.image->pixelAt(0, y), rowBytes);
+            finishFrame(t.frame, t.name);
+        }
+        spareImages.push_back(std::move(t.image));
+    }
+
+    void abandonTasks() {
+        stopTasks.store(true);
+        pool.reset(); // finishes (or skips) every queued frame and joins the threads
+        tasks.clear();
+    }
+
+    const RenderContext& context;
+    const RunCaller& caller;
     CTGAFile& picture;
-    const RunOptions& options;
-    Platform& platform;
     Progress& control;
-    RenderObserver& observer;
-    int antialiasing;
-
-    JobValues job;
-    Vector4 light;
-    std::unique_ptr<RenderCamera> camera;
-    std::unique_ptr<CTGAFile> mask;
-    std::unique_ptr<CTGAFile> texture;
-    std::unique_ptr<TextureSampler> sampler; // of the texture, for every frame of the run
-    std::unique_ptr<CGelaende> elevation;
-    std::unique_ptr<WireModel> wire;
-    double extentX = 0, extentY = 0;
-    double gridX = 0, gridY = 0;
-    double zScale = 1.0;
-    double dust = 0.0;
-    FlightRecorder recorder;
-    bool reportedBadTemplate = false;
+    RunOutput& output;
+    const bool pipelined;
+    RenderCamera camera; // the view of the frame drawn here; the frame threads copy it
 
     std::deque<std::unique_ptr<FrameTask>> tasks; // in frame order
     std::vector<std::unique_ptr<CTGAFile>> spareImages;
@@ -124,348 +246,50 @@ private:
     std::atomic<bool> stopTasks{false};
     std::unique_ptr<WorkerPool> pool; // declared last: it goes first, finishing the jobs of the tasks above
     bool stopped = false;             // a frame was stopped: the frames after it are dropped
-    std::exception_ptr loopError;
+    int exceptionsBefore = 0;         // already on their way when the loop began (a run in an unwinding)
 };
 
-bool RenderRun::setUp() {
-    const bool inMemory = options.mode != RenderMode::Preview;
-    {
-        ProfileFile profile(jobFile);
-        job = ReadJobValues(profile);
-    }
-
-    light = Vector4::Direction(job.lightX, job.lightY, job.lightZ);
-    const double length = Length3(light);
-    if (length != 0.0) light = light / length;
-
-    const int width = job.width, height = job.height;
-    if (!picture.hasImage() || picture.GetWidth() != width || picture.GetHeight() != height) {
-        if (width <= 0 || height <= 0 || !picture.CreateImage(width, height)) return false;
-    }
-    // The screen centre in whole pixels: an odd size puts it on the pixel left of and above the middle.
-    camera = std::make_unique<RenderCamera>(light, width, height, static_cast<double>(width / 2),
-                                            static_cast<double>(-(height / 2)));
-
-    if (job.useMask != 0) {
-        mask = std::make_unique<CTGAFile>(platform, antialiasing);
-        if (!mask->OpenImage(job.maskFile)) {
-            platform.error(FormatString(IDS_CANNOT_OPEN_FILE, job.maskFile.c_str()));
-            return false;
-        }
-        if (mask->GetWidth() != width || mask->GetHeight() != height) {
-            platform.error(LoadString(IDS_MASK_SIZE_DIFFERS));
-            result.closeWindow = true;
-            return false;
-        }
-    }
-
-    if (job.useTexture != 0 && !job.textureFile.empty()) {
-        texture = std::make_unique<CTGAFile>(platform, antialiasing, inMemory, job.scaleX, job.scaleY);
-        if (!texture->OpenImage(job.textureFile)) return false;
-        if (inMemory) sampler = std::make_unique<TextureSampler>(*texture, antialiasing);
-    }
-
-    elevation = std::make_unique<CGelaende>(platform, job.scaleX, job.scaleY, inMemory, antialiasing);
-    if (!elevation->OpenImage(job.elevationFile)) return false;
-    extentX = elevation->GetExtentX();
-    extentY = elevation->GetExtentY();
-    gridX = job.gridX;
-    gridY = job.gridY;
-
-    if (options.mode == RenderMode::Preview) {
-        gridX = PreviewGridDivision(gridX);
-        gridY = PreviewGridDivision(gridY);
-        wire = std::make_unique<WireModel>(extentX, extentY, gridX, gridY);
-    }
-
-    if (job.pathType != 0 && job.points.size() < 3) {
-        platform.error(LoadString(IDS_CURVE_NEEDS_THREE_POINTS));
-        return false;
-    }
-    picture.FillGray(255);
-    observer.pictureChanged();
-    return true;
-}
-
-void RenderRun::execute() {
-    picture.setModified(true);
-    picture.setBusy(true);
-    if (!setUp()) {
-        result.outcome = RunOutcome::Failed;
-        return;
-    }
-
-    const WorldHeightLookup lookup = [this](double x, double y) { return heightAt(x, y); };
-    if (job.pathType == 0) {
-        observer.framesPlanned(std::max(0, job.to - job.from + 1));
-        RunStraightPath(job, lookup, *this);
-    } else {
-        // The curve produces the frame indices 0 ... Total - 2.
-        observer.framesPlanned(std::max(0, std::min(job.to, std::max(job.total - 2, 0)) - job.from + 1));
-        RunCurvedPath(job, extentY, lookup, *this);
-    }
-    if (loopError) std::rethrow_exception(loopError);
-    result.outcome = control.stopRequested() ? RunOutcome::Stopped : RunOutcome::Completed;
-}
-
-std::string RenderRun::recorderPath() const {
-    const std::string fileName = LoadString(IDS_RECORDER_FILE_NAME);
-    std::filesystem::path folder = options.recorderFolder;
-    if (folder.empty()) {
-        const auto first = FormatOutputName(job.outputTemplate, job.offset + job.from);
-        if (first) folder = std::filesystem::path(*first).parent_path();
-    }
-    return folder.empty() ? fileName : (folder / fileName).string();
-}
-
-void RenderRun::beginLoop() {
-    if (job.recorder != 0) recorder.Open(recorderPath());
-}
-
-void RenderRun::endLoop() {
-    // The frames still in flight are finished (or dropped after a stop) before the recorder closes.
-    try {
-        while (!tasks.empty()) collectOldest();
-    } catch (...) {
-        abandonTasks();
-        loopError = std::current_exception();
-    }
-    recorder.Close();
-}
-
-void RenderRun::drawFrame(const PathFrame& f) {
-    const auto formatted = FormatOutputName(job.outputTemplate, job.offset + f.index);
-    const std::string name = formatted ? *formatted : std::string();
-    if (inParallel()) {
-        queueFrame(f, name);
-        return;
-    }
-
-    camera->Set(Vector4::Point(f.x, f.y, f.z), f.heading, f.pitch, f.focalLength, f.roll);
-    zScale = f.zScale;
-    elevation->SetZScale(zScale);
-    dust = f.dust;
-    observer.frameStarting(f.index, name);
-
-    if (options.mode == RenderMode::Preview) {
-        control.pump();
-        const auto lookup = [this](double x, double y) { return heightAt(x, y); };
-        observer.wireModel(wire->Project(*camera, zScale, lookup, control));
-    } else {
-        renderFrame(name);
-    }
-    ++result.framesDrawn;
-    if (job.recorder != 0) recorder.WriteRow(f.recorder);
-}
-
-void RenderRun::fillBackground(CTGAFile& image) const {
-    if (job.useBackground != 0) {
-        uint32_t colour = 0;
-        if (job.BackgroundColour(colour)) image.FillColor(colour);
-    } else {
-        const double level = std::trunc(std::fabs(light.z) * 256.0);
-        image.FillGray(static_cast<uint8_t>(std::min(level, 255.0)));
-    }
-}
-
-FrameInputs RenderRun::frameInputs(const RenderCamera& frameCamera, CTGAFile& image,
-                                   const PathFrame& f) const {
-    FrameInputs in;
-    in.camera = &frameCamera;
-    in.elevation = elevation.get();
-    in.zScale = f.zScale;
-    in.texture = texture.get();
-    in.sampler = sampler.get();
-    in.output = &image;
-    in.hq = job.highQuality != 0;
-    in.light = light;
-    in.dust = f.dust;
-    in.gridX = gridX;
-    in.gridY = gridY;
-    in.mode = options.mode;
-    in.threads = std::max(1, options.rowThreads);
-    // Without a texture a pixel is shaded about as cheaply as its owner is remembered: no deferral then.
-    in.deferShading = options.deferShading && texture != nullptr;
-    return in;
-}
-
-void RenderRun::renderFrame(const std::string& name) {
-    picture.setPathName(name);
-    fillBackground(picture);
-    PathFrame f;
-    f.zScale = zScale;
-    f.dust = dust;
-    RenderTerrainFrame(frameInputs(*camera, picture, f), control);
-
-    control.report(100);
-    observer.pictureChanged();
-    if (control.stopRequested()) return; // a stopped frame is not written
-    if (mask) picture.ApplyMask(*mask);
-    saveFrame(name);
-}
-
-// Frames queued, rendering or rendered but not yet written. More frames than threads keep every thread busy
-// while the oldest frame is being written or a short frame has overtaken a long one; the pictures waiting
-// are bounded to a few hundred megabytes.
-size_t RenderRun::framesInFlight() const {
-    constexpr size_t budget = size_t{512} << 20;
-    const size_t threads = static_cast<size_t>(options.frameThreads);
-    const size_t pictureBytes = std::max<size_t>(1, 3 * static_cast<size_t>(picture.GetWidth()) *
-                                                        static_cast<size_t>(picture.GetHeight()));
-    return std::clamp(budget / pictureBytes, threads, 2 * threads);
-}
-
-void RenderRun::queueFrame(const PathFrame& f, const std::string& name) {
-    if (!pool) pool = std::make_unique<WorkerPool>(options.frameThreads);
-    while (tasks.size() >= framesInFlight()) collectOldest();
-    if (stopped) return;
-
-    auto task = std::make_unique<FrameTask>();
-    task->frame = f;
-    task->name = name;
-    task->camera = std::make_unique<RenderCamera>(*camera);
-    task->camera->Set(Vector4::Point(f.x, f.y, f.z), f.heading, f.pitch, f.focalLength, f.roll);
-    if (!spareImages.empty()) {
-        task->image = std::move(spareImages.back());
-        spareImages.pop_back();
-    } else {
-        task->image = std::make_unique<CTGAFile>(platform, antialiasing);
-        if (!task->image->CreateImage(picture.GetWidth(), picture.GetHeight())) throw std::bad_alloc();
-    }
-    FrameTask& t = *task;
-    tasks.push_back(std::move(task));
-    if (!pool->submit([this, &t] { renderTask(t); }))
-        renderTask(t); // no thread to be had: rendered here and now
-}
-
-void RenderRun::renderTask(FrameTask& t) {
-    try {
-        // A frame that was still waiting when the run stopped is not started at all.
-        if (!stopTasks.load(std::memory_order_relaxed)) {
-            fillBackground(*t.image);
-            TaskProgress progress(t.percent, stopTasks);
-            RenderTerrainFrame(frameInputs(*t.camera, *t.image, t.frame), progress);
-        }
-    } catch (...) {
-        t.failed = true;
-    }
-    std::lock_guard<std::mutex> lock(taskMutex);
-    t.done = true;
-    taskDone.notify_all();
-}
-
-void RenderRun::collectOldest() {
-    std::unique_ptr<FrameTask> owned = std::move(tasks.front());
-    tasks.pop_front();
-    FrameTask& t = *owned;
-    // However this is left, the frame's thread is done with it first (told to stop when an exception leaves).
-    struct Waiter {
-        RenderRun& run;
-        FrameTask& task;
-        ~Waiter() {
-            if (std::uncaught_exceptions() > 0) run.stopTasks.store(true);
-            std::unique_lock<std::mutex> lock(run.taskMutex);
-            run.taskDone.wait(lock, [this] { return task.done; });
-        }
-    } waiter{*this, t};
-    if (!stopped) observer.frameStarting(t.frame.index, t.name);
-    {
-        // Meanwhile the window stays responsive and shows how far this frame is.
-        std::unique_lock<std::mutex> lock(taskMutex);
-        while (!taskDone.wait_for(lock, std::chrono::milliseconds(50), [&] { return t.done; })) {
-            lock.unlock();
-            if (!stopped) {
-                control.report(t.percent.load(std::memory_order_relaxed));
-                control.pump();
-                if (control.stopRequested()) stopTasks.store(true);
-            }
-            lock.lock();
-        }
-    }
-    if (t.failed) throw std::bad_alloc();
-    if (!stopped) {
-        // The frame goes through the run's own picture, as a frame rendered there would.
-        picture.setPathName(t.name);
-        fillBackground(picture);
-        const size_t rowBytes = 3 * static_cast<size_t>(picture.GetWidth());
-        for (int y = 0; y < picture.GetHeight(); ++y)
-            std::memcpy(picture.pixelAt(0, y), t.image->pixelAt(0, y), rowBytes);
-        control.report(100);
-        observer.pictureChanged();
-        if (control.stopRequested()) {
-            // A stopped frame is not written; the frames after it are dropped.
-            stopped = true;
-            stopTasks.store(true);
-        } else {
-            if (mask) picture.ApplyMask(*mask);
-            saveFrame(t.name);
-        }
-        ++result.framesDrawn;
-        if (job.recorder != 0) recorder.WriteRow(t.frame.recorder);
-    }
-    spareImages.push_back(std::move(t.image));
-}
-
-void RenderRun::abandonTasks() {
-    stopTasks.store(true);
-    pool.reset(); // finishes (or skips) every queued frame and joins the threads
-    tasks.clear();
-}
-
-void RenderRun::saveFrame(const std::string& name) {
-    if (name.empty()) {
-        // Only a template that the scene check would refuse gets here.
-        if (!reportedBadTemplate) platform.error(LoadString(IDS_CHECK_OUTPUT_TEMPLATE));
-        reportedBadTemplate = true;
-        ++result.writeFailures;
-        return;
-    }
-    auto save = [&](int format, const std::string& writtenName) {
-        if (picture.SaveImageAs(name, format)) {
-            result.written.push_back(writtenName);
-            observer.frameWritten(writtenName);
-        } else {
-            ++result.writeFailures;
-        }
-    };
-    switch (job.OutputFormat()) {
-    case 1:
-        save(1, CTGAFile::YuvFileName(name));
-        break;
-    case 2:
-        save(0, name);
-        save(1, CTGAFile::YuvFileName(name));
-        break;
-    default:
-        save(0, name);
-        break;
-    }
+// Flies the job's path and makes its frames in the picture. What a frame thread throws is rethrown here.
+void ProduceFrames(const RenderContext& context, const RunCaller& caller, RunOutput& output) {
+    const JobValues& job = context.job;
+    caller.observer.framesPlanned(PlannedFrameCount(job.pathType, job.from, job.to, job.total));
+    Production production(context, caller, output);
+    if (job.pathType == 0)
+        RunStraightPath(job, production.height, production);
+    else
+        RunCurvedPath(job, context.elevation->GetExtentY(), production.height, production);
+    if (production.loopError) std::rethrow_exception(production.loopError);
 }
 
 } // namespace
 
 RunResult RunJob(const std::string& jobFile, CTGAFile& picture, const RunOptions& options, Platform& platform,
                  SettingsStore& settings, Progress& control, RenderObserver& observer) {
-    // The job file goes however the run ends, also when it ends by an exception.
-    struct JobFileRemover {
-        const std::string& name;
-        ~JobFileRemover() { std::remove(name.c_str()); }
-    } remover{jobFile};
-
+    picture.setModified(true);
+    picture.setBusy(true);
     RunResult result;
     {
-        auto run =
-            std::make_unique<RenderRun>(jobFile, picture, options, platform, settings, control, observer);
+        // The job file goes however the run ends (also by an exception), after the images, the wire model and
+        // the recorder file have been released.
+        struct JobFileRemover {
+            const std::string& name;
+            ~JobFileRemover() { std::remove(name.c_str()); }
+        } remover{jobFile};
+        const RunCaller caller{picture, options, platform, control, observer, result};
+        RenderContext context;
+        RunOutput output(context, caller);
         try {
-            run->execute();
+            if (SetUpRun(jobFile, settings::ReadAntialiasing(settings), caller, context)) {
+                picture.FillGray(255);
+                observer.pictureChanged();
+                ProduceFrames(context, caller, output);
+                result.outcome = control.stopRequested() ? RunOutcome::Stopped : RunOutcome::Completed;
+            }
         } catch (const std::bad_alloc&) {
-            run->result.outcome = RunOutcome::Failed;
+            result.outcome = RunOutcome::Failed;
             platform.error(FormatString(IDS_RUN_OUT_OF_MEMORY));
         }
-        result = run->result;
-        // Leaving the scope releases the images, the camera, the wire model and the recorder file.
     }
-    std::remove(jobFile.c_str());
     picture.setModified(false);
     picture.setBusy(false);
     // A run that was asked to stop closes its window, even when the request came after the last frame.

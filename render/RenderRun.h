@@ -10,6 +10,7 @@
 // about frames, written files and the end of the run.
 
 #include "render/WireModel.h"
+#include "renderer/CollinearShading.h"
 #include "renderer/RenderMode.h"
 
 #include <optional>
@@ -33,6 +34,7 @@ struct RunResult {
     int framesDrawn = 0;              // frames whose per-frame step ran
     std::vector<std::string> written; // every file written, in order
     int writeFailures = 0;            // files the user gave up writing (the retry question answered No)
+    bool recorderFailed = false;      // the flight recorder file was not written (the user has been told)
 };
 
 class RenderObserver {
@@ -67,6 +69,9 @@ struct RunOptions {
     // Raw and Final with a texture: shade each pixel once, after the frame's traversal (the same bytes,
     // sooner; a window watching the picture sees the frame appear at its end rather than grow).
     bool deferShading = false;
+    // How triangles whose corners project onto one line are coloured; earlier versions' way only to
+    // compare frames with theirs.
+    CollinearShading collinear = CollinearShading::SumOfNormals;
 };
 
 // Runs the job in jobFile into picture and deletes jobFile. The picture is (re)made at the job's output

@@ -3,7 +3,6 @@
 #include "app/Progress.h"
 #include "image/Gelaende.h"
 #include "renderer/RenderCamera.h"
-#include "renderer/TriangleRasterizer.h"
 #include "renderer/TriangleShader.h"
 
 #include <cmath>
@@ -14,207 +13,12 @@ constexpr double kEyeShift = 0.00008;
 constexpr double kEpsilon = 0.00001;
 constexpr double kDustLimit = 7.0;
 
-} // namespace
+using Bounds = WalkPlan::Bounds;
 
-// ---------------------------------------------------------------------------------------------------------
-// Cell records
-
-CellBuilder::CellBuilder(const CGelaende& elevation_, double zScale_, double sx_, double sy_)
-    : elevation(elevation_), zScale(zScale_), sx(sx_), sy(sy_) {}
-
-Vector4 CellBuilder::Sample(double x, double y) const {
-    return Vector4::Point(x, y, elevation.ElevationAt(x, y) * zScale);
-}
-
-void CellBuilder::Full(double x0, double y0, CellRecord& c) const {
-    c.N0 = Sample(x0, y0 - sy);
-    c.N1 = Sample(x0 + sx, y0 - sy);
-    c.W0 = Sample(x0 - sx, y0);
-    c.A = Sample(x0, y0);
-    c.B = Sample(x0 + sx, y0);
-    c.E0 = Sample(x0 + 2.0 * sx, y0);
-    c.W1 = Sample(x0 - sx, y0 + sy);
-    c.C = Sample(x0, y0 + sy);
-    c.D = Sample(x0 + sx, y0 + sy);
-    c.E1 = Sample(x0 + 2.0 * sx, y0 + sy);
-    c.S0 = Sample(x0, y0 + 2.0 * sy);
-    c.S1 = Sample(x0 + sx, y0 + 2.0 * sy);
-    c.nA = CornerNormal(c.A, c.B, c.C, c.W0, c.N0);
-    c.nB = CornerNormal(c.B, c.E0, c.D, c.A, c.N1);
-    c.nC = CornerNormal(c.C, c.D, c.S0, c.W1, c.A);
-    c.nD = CornerNormal(c.D, c.E1, c.S1, c.C, c.B);
-    c.pA = c.pB = c.pC = c.pD = ProjectedCorner{};
-}
-
-void CellBuilder::ShiftedFromLeft(double x0, double y0, CellRecord& c) const {
-    // The previous cell's A, B column becomes this cell's W, A column and its B, E column this cell's
-    // A, B column; the column at x0 + sx above and below and the column at x0 + 2 sx are new.
-    c.W0 = c.A;
-    c.W1 = c.C;
-    c.N0 = c.N1;
-    c.A = c.B;
-    c.C = c.D;
-    c.S0 = c.S1;
-    c.B = c.E0;
-    c.D = c.E1;
-    c.N1 = Sample(x0 + sx, y0 - sy);
-    c.S1 = Sample(x0 + sx, y0 + 2.0 * sy);
-    c.E0 = Sample(x0 + 2.0 * sx, y0);
-    c.E1 = Sample(x0 + 2.0 * sx, y0 + sy);
-    c.nA = c.nB;
-    c.nC = c.nD;
-    c.nB = CornerNormal(c.B, c.E0, c.D, c.A, c.N1);
-    c.nD = CornerNormal(c.D, c.E1, c.S1, c.C, c.B);
-    c.pA = c.pB;
-    c.pC = c.pD;
-    c.pB = c.pD = ProjectedCorner{};
-}
-
-void CellBuilder::ShiftedFromRight(double x0, double y0, CellRecord& c) const {
-    // Mirror image: the previous cell's A, B column becomes this cell's B, E column and its W, A column
-    // this cell's A, B column; the column at x0 above and below and the column at x0 - sx are new.
-    c.E0 = c.B;
-    c.E1 = c.D;
-    c.N1 = c.N0;
-    c.B = c.A;
-    c.D = c.C;
-    c.S1 = c.S0;
-    c.A = c.W0;
-    c.C = c.W1;
-    c.N0 = Sample(x0, y0 - sy);
-    c.S0 = Sample(x0, y0 + 2.0 * sy);
-    c.W0 = Sample(x0 - sx, y0);
-    c.W1 = Sample(x0 - sx, y0 + sy);
-    c.nB = c.nA;
-    c.nD = c.nC;
-    c.nA = CornerNormal(c.A, c.B, c.C, c.W0, c.N0);
-    c.nC = CornerNormal(c.C, c.D, c.S0, c.W1, c.A);
-    c.pB = c.pA;
-    c.pD = c.pC;
-    c.pA = c.pC = ProjectedCorner{};
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// The frame
-
-GridFrame::GridFrame(const RenderCamera& camera_, const CGelaende& elevation_, double zScale, double gridX,
-                     double gridY, double dust_, RenderMode mode_, TriangleSink& sink_, Progress& progress_)
-    : camera(camera_), sink(sink_), progress(progress_),
-      builder(elevation_, zScale, elevation_.GetExtentX() / gridX, elevation_.GetExtentY() / gridY),
-      Ex(elevation_.GetExtentX()), Ey(elevation_.GetExtentY()), Nx(gridX), Ny(gridY), sx(Ex / Nx),
-      sy(Ey / Ny), dust(dust_), mode(mode_) {}
-
-void GridFrame::Run() {
-    // Walked here and now, the units need no progress counted ahead: the walk counts it as it goes.
-    if (!PlanUnits(false)) return;
-    percent = 0.0;
-    int stoppedPass = PassCount;
-    for (const Unit& u : units) {
-        if (u.pass == stoppedPass) continue;
-        if (!Walk(u)) stoppedPass = u.pass;
-    }
-}
-
-bool GridFrame::Plan() {
-    return PlanUnits(true);
-}
-
-bool GridFrame::PlanUnits(bool countProgress) {
-    units.clear();
-    countingProgress = countProgress;
-    // A grid without cells (or one too fine to step through) draws nothing.
-    if (!(Nx > 0.0 && Nx <= 1e6 && Ny > 0.0 && Ny <= 1e6 && sx > 0.0 && sy > 0.0 && std::isfinite(sx) &&
-          std::isfinite(sy)))
-        return false;
-
-    // 1. The traversal's eye.
-    eye = camera.Eye();
-    eye.x += kEyeShift;
-    eye.y += kEyeShift;
-
-    ComputeVisibleBox();
-    ComputeQuadrants();
-
-    // 6. The eight passes, as units; the progress is counted through them as the walk will count it.
-    increment = 100.0 / ((Nx + 1.0) * (Ny + 1.0));
-    percent = 0.0;
-    rowCounter = 0;
-    const Bounds& q0 = quadrants[0];
-    const Bounds& q1 = quadrants[1];
-    const Bounds& q2 = quadrants[2];
-    const Bounds& q3 = quadrants[3];
-    if (!Guarded(Q0)) PlanQuadrant(Q0, true, false, true);
-    if (!Guarded(Q1)) PlanQuadrant(Q1, false, false, false);
-    if (!Guarded(Q2)) PlanQuadrant(Q2, false, true, false);
-    if (!Guarded(Q3)) PlanQuadrant(Q3, true, true, true);
-    if (!Guarded(Strip1)) AddUnit({Unit::ColumnStrip, Strip1, false, true, q0.xHigh + sx, 0.0});
-    if (!Guarded(Strip2)) AddUnit({Unit::RowStrip, Strip2, false, false, q1.yLow - sy, 0.0});
-    if (!Guarded(Strip3)) AddUnit({Unit::ColumnStrip, Strip3, true, false, q2.xLow - sx, 0.0});
-    if (!Guarded(Strip4)) AddUnit({Unit::RowStrip, Strip4, true, true, q3.yHigh + sy, 0.0});
-    return true;
-}
-
-void GridFrame::PlanQuadrant(Pass p, bool xUp, bool yUp, bool t1First) {
-    // In a raw frame every other row of cells is left out (counted over all four quadrants).
-    const Bounds& q = quadrants[p];
-    const double e = kEpsilon;
-    const bool raw = mode == RenderMode::Raw;
-    for (double y = yUp ? q.yLow : q.yHigh; yUp ? y < q.yHigh + e : !(q.yLow - e > y);
-         y = yUp ? y + sy : y - sy) {
-        const bool skipRow = raw && (rowCounter & 1) != 0;
-        ++rowCounter;
-        if (!skipRow) AddUnit({Unit::QuadrantRow, p, xUp, t1First, y, 0.0});
-    }
-}
-
-void GridFrame::AddUnit(Unit u) {
-    u.percent = percent;
-    units.push_back(u);
-    if (!countingProgress) return;
-    walkMode = WalkMode::Counting;
-    Walk(u);
-    walkMode = WalkMode::Live;
-}
-
-void GridFrame::TakePlanOf(const GridFrame& planner) {
-    eye = planner.eye;
-    box = planner.box;
-    for (int q = 0; q < 4; ++q) quadrants[q] = planner.quadrants[q];
-    increment = planner.increment;
-    units = planner.units;
-}
-
-void GridFrame::WalkUnit(const Unit& unit) {
-    walkMode = WalkMode::Quiet;
-    percent = unit.percent;
-    Walk(unit);
-    walkMode = WalkMode::Live;
-}
-
-void GridFrame::ReplayProgress(const Unit& unit) {
-    walkMode = WalkMode::Replay;
-    percent = unit.percent;
-    Walk(unit);
-    walkMode = WalkMode::Live;
-}
-
-bool GridFrame::Walk(const Unit& u) {
-    switch (u.kind) {
-    case Unit::QuadrantRow:
-        return WalkQuadrantRow(u);
-    case Unit::ColumnStrip:
-        return WalkColumnStrip(u);
-    case Unit::RowStrip:
-        WalkRowStrip(u);
-        return true;
-    }
-    return true;
-}
-
-void GridFrame::ComputeVisibleBox() {
-    // 2. The part of the terrain rectangle that the view pyramid can reach.
-    box = {Ex, 0.0, Ey, 0.0};
-    auto widen = [this](double x, double y) {
+// The part of the terrain rectangle that the view pyramid can reach, widened to hold the eye.
+Bounds VisibleBox(const RenderCamera& camera, const Vector4& eye, double Ex, double Ey) {
+    Bounds box = {Ex, 0.0, Ey, 0.0};
+    auto widen = [&box](double x, double y) {
         if (x < box.xLow) box.xLow = x;
         if (x > box.xHigh) box.xHigh = x;
         if (y < box.yLow) box.yLow = y;
@@ -251,190 +55,292 @@ void GridFrame::ComputeVisibleBox() {
     if (box.yLow < 0.0) box.yLow = 0.0;
     if (box.xHigh > Ex) box.xHigh = Ex;
     if (box.yHigh > Ey) box.yHigh = Ey;
+    return box;
 }
 
-void GridFrame::ComputeQuadrants() {
-    // 3. The four quadrants around the eye's ground position.
-    const double ex = eye.x, ey = eye.y;
-    quadrants[0] = {box.xLow, ex, ey, box.yHigh};
-    quadrants[1] = {ex, box.xHigh, ey, box.yHigh};
-    quadrants[2] = {ex, box.xHigh, box.yLow, ey};
-    quadrants[3] = {box.xLow, ex, box.yLow, ey};
+// A quadrant edge snapped to the grid: its cell index, and its coordinate (the index times the cell size)
+// where the walk starts or ends.
+struct Snapped {
+    int64_t index;
+    double at;
+};
+Snapped Snap(double cells, double s) {
+    const double k = std::trunc(cells);
+    return {static_cast<int64_t>(k), s * k};
+}
+struct Edges {
+    Snapped xLow, xHigh, yLow, yHigh;
+};
 
-    // 4. Clamped into the visible box.
+// The four quadrants around the eye's ground position, clamped into the visible box and snapped to the
+// grid, each stopping one cell short of the eye's column and row.
+void SnapQuadrants(const Bounds& box, double ex, double ey, double sx, double sy, Edges (&q)[4]) {
+    Bounds b[4] = {{box.xLow, ex, ey, box.yHigh},
+                   {ex, box.xHigh, ey, box.yHigh},
+                   {ex, box.xHigh, box.yLow, ey},
+                   {box.xLow, ex, box.yLow, ey}};
     auto clamp = [](double& v, double low, double high) {
         if (v < low) v = low;
         if (v > high) v = high;
     };
-    for (Bounds& q : quadrants) {
-        clamp(q.xLow, box.xLow, box.xHigh);
-        clamp(q.xHigh, box.xLow, box.xHigh);
-        clamp(q.yLow, box.yLow, box.yHigh);
-        clamp(q.yHigh, box.yLow, box.yHigh);
+    for (Bounds& r : b) {
+        clamp(r.xLow, box.xLow, box.xHigh);
+        clamp(r.xHigh, box.xLow, box.xHigh);
+        clamp(r.yLow, box.yLow, box.yHigh);
+        clamp(r.yHigh, box.yLow, box.yHigh);
     }
-
-    // 5. Snapped to the grid, each quadrant stopping one cell short of the eye's column and row.
     const double e = kEpsilon;
-    auto down = [e](double v, double s) { return s * std::trunc((v - e) / s); };
-    auto downPlusOne = [e](double v, double s) { return s * std::trunc((v - e) / s + 1.0); };
-    auto upMinusOne = [e](double v, double s) { return s * std::trunc((v + e) / s - 1.0); };
-    auto up = [e](double v, double s) { return s * std::trunc((v + e) / s); };
-    Bounds* q = quadrants;
-    q[0].xLow = down(q[0].xLow, sx);
-    q[3].xLow = down(q[3].xLow, sx);
-    q[1].xLow = downPlusOne(q[1].xLow, sx);
-    q[2].xLow = downPlusOne(q[2].xLow, sx);
-    q[0].xHigh = upMinusOne(q[0].xHigh, sx);
-    q[3].xHigh = upMinusOne(q[3].xHigh, sx);
-    q[1].xHigh = up(q[1].xHigh, sx);
-    q[2].xHigh = up(q[2].xHigh, sx);
-    q[0].yLow = downPlusOne(q[0].yLow, sy);
-    q[1].yLow = downPlusOne(q[1].yLow, sy);
-    q[2].yLow = down(q[2].yLow, sy);
-    q[3].yLow = down(q[3].yLow, sy);
-    q[0].yHigh = up(q[0].yHigh, sy);
-    q[1].yHigh = up(q[1].yHigh, sy);
-    q[2].yHigh = upMinusOne(q[2].yHigh, sy);
-    q[3].yHigh = upMinusOne(q[3].yHigh, sy);
-}
-
-bool GridFrame::Guarded(Pass p) const {
-    const double e = kEpsilon;
-    const Bounds& q0 = quadrants[0];
-    const Bounds& q1 = quadrants[1];
-    const Bounds& q2 = quadrants[2];
-    const Bounds& q3 = quadrants[3];
-    switch (p) {
-    case Q0:
-        return q0.xLow == q1.xLow || q3.yHigh == q0.yHigh || q0.yLow - e > q0.yHigh;
-    case Q1:
-        return q1.xHigh == q0.xHigh || q2.yHigh == q1.yHigh || q1.yLow - e > q1.yHigh;
-    case Q2:
-        return q2.xHigh == q3.xHigh || q1.yLow == q2.yLow || q2.yLow >= q2.yHigh + e;
-    case Q3:
-        return q3.xLow == q2.xLow || q0.yLow == q3.yLow || q3.yLow >= q3.yHigh + e;
-    case Strip1:
-        return q0.xLow == q1.xLow || q3.yHigh == q0.yHigh || q1.xHigh == q0.xHigh || q2.yHigh == q1.yHigh ||
-               q0.yLow - e > q0.yHigh;
-    case Strip2:
-        return q0.xHigh == q1.xHigh || q1.yHigh == q2.yHigh || q3.xHigh == q2.xHigh || q2.yLow == q1.yLow;
-    case Strip3:
-        return q3.xHigh == q2.xHigh || q1.yLow == q2.yLow || q3.xLow == q2.xLow || q3.yLow == q0.yLow ||
-               q2.yLow >= q2.yHigh + e;
-    case Strip4:
-        return q2.xLow == q3.xLow || q3.yLow == q0.yLow || q0.xLow == q1.xLow || q0.yHigh == q3.yHigh;
-    default:
-        return true;
+    auto down = [e](double v, double s) { return Snap((v - e) / s, s); };
+    auto downPlusOne = [e](double v, double s) { return Snap((v - e) / s + 1.0, s); };
+    auto upMinusOne = [e](double v, double s) { return Snap((v + e) / s - 1.0, s); };
+    auto up = [e](double v, double s) { return Snap((v + e) / s, s); };
+    // A quadrant's outer edges are snapped outwards, its edges at the eye one cell in (so the eye's column
+    // and row are left to the strips). Q0 and Q3 lie west of the eye, Q2 and Q3 south of it.
+    for (int i = 0; i < 4; ++i) {
+        const bool west = i == 0 || i == 3, south = i >= 2;
+        q[i].xLow = west ? down(b[i].xLow, sx) : downPlusOne(b[i].xLow, sx);
+        q[i].xHigh = west ? upMinusOne(b[i].xHigh, sx) : up(b[i].xHigh, sx);
+        q[i].yLow = south ? down(b[i].yLow, sy) : downPlusOne(b[i].yLow, sy);
+        q[i].yHigh = south ? upMinusOne(b[i].yHigh, sy) : up(b[i].yHigh, sy);
     }
 }
 
-void GridFrame::BuildCell(double x, double y, bool first, bool xUp) {
-    if (first || alwaysFull || mode == RenderMode::Raw)
-        builder.Full(x, y, cell);
-    else if (xUp)
-        builder.ShiftedFromLeft(x, y, cell);
-    else
-        builder.ShiftedFromRight(x, y, cell);
-    cellX = x;
-    cellY = y;
+// A line of cells: the first cell's coordinate, the step and the number of cells, counted with the very
+// additions the walk makes, so that the walk visits exactly these.
+struct Line {
+    double from, step;
+    int64_t cells;
+};
+Line Upwards(double low, double high, double s) {
+    Line line{low, s, 0};
+    for (double v = low; v < high + kEpsilon; v += s) ++line.cells;
+    return line;
+}
+Line Downwards(double low, double high, double s) {
+    Line line{high, -s, 0};
+    for (double v = high; !(low - kEpsilon > v); v -= s) ++line.cells;
+    return line;
 }
 
-void GridFrame::DrawCell(Pass p, bool t1First) {
-    const Vector4 toEye = eye - cell.A;
-    const double delta = Length3(toEye) / dust;
+} // namespace
+
+// ---------------------------------------------------------------------------------------------------------
+// The plan
+
+WalkPlan PlanWalk(const RenderCamera& camera, const CGelaende& elevation, double Nx, double Ny,
+                  RenderMode mode) {
+    WalkPlan plan;
+    const double Ex = elevation.GetExtentX(), Ey = elevation.GetExtentY();
+    const double sx = plan.sx = Ex / Nx, sy = plan.sy = Ey / Ny;
+    // A grid without cells (or one too fine to step through) draws nothing.
+    if (!(Nx > 0.0 && Nx <= 1e6 && Ny > 0.0 && Ny <= 1e6 && sx > 0.0 && sy > 0.0 && std::isfinite(sx) &&
+          std::isfinite(sy)))
+        return plan;
+
+    plan.eye = camera.Eye();
+    plan.eye.x += kEyeShift;
+    plan.eye.y += kEyeShift;
+    plan.box = VisibleBox(camera, plan.eye, Ex, Ey);
+    Edges q[4];
+    SnapQuadrants(plan.box, plan.eye.x, plan.eye.y, sx, sy, q);
+    for (int i = 0; i < 4; ++i)
+        plan.quadrants[i] = {q[i].xLow.at, q[i].xHigh.at, q[i].yLow.at, q[i].yHigh.at};
+    plan.increment = 100.0 / ((Nx + 1.0) * (Ny + 1.0));
+
+    // A quadrant is empty when the visible box ends at the eye's column or row on its side (the eye at or
+    // beyond an edge of the box), and so is a strip next to an empty quadrant. The edges are compared as
+    // cell indices: two snapped edges lie on the same grid line exactly when their indices are equal.
+    const bool empty[4] = {
+        q[0].xLow.index == q[1].xLow.index || q[3].yHigh.index == q[0].yHigh.index,
+        q[1].xHigh.index == q[0].xHigh.index || q[2].yHigh.index == q[1].yHigh.index,
+        q[2].xHigh.index == q[3].xHigh.index || q[1].yLow.index == q[2].yLow.index,
+        q[3].xLow.index == q[2].xLow.index || q[0].yLow.index == q[3].yLow.index,
+    };
+
+    double percent = 0.0;
+    const bool raw = mode == RenderMode::Raw;
+    auto add = [&](WalkUnit::Kind kind, WalkUnit::Pass pass, bool t1First, double at, const Line& line,
+                   bool everyOther = false) {
+        const bool shifted = kind != WalkUnit::ColumnStrip && !raw;
+        plan.units.push_back(
+            {kind, pass, t1First, shifted, everyOther, at, line.from, line.step, line.cells, percent});
+        for (int64_t i = 0; i < line.cells; ++i) percent += plan.increment;
+    };
+
+    // The quadrants, from the far corner towards the eye: Q0 x up and y down, Q1 x and y down, Q2 x down
+    // and y up, Q3 x and y up. In a raw frame every other row is left out, counted over all four.
+    int64_t rowCounter = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (empty[i]) continue;
+        const Bounds& b = plan.quadrants[i];
+        const bool xUp = i == 0 || i == 3, yUp = i >= 2;
+        const Line rows = yUp ? Upwards(b.yLow, b.yHigh, sy) : Downwards(b.yLow, b.yHigh, sy);
+        const Line cells = xUp ? Upwards(b.xLow, b.xHigh, sx) : Downwards(b.xLow, b.xHigh, sx);
+        double y = rows.from;
+        // (The triangle farther from the eye first: T1 where x runs up, T2 where it runs down.)
+        for (int64_t r = 0; r < rows.cells; ++r, y += rows.step)
+            if (!(raw && (rowCounter++ & 1) != 0))
+                add(WalkUnit::QuadrantRow, WalkUnit::Pass(i), xUp, y, cells, raw);
+    }
+
+    // The cross through the eye: its column above the eye (down towards it), its row right of it (leftwards),
+    // its column below it (up) and its row left of it up to the cell under the eye, which comes last.
+    const Bounds &b0 = plan.quadrants[0], &b1 = plan.quadrants[1], &b2 = plan.quadrants[2],
+                 &b3 = plan.quadrants[3];
+    if (const Line l = Downwards(b0.yLow, b0.yHigh, sy); !empty[0] && !empty[1] && l.cells > 0)
+        add(WalkUnit::ColumnStrip, WalkUnit::Strip1, true, b0.xHigh + sx, l);
+    if (!empty[1] && !empty[2])
+        add(WalkUnit::RowStrip, WalkUnit::Strip2, false, b1.yLow - sy, Downwards(b1.xLow, b1.xHigh, sx));
+    if (const Line l = Upwards(b2.yLow, b2.yHigh, sy); !empty[2] && !empty[3] && l.cells > 0)
+        add(WalkUnit::ColumnStrip, WalkUnit::Strip3, false, b2.xLow - sx, l);
+    if (!empty[3] && !empty[0])
+        add(WalkUnit::RowStrip, WalkUnit::Strip4, true, b3.yHigh + sy, Upwards(b3.xLow, b3.xHigh + sx, sx));
+    return plan;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Cell records
+
+CellBuilder::CellBuilder(const CGelaende& elevation_, double zScale_, double sx_, double sy_)
+    : elevation(elevation_), zScale(zScale_), sx(sx_), sy(sy_) {}
+
+Vector4 CellBuilder::Sample(double x, double y) const {
+    return Vector4::Point(x, y, elevation.ElevationAt(x, y) * zScale);
+}
+
+void CellBuilder::Full(double x0, double y0, CellRecord& c) const {
+    c.S0 = Sample(x0, y0 - sy);
+    c.S1 = Sample(x0 + sx, y0 - sy);
+    c.W0 = Sample(x0 - sx, y0);
+    c.A.point = Sample(x0, y0);
+    c.B.point = Sample(x0 + sx, y0);
+    c.E0 = Sample(x0 + 2.0 * sx, y0);
+    c.W1 = Sample(x0 - sx, y0 + sy);
+    c.C.point = Sample(x0, y0 + sy);
+    c.D.point = Sample(x0 + sx, y0 + sy);
+    c.E1 = Sample(x0 + 2.0 * sx, y0 + sy);
+    c.N0 = Sample(x0, y0 + 2.0 * sy);
+    c.N1 = Sample(x0 + sx, y0 + 2.0 * sy);
+    c.A.normal = CornerNormal(c.A.point, c.B.point, c.C.point, c.W0, c.S0);
+    c.B.normal = CornerNormal(c.B.point, c.E0, c.D.point, c.A.point, c.S1);
+    c.C.normal = CornerNormal(c.C.point, c.D.point, c.N0, c.W1, c.A.point);
+    c.D.normal = CornerNormal(c.D.point, c.E1, c.N1, c.C.point, c.B.point);
+    c.A.projected = c.B.projected = c.C.projected = c.D.projected = ProjectedCorner{};
+}
+
+// Written for a step towards +x: the previous cell's A, C column becomes this cell's W column and its B, D
+// corners this cell's A, C; the column at x0 + sx below and above and the column at x0 + 2 sx are new. A
+// step towards -x is the mirror image, with west and east, A and B, C and D, S0 and S1, N0 and N1 swapped.
+template <bool East> void CellBuilder::Shifted(double x0, double y0, CellRecord& c) const {
+    auto pick = [](auto& east, auto& west) -> auto& {
+        return East ? east : west;
+    };
+    Vector4 &w0 = pick(c.W0, c.E0), &w1 = pick(c.W1, c.E1), &e0 = pick(c.E0, c.W0), &e1 = pick(c.E1, c.W1);
+    Vector4 &s0 = pick(c.S0, c.S1), &s1 = pick(c.S1, c.S0), &n0 = pick(c.N0, c.N1), &n1 = pick(c.N1, c.N0);
+    Corner &a = pick(c.A, c.B), &b = pick(c.B, c.A), &cc = pick(c.C, c.D), &d = pick(c.D, c.C);
+    const double xNew = East ? x0 + sx : x0, xOuter = East ? x0 + 2.0 * sx : x0 - sx;
+    w0 = a.point;
+    w1 = cc.point;
+    s0 = s1;
+    n0 = n1;
+    a = b;
+    cc = d;
+    b.point = e0;
+    d.point = e1;
+    s1 = Sample(xNew, y0 - sy);
+    n1 = Sample(xNew, y0 + 2.0 * sy);
+    e0 = Sample(xOuter, y0);
+    e1 = Sample(xOuter, y0 + sy);
+    // (CornerNormal takes the neighbours at +x, +y, -x and -y, in this order.)
+    b.normal = East ? CornerNormal(b.point, e0, d.point, a.point, s1)
+                    : CornerNormal(b.point, a.point, d.point, e0, s1);
+    d.normal = East ? CornerNormal(d.point, e1, n1, cc.point, b.point)
+                    : CornerNormal(d.point, cc.point, n1, e1, b.point);
+    b.projected = d.projected = ProjectedCorner{};
+}
+
+void CellBuilder::ShiftedFromWest(double x0, double y0, CellRecord& c) const {
+    Shifted<true>(x0, y0, c);
+}
+
+void CellBuilder::ShiftedFromEast(double x0, double y0, CellRecord& c) const {
+    Shifted<false>(x0, y0, c);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Walking units
+
+WalkProgress::WalkProgress(Progress& progress_, double increment_, bool obeyStop_)
+    : progress(progress_), increment(increment_), obeyStop(obeyStop_) {}
+
+bool WalkProgress::EnterUnit(const WalkUnit& u) {
+    // Rows report once at their start (a column strip at each cell); a quadrant row may be stopped there.
+    if (u.kind == WalkUnit::ColumnStrip) return true;
+    progress.report(static_cast<int>(percent));
+    return !(obeyStop && u.Stoppable() && progress.stopRequested());
+}
+
+bool WalkProgress::EnterCell(const WalkUnit& u) {
+    if (u.kind == WalkUnit::ColumnStrip) {
+        progress.report(static_cast<int>(percent));
+        if (obeyStop && u.Stoppable() && progress.stopRequested()) return false;
+    }
+    percent += increment;
+    progress.pump();
+    return true;
+}
+
+void WalkProgress::Replay(const WalkUnit& u) {
+    percent = u.percent;
+    EnterUnit(u);
+    for (int64_t i = 0; i < u.cells; ++i) EnterCell(u);
+}
+
+CellWalker::CellWalker(const WalkPlan& plan, const CGelaende& elevation, double zScale, double dust_,
+                       TriangleSink& sink_)
+    : eye(plan.eye), dust(dust_), builder(elevation, zScale, plan.sx, plan.sy), sink(sink_) {}
+
+bool CellWalker::Walk(const WalkUnit& u, WalkProgress* progress) {
+    if (progress && !progress->EnterUnit(u)) return false;
+    const bool alongY = u.kind == WalkUnit::ColumnStrip;
+    double v = u.from;
+    for (int64_t i = 0; i < u.cells; ++i, v += u.step) {
+        if (progress && !progress->EnterCell(u)) return false;
+        const double x = alongY ? u.at : v, y = alongY ? v : u.at;
+        if (u.everyOther && (i & 1) != 0) {
+            if (trace) trace->push_back({u.pass, x, y, false, false});
+            continue;
+        }
+        if (i == 0 || !u.shifted || alwaysFull)
+            builder.Full(x, y, cell);
+        else if (u.step > 0.0)
+            builder.ShiftedFromWest(x, y, cell);
+        else
+            builder.ShiftedFromEast(x, y, cell);
+        DrawCell(u.pass, u.t1First, x, y);
+    }
+    return true;
+}
+
+void CellWalker::DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y) {
+    const double delta = Length3(eye - cell.A.point) / dust;
     // Beyond seven dust distances the cell is lost in the haze (and a cell whose distance cannot be
     // measured, 0 / 0, is not drawn either).
     const bool drawn = delta < kDustLimit;
-    if (trace) trace->push_back({p, cellX, cellY, true, drawn});
+    if (trace) trace->push_back({pass, x, y, true, drawn});
     if (!drawn) return;
-    ++cellsDrawn[p];
     const double f = 1.0 - std::exp(-delta);
     CellRecord& c = cell;
-    const bool t1Shown = !(c.A.z < 0.0 && c.C.z < 0.0 && c.D.z < 0.0);
-    const bool t2Shown = !(c.A.z < 0.0 && c.D.z < 0.0 && c.B.z < 0.0);
-    if (t1First) {
-        if (t1Shown) sink.DrawTriangle(c.A, c.C, c.D, c.nA, c.nC, c.nD, f, c.pA, c.pC, c.pD);
-        if (t2Shown) sink.DrawTriangle(c.A, c.D, c.B, c.nA, c.nD, c.nB, f, c.pA, c.pD, c.pB);
-    } else {
-        if (t2Shown) sink.DrawTriangle(c.A, c.D, c.B, c.nA, c.nD, c.nB, f, c.pA, c.pD, c.pB);
-        if (t1Shown) sink.DrawTriangle(c.A, c.C, c.D, c.nA, c.nC, c.nD, f, c.pA, c.pC, c.pD);
-    }
+    const bool t1Shown = !(c.A.point.z < 0.0 && c.C.point.z < 0.0 && c.D.point.z < 0.0);
+    const bool t2Shown = !(c.A.point.z < 0.0 && c.D.point.z < 0.0 && c.B.point.z < 0.0);
+    if (t1First && t1Shown) sink.DrawTriangle(c.A, c.C, c.D, f);
+    if (t2Shown) sink.DrawTriangle(c.A, c.D, c.B, f);
+    if (!t1First && t1Shown) sink.DrawTriangle(c.A, c.C, c.D, f);
 }
 
-void GridFrame::Skip(Pass p, double x, double y) {
-    if (trace) trace->push_back({p, x, y, false, false});
-}
-
-bool GridFrame::WalkQuadrantRow(const Unit& u) {
-    const Bounds& q = quadrants[u.pass];
-    const double e = kEpsilon;
-    const bool raw = mode == RenderMode::Raw;
-    const bool xUp = u.up;
-    const double y = u.at;
-    if (Reports()) progress.report(static_cast<int>(percent));
-    if (walkMode == WalkMode::Live && progress.stopRequested()) return false;
-    columnCounter = 0;
-    bool first = true;
-    for (double x = xUp ? q.xLow : q.xHigh; xUp ? x < q.xHigh + e : x >= q.xLow - e;
-         x = xUp ? x + sx : x - sx) {
-        percent += increment;
-        if (Reports()) progress.pump();
-        if (!Draws()) continue;
-        // In a raw frame every other cell of a row is left out.
-        const bool skipCell = raw && (columnCounter & 1) != 0;
-        ++columnCounter;
-        if (skipCell) {
-            Skip(u.pass, x, y);
-            continue;
-        }
-        BuildCell(x, y, first, xUp);
-        first = false;
-        DrawCell(u.pass, u.t1First);
-    }
-    return true;
-}
-
-bool GridFrame::WalkColumnStrip(const Unit& u) {
-    // Strip 1 runs down the eye's column above the eye and may be stopped; strip 3 runs up below it.
-    const Bounds& q = quadrants[u.pass == Strip1 ? 0 : 2];
-    const double e = kEpsilon;
-    const bool yUp = u.up;
-    const double x = u.at;
-    for (double y = yUp ? q.yLow : q.yHigh; yUp ? y < q.yHigh + e : !(q.yLow - e > y);
-         y = yUp ? y + sy : y - sy) {
-        if (Reports()) progress.report(static_cast<int>(percent));
-        if (walkMode == WalkMode::Live && u.pass == Strip1 && progress.stopRequested()) return false;
-        percent += increment;
-        if (Reports()) progress.pump();
-        if (!Draws()) continue;
-        BuildCell(x, y, true, true);
-        DrawCell(u.pass, u.t1First);
-    }
-    return true;
-}
-
-void GridFrame::WalkRowStrip(const Unit& u) {
-    // Strip 2 runs along the eye's row right of the eye towards it; strip 4 from the left up to the cell
-    // under the eye, which is drawn last of all.
-    const double e = kEpsilon;
-    const bool xUp = u.up;
-    const double y = u.at;
-    double xFrom, xEnd;
-    if (u.pass == Strip2) {
-        xFrom = quadrants[1].xHigh;
-        xEnd = quadrants[1].xLow - e;
-    } else {
-        xFrom = quadrants[3].xLow;
-        xEnd = quadrants[3].xHigh + sx + e;
-    }
-    if (Reports()) progress.report(static_cast<int>(percent));
-    bool first = true;
-    for (double x = xFrom; xUp ? x < xEnd : x >= xEnd; x = xUp ? x + sx : x - sx) {
-        percent += increment;
-        if (Reports()) progress.pump();
-        if (!Draws()) continue;
-        BuildCell(x, y, first, xUp);
-        first = false;
-        DrawCell(u.pass, u.t1First);
-    }
+void WalkFrame(const WalkPlan& plan, CellWalker& walker, Progress& progress) {
+    WalkProgress live(progress, plan.increment, true);
+    int stoppedPass = WalkUnit::PassCount;
+    for (const WalkUnit& u : plan.units)
+        if (u.pass != stoppedPass && !walker.Walk(u, &live)) stoppedPass = u.pass;
 }

@@ -1,16 +1,14 @@
 #include "renderer/SharedFrame.h"
 
 #include "app/Progress.h"
-#include "image/Gelaende.h"
-#include "image/TGAFile.h"
+#include "renderer/FrameFill.h"
 #include "renderer/GridFrame.h"
-#include "renderer/TriangleRasterizer.h"
-#include "renderer/TriangleShader.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -26,11 +24,8 @@ public:
     explicit TriangleCollector(const RenderCamera& camera_) : camera(camera_), eye(camera_.Eye()) {}
     void CollectInto(std::vector<PreparedTriangle>* out) { triangles = out; }
 
-    void DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0,
-                      const Vector4& N1, const Vector4& N2, double f, ProjectedCorner& P0,
-                      ProjectedCorner& P1, ProjectedCorner& P2) override {
-        if (PrepareTriangle(camera, eye, R0, R1, R2, N0, N1, N2, f, P0, P1, P2, prepared))
-            triangles->push_back(prepared);
+    void DrawTriangle(Corner& a, Corner& b, Corner& c, double f) override {
+        if (PrepareTriangle(camera, eye, a, b, c, f, prepared)) triangles->push_back(prepared);
     }
 
 private:
@@ -40,30 +35,18 @@ private:
     PreparedTriangle prepared;
 };
 
-// The calling thread's progress: the caller's own, passing a stop request on to the other threads.
-class CallerProgress : public Progress {
+// The stop request as a thread of the frame sees it while it shades (deferred shading): the flag the
+// calling thread raises, and on the calling thread also the caller's own request.
+class SharedStop : public Progress {
 public:
-    CallerProgress(Progress& outer_, std::atomic<bool>& flag) : outer(outer_), stop(flag) {}
-    void report(int percent) override { outer.report(percent); }
-    void pump() override { outer.pump(); }
+    SharedStop(const std::atomic<bool>& flag, const Progress* outer_) : stop(flag), outer(outer_) {}
     bool stopRequested() const override {
-        if (outer.stopRequested()) stop.store(true, std::memory_order_relaxed);
-        return stop.load(std::memory_order_relaxed);
+        return (outer && outer->stopRequested()) || stop.load(std::memory_order_relaxed);
     }
 
 private:
-    Progress& outer;
-    std::atomic<bool>& stop;
-};
-
-// The other threads' progress: nothing shown, and the stop request as the calling thread has seen it.
-class SharedStop : public Progress {
-public:
-    explicit SharedStop(const std::atomic<bool>& flag) : stop(flag) {}
-    bool stopRequested() const override { return stop.load(std::memory_order_relaxed); }
-
-private:
     const std::atomic<bool>& stop;
+    const Progress* outer;
 };
 
 // How many units the other threads may fill ahead of the calling thread when the picture is shaded as it
@@ -80,8 +63,8 @@ struct UnitSlot {
 class SharedFrame {
 public:
     SharedFrame(const FrameInputs& in_, int threads, Progress& progress, size_t unitsAhead_)
-        : in(in_), bandCount(threads), unitsAhead(unitsAhead_), caller(progress, stop),
-          planner(MakeWalker(plannerSink, nullProgress)) {}
+        : in(in_), bandCount(threads), unitsAhead(unitsAhead_), caller(progress),
+          plan(PlanWalk(*in.camera, *in.elevation, in.gridX, in.gridY, in.mode)) {}
 
     FrameStats Render();
 
@@ -94,16 +77,18 @@ private:
         FrameStats stats;
     };
 
-    GridFrame MakeWalker(TriangleSink& sink, Progress& progress) const {
-        return GridFrame(*in.camera, *in.elevation, in.zScale, in.gridX, in.gridY, in.dust, in.mode, sink,
-                         progress);
-    }
     RowSelection RowsOf(int band) const {
         return RowSelection{in.firstRow, in.endRow, kRowBandHeight, bandCount, band};
     }
     void Run(Worker& w, bool isCaller);
     void RunGuarded(Worker& w, bool isCaller);
-    bool BuildNextUnit(GridFrame& walker, TriangleCollector& collector);
+    bool BuildNextUnit(CellWalker& walker, TriangleCollector& collector);
+    // The calling thread asks the caller for a stop request and passes one on to the other threads; true
+    // once a stop has been requested.
+    bool PassOnStop() {
+        if (caller.stopRequested()) stop.store(true, std::memory_order_relaxed);
+        return stop.load(std::memory_order_relaxed);
+    }
     size_t SlowestReader() const;
     void AnnounceReady();
 
@@ -112,10 +97,8 @@ private:
     const size_t unitsAhead;
     std::atomic<bool> stop{false};
     std::atomic<bool> failed{false};
-    CallerProgress caller;
-    TriangleCollector plannerSink{*in.camera};
-    NullProgress nullProgress;
-    GridFrame planner;
+    Progress& caller;
+    const WalkPlan plan;
 
     std::unique_ptr<UnitSlot[]> slots;
     size_t unitCount = 0;
@@ -126,14 +109,12 @@ private:
 
     std::mutex mutex;
     std::condition_variable unitReady;
-    SharedStop othersProgress{stop};
 };
 
 FrameStats SharedFrame::Render() {
     // A stop already requested reaches every thread before its first unit.
-    caller.stopRequested();
-    const bool walkable = planner.Plan();
-    unitCount = walkable ? planner.Units().size() : 0;
+    PassOnStop();
+    unitCount = plan.units.size();
     slots = std::make_unique<UnitSlot[]>(unitCount);
     // Up to about 2^18 triangles (some 80 MB) waiting; with a grid so fine that a few units hold more,
     // one unit per thread.
@@ -199,21 +180,13 @@ void SharedFrame::RunGuarded(Worker& w, bool isCaller) {
 
 void SharedFrame::Run(Worker& w, bool isCaller) {
     if (w.bands.empty()) return;
-    Progress& progress = isCaller ? static_cast<Progress&>(caller) : othersProgress;
-    // The fill: a shader and a rasteriser per band.
-    std::vector<std::unique_ptr<TriangleShader>> shaders;
-    std::vector<std::unique_ptr<TriangleRasterizer>> rasterizers;
-    for (int band : w.bands) {
-        shaders.push_back(std::make_unique<TriangleShader>(*in.camera, in.texture, in.hq, in.light,
-                                                           in.texture ? in.sampler : nullptr));
-        rasterizers.push_back(
-            std::make_unique<TriangleRasterizer>(*in.camera, *shaders.back(), *in.output, RowsOf(band)));
-        rasterizers.back()->SetDeferred(in.deferShading);
-    }
-    // The walk: this thread's own, for the units it builds (and, on the calling thread, for the progress).
+    std::deque<FrameFill> fills; // one per band
+    for (int band : w.bands) fills.emplace_back(in, RowsOf(band));
+    // The walk: this thread's own, for the units it builds; the calling thread also replays each unit's
+    // progress reports and pumps.
     TriangleCollector collector(*in.camera);
-    GridFrame walker = MakeWalker(collector, isCaller ? static_cast<Progress&>(caller) : nullProgress);
-    walker.TakePlanOf(planner);
+    CellWalker walker(plan, *in.elevation, in.zScale, in.dust, collector);
+    WalkProgress replay(caller, plan.increment, false);
 
     // A picture shaded as it is filled is on show while it grows: the other threads keep within a few
     // units of the calling thread, so that it grows evenly even while the calling thread is held (a menu
@@ -229,11 +202,11 @@ void SharedFrame::Run(Worker& w, bool isCaller) {
         UnitSlot& slot = slots[next];
         if (mayFill(next)) {
             // After a stop request the passes that look at it are left out, as one thread leaves them.
-            const GridFrame::Unit& unit = planner.Units()[next];
-            if (!(GridFrame::Stoppable(unit) && progress.stopRequested())) {
-                if (isCaller) walker.ReplayProgress(unit);
-                for (auto& r : rasterizers)
-                    for (const PreparedTriangle& t : slot.triangles) r->DrawPrepared(t);
+            const WalkUnit& unit = plan.units[next];
+            if (!(unit.Stoppable() && (isCaller ? PassOnStop() : stop.load(std::memory_order_relaxed)))) {
+                if (isCaller) replay.Replay(unit);
+                for (FrameFill& fill : fills)
+                    for (const PreparedTriangle& t : slot.triangles) fill.Rasterizer().DrawPrepared(t);
             }
             if (slot.readersLeft.fetch_sub(1, std::memory_order_acq_rel) == 1)
                 std::vector<PreparedTriangle>().swap(slot.triangles);
@@ -250,12 +223,15 @@ void SharedFrame::Run(Worker& w, bool isCaller) {
         lock.unlock();
         if (isCaller) {
             caller.pump();
-            caller.stopRequested();
+            PassOnStop();
         }
     }
-    for (auto& r : rasterizers) r->Finish(progress);
-    w.stats.trianglesDrawn = rasterizers[0]->TrianglesDrawn();
-    for (auto& r : rasterizers) w.stats.pixelsWritten += r->PixelsWritten();
+    SharedStop stopSeen(stop, isCaller ? &caller : nullptr);
+    for (FrameFill& fill : fills) {
+        const FrameStats stats = fill.Finish(stopSeen);
+        if (&fill == &fills.front()) w.stats.trianglesDrawn = stats.trianglesDrawn;
+        w.stats.pixelsWritten += stats.pixelsWritten;
+    }
 }
 
 size_t SharedFrame::SlowestReader() const {
@@ -265,15 +241,15 @@ size_t SharedFrame::SlowestReader() const {
     return slowest;
 }
 
-bool SharedFrame::BuildNextUnit(GridFrame& walker, TriangleCollector& collector) {
+bool SharedFrame::BuildNextUnit(CellWalker& walker, TriangleCollector& collector) {
     size_t u = nextToBuild.load(std::memory_order_relaxed);
     do {
         if (u >= unitCount || u >= SlowestReader() + window) return false;
     } while (!nextToBuild.compare_exchange_weak(u, u + 1, std::memory_order_relaxed));
     UnitSlot& slot = slots[u];
-    const GridFrame::Unit& unit = planner.Units()[u];
+    const WalkUnit& unit = plan.units[u];
     collector.CollectInto(&slot.triangles);
-    if (!(GridFrame::Stoppable(unit) && stop.load(std::memory_order_relaxed))) walker.WalkUnit(unit);
+    if (!(unit.Stoppable() && stop.load(std::memory_order_relaxed))) walker.Walk(unit);
     slot.readersLeft.store(readers, std::memory_order_relaxed);
     slot.ready.store(true, std::memory_order_release);
     AnnounceReady();

@@ -4,6 +4,7 @@
 // (each call has its own shader, rasteriser scratch and filter cache and only reads the elevation data, the
 // texture and the camera).
 
+#include "renderer/CollinearShading.h"
 #include "renderer/RenderCamera.h"
 #include "renderer/RenderMode.h"
 #include "renderer/Vector4.h"
@@ -26,7 +27,7 @@ struct FrameInputs {
     // then read through it, the same bytes sooner; nullptr: through the document's own samplers.
     const TextureSampler* sampler = nullptr;
     CTGAFile* output = nullptr;          // the frame picture, background already filled
-    bool hq = false;                     // exact texture lookup (GenauRechnen)
+    bool hq = false;                     // exact texture lookup (the scene's HQ)
     Vector4 light;                       // normalised (or zero)
     double dust = 10000.0;               // dust distance of this frame
     double gridX = 16.0, gridY = 16.0;   // grid divisions
@@ -45,6 +46,9 @@ struct FrameInputs {
     // the picture keeps its background until the traversal has ended, so a window watching the picture
     // grow would see it appear at once).
     bool deferShading = false;
+    // How triangles whose corners project onto one line are coloured (see CollinearShading.h); only
+    // comparisons with earlier versions and diagnosis choose anything but the default.
+    CollinearShading collinear = CollinearShading::SumOfNormals;
 };
 
 // The height of the row bands that the threads of one frame take in turn.

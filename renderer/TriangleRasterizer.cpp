@@ -48,28 +48,21 @@ TriangleRasterizer::TriangleRasterizer(const RenderCamera& camera_, TriangleShad
         if (rows.Contains(stored)) rowSlot[static_cast<size_t>(stored)] = rows.Slot(stored);
 }
 
-void TriangleRasterizer::DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2,
-                                      const Vector4& N0, const Vector4& N1, const Vector4& N2, double f) {
-    ProjectedCorner P0, P1, P2;
-    DrawTriangle(R0, R1, R2, N0, N1, N2, f, P0, P1, P2);
-}
-
-bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, const Vector4& R0, const Vector4& R1,
-                     const Vector4& R2, const Vector4& N0, const Vector4& N1, const Vector4& N2, double f,
-                     ProjectedCorner& P0, ProjectedCorner& P1, ProjectedCorner& P2, PreparedTriangle& out) {
+bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, Corner& a, Corner& b, Corner& c,
+                     double f, PreparedTriangle& out) {
+    const Vector4 &R0 = a.point, &R1 = b.point, &R2 = c.point;
     // 1. Back faces: the triangle's normal must point away from the eye.
     const Vector4 toCentroid = (R0 + R1 + R2) / 3.0 - eye;
     const Vector4 n = Cross(R1 - R0, R2 - R0);
     if (Dot3(toCentroid, n) <= 0.0) return false;
 
     // 2. and 3. Projection; a corner behind the eye or far off the screen drops the whole triangle.
-    const Vector4* R[3] = {&R0, &R1, &R2};
-    ProjectedCorner* P[3] = {&P0, &P1, &P2};
+    Corner* corners[3] = {&a, &b, &c};
     Vector4* screen = out.screen;
     for (int i = 0; i < 3; ++i) {
-        ProjectedCorner& corner = *P[i];
+        ProjectedCorner& corner = corners[i]->projected;
         if (corner.state == 0) {
-            const Vector4 p = camera.Project(*R[i]);
+            const Vector4 p = camera.Project(corners[i]->point);
             const double sx = p.x / p.w;
             const double sy = -(p.y / p.w);
             // (Written so that a position that is not a number is dropped too.)
@@ -89,9 +82,9 @@ bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, const Vecto
     world[0] = R0;
     world[1] = R1;
     world[2] = R2;
-    normals[0] = N0;
-    normals[1] = N1;
-    normals[2] = N2;
+    normals[0] = a.normal;
+    normals[1] = b.normal;
+    normals[2] = c.normal;
     out.f = f;
 
     // 4. Sorted by screen row: y0 <= y1 <= y2.
@@ -110,10 +103,8 @@ bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, const Vecto
     return true;
 }
 
-void TriangleRasterizer::DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2,
-                                      const Vector4& N0, const Vector4& N1, const Vector4& N2, double f,
-                                      ProjectedCorner& P0, ProjectedCorner& P1, ProjectedCorner& P2) {
-    if (!PrepareTriangle(camera, eye, R0, R1, R2, N0, N1, N2, f, P0, P1, P2, scratch)) return;
+void TriangleRasterizer::DrawTriangle(Corner& a, Corner& b, Corner& c, double f) {
+    if (!PrepareTriangle(camera, eye, a, b, c, f, scratch)) return;
     ++trianglesDrawn;
     Fill(scratch);
 }

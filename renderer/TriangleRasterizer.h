@@ -56,6 +56,13 @@ struct ProjectedCorner {
     Vector4 screen; // column and row (truncated), Z and W
 };
 
+// A triangle's corner: where it is, its normal, and its projection once made.
+struct Corner {
+    Vector4 point;
+    Vector4 normal;
+    ProjectedCorner projected;
+};
+
 // A triangle culled and projected, its corners sorted by screen row (row 0 <= row 1 <= row 2): what the
 // fill needs. One thread may prepare the triangles that others fill.
 struct PreparedTriangle {
@@ -65,20 +72,17 @@ struct PreparedTriangle {
     double f = 0.0; // the cell's dust factor
 };
 
-// Culls the triangle (R0, R1, R2) with corner normals (N0, N1, N2) when it faces away from the eye and
-// projects its corners, keeping each corner's projection in (or taking it from) P0, P1, P2; false when the
-// triangle is dropped, else out holds it, sorted.
-bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, const Vector4& R0, const Vector4& R1,
-                     const Vector4& R2, const Vector4& N0, const Vector4& N1, const Vector4& N2, double f,
-                     ProjectedCorner& P0, ProjectedCorner& P1, ProjectedCorner& P2, PreparedTriangle& out);
+// Culls the triangle (a, b, c) when it faces away from the eye and projects its corners, keeping each
+// corner's projection in (or taking it from) the corner; false when the triangle is dropped, else out holds
+// it, sorted. f is the cell's dust factor.
+bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, Corner& a, Corner& b, Corner& c,
+                     double f, PreparedTriangle& out);
 
 // What the grid traversal hands its triangles to.
 class TriangleSink {
 public:
     virtual ~TriangleSink() = default;
-    virtual void DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0,
-                              const Vector4& N1, const Vector4& N2, double f, ProjectedCorner& P0,
-                              ProjectedCorner& P1, ProjectedCorner& P2) = 0;
+    virtual void DrawTriangle(Corner& a, Corner& b, Corner& c, double f) = 0;
 };
 
 class TriangleRasterizer final : public TriangleSink {
@@ -88,13 +92,8 @@ public:
     TriangleRasterizer(const RenderCamera& camera, TriangleShader& shader, CTGAFile& output,
                        const RowSelection& rows);
 
-    // Draws the triangle (R0, R1, R2) with corner normals (N0, N1, N2) and dust factor f.
-    void DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0,
-                      const Vector4& N1, const Vector4& N2, double f);
-    // The same, with the corners' projections kept in (or taken from) P0, P1, P2.
-    void DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0,
-                      const Vector4& N1, const Vector4& N2, double f, ProjectedCorner& P0,
-                      ProjectedCorner& P1, ProjectedCorner& P2) override;
+    // Draws the triangle (a, b, c) with dust factor f.
+    void DrawTriangle(Corner& a, Corner& b, Corner& c, double f) override;
     // Fills a triangle that PrepareTriangle let through.
     void DrawPrepared(const PreparedTriangle& t) {
         ++trianglesDrawn;

@@ -3,9 +3,10 @@
 #include <cmath>
 
 TriangleShader::TriangleShader(const RenderCamera& camera_, const CTGAFile* texture_, bool exact_,
-                               const Vector4& light, const TextureSampler* sampler_)
+                               const Vector4& light, const TextureSampler* sampler_,
+                               CollinearShading collinear_)
     : camera(camera_), texture(texture_), exact(exact_), L(light), eye(camera_.Eye()),
-      sampler(texture_ ? sampler_ : nullptr) {
+      sampler(texture_ ? sampler_ : nullptr), collinear(collinear_) {
     L.w = 0.0;
     if (const double len = Length3(L); len != 0.0) L = L / len;
     a = std::fabs(L.x * 0.0 + L.y * 0.0 + L.z * 1.0);
@@ -20,12 +21,16 @@ void TriangleShader::SetupTriangle(const Vector4 (&s)[3], const Vector4 (&world)
     // Rows of the system: (column, row, 1) of each vertex; unknowns (beta, alpha, gamma).
     const double x0 = s[0].x, y0 = s[0].y, x1 = s[1].x, y1 = s[1].y, x2 = s[2].x, y2 = s[2].y;
     const double det = x0 * (y1 * 1.0 - 1.0 * y2) - y0 * (x1 * 1.0 - 1.0 * x2) + 1.0 * (x1 * y2 - y1 * x2);
-    t.planesValid = det != 0.0;
-    if (t.planesValid) {
-        for (int k = 0; k < 3; ++k) {
-            const double v0 = k == 0 ? n[0].x : k == 1 ? n[0].y : n[0].z;
-            const double v1 = k == 0 ? n[1].x : k == 1 ? n[1].y : n[1].z;
-            const double v2 = k == 0 ? n[2].x : k == 1 ? n[2].y : n[2].z;
+    t.marked = det == 0.0 && collinear == CollinearShading::Marked;
+    for (int k = 0; k < 3; ++k) {
+        const double v0 = k == 0 ? n[0].x : k == 1 ? n[0].y : n[0].z;
+        const double v1 = k == 0 ? n[1].x : k == 1 ? n[1].y : n[1].z;
+        const double v2 = k == 0 ? n[2].x : k == 1 ? n[2].y : n[2].z;
+        if (det == 0.0) {
+            // The normal planes cannot be solved: one normal for the whole triangle.
+            t.alpha[k] = t.beta[k] = 0.0;
+            t.gamma[k] = collinear == CollinearShading::ZeroNormal ? 0.0 : (v0 + v1) + v2;
+        } else {
             const double detBeta =
                 v0 * (y1 * 1.0 - 1.0 * y2) - y0 * (v1 * 1.0 - 1.0 * v2) + 1.0 * (v1 * y2 - y1 * v2);
             const double detAlpha =
@@ -94,9 +99,14 @@ inline void Hit(const Rays& b, double dySin, double dyCos, const RayPlane& plane
 template <int Mode>
 inline void TriangleShader::ShadePixel(const TriangleState& tri, double nx, double ny, double nz, int column,
                                        const RowRays& rays, uint8_t* out) {
+    if (tri.marked) {
+        out[0] = out[2] = 255;
+        out[1] = 0;
+        return;
+    }
     const int K = tri.dustGrey;
     const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
-    // A zero normal (also every pixel of a triangle without planes) shows the dust alone.
+    // A zero normal shows the dust alone.
     const double V = len != 0.0 ? (L.x * nx + L.y * ny + L.z * nz) / len : -1.0;
     if (!(V >= 0.0)) {
         out[0] = out[1] = out[2] = static_cast<uint8_t>(K);
@@ -139,7 +149,6 @@ inline void TriangleShader::ShadePixel(const TriangleState& tri, double nx, doub
 }
 
 TriangleShader::SpanStart TriangleShader::StartOf(const TriangleState& t, int row, int left) {
-    if (!t.planesValid) return SpanStart{0, 0, 0, 0, 0, 0};
     return SpanStart{t.alpha[0] * row + t.beta[0] * left + t.gamma[0],
                      t.alpha[1] * row + t.beta[1] * left + t.gamma[1],
                      t.alpha[2] * row + t.beta[2] * left + t.gamma[2],
@@ -198,12 +207,10 @@ void TriangleShader::ShadeOwnedRowAs(int row, const PixelOwner* owners, int widt
             k.ny = n.ny;
             k.nz = n.nz;
         }
-        if (t.planesValid) {
-            for (; k.column < c; ++k.column) {
-                k.nx += t.beta[0];
-                k.ny += t.beta[1];
-                k.nz += t.beta[2];
-            }
+        for (; k.column < c; ++k.column) {
+            k.nx += t.beta[0];
+            k.ny += t.beta[1];
+            k.nz += t.beta[2];
         }
         k.column = c;
         ShadePixel<Mode>(t, k.nx, k.ny, k.nz, c, rays, out);

@@ -5,11 +5,14 @@
 //   V = (L . N) / |N| (Lambert),
 //   channel = trunc(V * 255 * g) + K without texture, trunc(g * V * texel) + K with texture,
 //   and (K, K, K) for a face turned away from the light (V < 0) or a zero normal.
+// A triangle whose corners project onto one line (a row, or any line: the normals cannot be interpolated
+// over it) is lit everywhere with the sum of its corner normals, N = (n0 + n1) + n2.
 // The texel is found where the pixel's view ray meets the triangle's plane (one texel per world unit),
 // either at once (GetPixel) or, in the exact lookup, averaged over the pixel's footprint or filtered.
 // One shader per frame (and per thread): it keeps the triangle's planes and its own filter cache.
 
 #include "image/TGAFile.h"
+#include "renderer/CollinearShading.h"
 #include "renderer/RenderCamera.h"
 #include "renderer/TextureSampler.h"
 #include "renderer/Vector4.h"
@@ -30,11 +33,12 @@ inline Vector4 CornerNormal(const Vector4& P, const Vector4& Xp, const Vector4& 
 
 class TriangleShader {
 public:
-    // light: the frame's light vector (normalised again here when it is not zero); exact: GenauRechnen.
+    // light: the frame's light vector (normalised again here when it is not zero); exact: the scene's HQ.
     // sampler: a sampler made for texture; given, the texels are read through it, else through the
     // document's own samplers. Both give the same bytes.
     TriangleShader(const RenderCamera& camera, const CTGAFile* texture, bool exact, const Vector4& light,
-                   const TextureSampler* sampler = nullptr);
+                   const TextureSampler* sampler = nullptr,
+                   CollinearShading collinear = CollinearShading::SumOfNormals);
 
     // The clipping rectangle, both limits inclusive.
     int ColumnLow() const { return 0; }
@@ -77,7 +81,7 @@ public:
 private:
     // What a triangle's pixels need.
     struct TriangleState {
-        bool planesValid = false;
+        bool marked = false; // collinear, shown as CollinearShading::Marked
         double alpha[3] = {}, beta[3] = {}, gamma[3] = {}; // N_k = alpha_k * row + beta_k * column + gamma_k
         int dustGrey = 0;                                  // K
         double visibility = 1.0;                           // g
@@ -109,6 +113,7 @@ private:
     Vector4 eye;
     FilterCache cache;
     const TextureSampler* sampler;
+    CollinearShading collinear;
 
     TriangleState current; // the triangle being drawn
     std::vector<TriangleState> kept;

@@ -2,7 +2,7 @@
 
 #include "app/CFormat.h"
 
-#include <cstdarg>
+#include <stdexcept>
 
 namespace {
 struct Entry {
@@ -14,6 +14,10 @@ constexpr Entry table[] = {
 #include "res/strings/all.inc"
 #undef STR
 };
+
+[[noreturn]] void mismatch(int id, const std::string& what) {
+    throw std::invalid_argument("string " + std::to_string(id) + ": " + what);
+}
 } // namespace
 
 const char* LoadString(int id) {
@@ -22,10 +26,54 @@ const char* LoadString(int id) {
     return "";
 }
 
-std::string FormatString(int id, ...) {
-    va_list args;
-    va_start(args, id);
-    std::string s = vcformat(LoadString(id), args);
-    va_end(args);
-    return s;
+namespace strings {
+
+std::string format(int id, const FormatArg* args, size_t count) {
+    const std::string text = LoadString(id);
+    std::string out;
+    size_t used = 0;
+    for (size_t i = 0; i < text.size();) {
+        const size_t percent = text.find('%', i);
+        out.append(text, i, percent - i);
+        if (percent == std::string::npos) break;
+        // A conversion: flags, width and precision, a length modifier, then its letter.
+        size_t end = text.find_first_not_of("-+ #0123456789.hlLqjzt", percent + 1);
+        if (end == std::string::npos) mismatch(id, "unfinished conversion");
+        const std::string spec = text.substr(percent, end - percent + 1);
+        i = end + 1;
+        const char letter = text[end];
+        if (letter == '%') {
+            out += '%';
+            continue;
+        }
+        if (used == count) mismatch(id, "too few arguments");
+        const FormatArg& a = args[used++];
+        const bool isLong = spec.find('l') != std::string::npos;
+        const bool isLongLong = spec.find("ll") != std::string::npos;
+        switch (letter) {
+        case 'd':
+        case 'i':
+            if (a.kind != FormatArg::Integer) mismatch(id, spec + " needs a whole number");
+            out += isLongLong ? cformat(spec.c_str(), a.integer)
+                   : isLong   ? cformat(spec.c_str(), static_cast<long>(a.integer))
+                              : cformat(spec.c_str(), static_cast<int>(a.integer));
+            break;
+        case 'f':
+        case 'e':
+        case 'g':
+            if (a.kind != FormatArg::Real) mismatch(id, spec + " needs a real number");
+            out += cformat(spec.c_str(), a.real);
+            break;
+        case 's':
+            if (a.kind != FormatArg::Text) mismatch(id, spec + " needs a text");
+            out += cformat(spec.c_str(), a.text);
+            break;
+        default:
+            mismatch(id, "unknown conversion " + spec);
+        }
+    }
+    if (used != count) mismatch(id, "too many arguments");
+    return out;
 }
+
+} // namespace strings

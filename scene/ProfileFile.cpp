@@ -72,10 +72,6 @@ struct ProfileFile::Cache {
     }
 };
 
-std::string PointKey(int i) {
-    return cformat("Punkt%02d", i);
-}
-
 ProfileFile::ProfileFile(std::string path) : fileName(std::move(path)), cache(std::make_unique<Cache>()) {}
 
 ProfileFile::~ProfileFile() = default;

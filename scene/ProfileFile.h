@@ -42,7 +42,7 @@ public:
     // The text with default "0.0": an empty value sets x to 0.0; otherwise x is parsed like "%lf"; a text
     // that does not parse leaves x unchanged.
     void ReadReal(const std::string& key, double& x) const;
-    // Point i of a render job: key "Punkt%02d", default "-1.0,-1.0", read like "%lf,%lf". False when fewer
+    // Point i of a render job: key PointKey(i), default "-1.0,-1.0", read like "%lf,%lf". False when fewer
     // than two numbers parse or x equals -1.0 (x and y then hold what was parsed).
     bool ReadPoint(int i, double& x, double& y) const;
     // True when the key exists in the section (whatever its value).
@@ -62,5 +62,5 @@ private:
     std::unique_ptr<Cache> cache;
 };
 
-// The key of path point i: "Punkt%02d".
+// The key of path point i: the scene schema's point key and i in two digits ("%02d").
 std::string PointKey(int i);

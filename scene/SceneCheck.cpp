@@ -6,6 +6,7 @@
 #include "app/CFormat.h"
 #include "app/RegularFile.h"
 #include "res/StringTable.h"
+#include "scene/SceneSchema.h"
 
 #include <cerrno>
 #include <climits>
@@ -53,109 +54,19 @@ SceneCheck fail(int rule, std::string message, SceneField field) {
 } // namespace
 
 const char* SceneFieldName(SceneField field) {
-    switch (field) {
-    case SceneField::None:
-        return "";
-    case SceneField::FocalLengthA:
-        return "FocalLengthA";
-    case SceneField::FocalLengthZ:
-        return "FocalLengthZ";
-    case SceneField::Total:
-        return "Total";
-    case SceneField::From:
-        return "From";
-    case SceneField::To:
-        return "To";
-    case SceneField::LightX:
-        return "LightX";
-    case SceneField::DustA:
-        return "DustA";
-    case SceneField::DustZ:
-        return "DustZ";
-    case SceneField::Smoothness:
-        return "Smoothness";
-    case SceneField::ElevScaleX:
-        return "ElevScaleX";
-    case SceneField::ElevScaleY:
-        return "ElevScaleY";
-    case SceneField::SizeX:
-        return "SizeX";
-    case SceneField::SizeY:
-        return "SizeY";
-    case SceneField::GridX:
-        return "GridX";
-    case SceneField::GridY:
-        return "GridY";
-    case SceneField::AverageHeight:
-        return "AverageHeight";
-    case SceneField::PreviewRange:
-        return "PreviewRange";
-    case SceneField::ElevationFileName:
-        return "ElevationFileName";
-    case SceneField::TextureFileName:
-        return "TextureFileName";
-    case SceneField::OutputFileName:
-        return "OutputFileName";
-    case SceneField::MaskFileName:
-        return "MaskFileName";
-    }
-    return "";
+    const SceneFieldRow* row = SceneFieldRowOf(field);
+    return row ? row->name : "";
 }
 
 int SceneFieldControlId(SceneField field) {
-    switch (field) {
-    case SceneField::None:
-        return 0;
-    case SceneField::FocalLengthA:
-        return 345;
-    case SceneField::FocalLengthZ:
-        return 346;
-    case SceneField::Total:
-        return 387;
-    case SceneField::From:
-        return 347;
-    case SceneField::To:
-        return 386;
-    case SceneField::LightX:
-        return 356;
-    case SceneField::DustA:
-        return 337;
-    case SceneField::DustZ:
-        return 338;
-    case SceneField::Smoothness:
-        return 381;
-    case SceneField::ElevScaleX:
-        return 339;
-    case SceneField::ElevScaleY:
-        return 340;
-    case SceneField::SizeX:
-        return 379;
-    case SceneField::SizeY:
-        return 380;
-    case SceneField::GridX:
-        return 348;
-    case SceneField::GridY:
-        return 349;
-    case SceneField::AverageHeight:
-        return 311;
-    case SceneField::PreviewRange:
-        return 368;
-    case SceneField::ElevationFileName:
-        return 343;
-    case SceneField::TextureFileName:
-        return 383;
-    case SceneField::OutputFileName:
-        return 374;
-    case SceneField::MaskFileName:
-        return 359;
-    }
-    return 0;
+    const SceneFieldRow* row = SceneFieldRowOf(field);
+    return row ? row->control : 0;
 }
 
 SceneCheck CSceneParams::ValidateScene() const {
     using F = SceneField;
     if (!(FocalLengthA > 0)) return fail(1, LoadString(IDS_CHECK_FOCAL_FIRST), F::FocalLengthA);
-    if (!(FocalLengthZ > 0)) return fail(2, LoadString(IDS_CHECK_FOCAL_LAST), F::FocalLengthZ);
+    if (!(FocalLengthE > 0)) return fail(2, LoadString(IDS_CHECK_FOCAL_LAST), F::FocalLengthE);
     if (PathType == 1 && !(Total > 2)) return fail(3, LoadString(IDS_CHECK_TOTAL_CURVED), F::Total);
     if (PathType != 1 && !(Total > 0)) return fail(4, LoadString(IDS_CHECK_TOTAL_STRAIGHT), F::Total);
     if (!(Total <= 16384)) return fail(5, LoadString(IDS_CHECK_TOTAL_MAX), F::Total);
@@ -167,7 +78,7 @@ SceneCheck CSceneParams::ValidateScene() const {
     // -0.0 compares equal to 0.0, so both zeros count as zero.
     if (LightX == 0 && LightY == 0 && LightZ == 0) return fail(11, LoadString(IDS_CHECK_LIGHT), F::LightX);
     if (!(DustA > 0)) return fail(12, LoadString(IDS_CHECK_DUST), F::DustA);
-    if (!(DustZ > 0)) return fail(13, LoadString(IDS_CHECK_DUST), F::DustZ);
+    if (!(DustE > 0)) return fail(13, LoadString(IDS_CHECK_DUST), F::DustE);
     if (!(Smoothness >= 0 && Smoothness <= 1))
         return fail(14, LoadString(IDS_CHECK_SMOOTHNESS), F::Smoothness);
     if (!(ElevScaleX > 0)) return fail(15, LoadString(IDS_CHECK_SCALE_X), F::ElevScaleX);
@@ -226,20 +137,20 @@ std::optional<std::string> FormatOutputName(const std::string& templ, int number
         std::string conversion = "%";
         while (i < templ.size() && std::string("-+ #0").find(templ[i]) != std::string::npos)
             conversion += templ[i++];
-        long width = 0;
-        while (i < templ.size() && templ[i] >= '0' && templ[i] <= '9') {
-            width = width * 10 + (templ[i] - '0');
-            if (width > kMaxField) return std::nullopt;
-            conversion += templ[i++];
-        }
-        if (i < templ.size() && templ[i] == '.') {
-            conversion += templ[i++];
-            long precision = 0;
+        // Copies a width or precision into the conversion; false when it is too large.
+        auto copyField = [&] {
+            long value = 0;
             while (i < templ.size() && templ[i] >= '0' && templ[i] <= '9') {
-                precision = precision * 10 + (templ[i] - '0');
-                if (precision > kMaxField) return std::nullopt;
+                value = value * 10 + (templ[i] - '0');
+                if (value > kMaxField) return false;
                 conversion += templ[i++];
             }
+            return true;
+        };
+        if (!copyField()) return std::nullopt;
+        if (i < templ.size() && templ[i] == '.') {
+            conversion += templ[i++];
+            if (!copyField()) return std::nullopt;
         }
         if (i >= templ.size()) return std::nullopt;
         char letter = templ[i];

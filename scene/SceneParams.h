@@ -22,13 +22,13 @@ constexpr int kMaxPathPoints = 100;
 enum class SceneField {
     None,
     FocalLengthA,
-    FocalLengthZ,
+    FocalLengthE,
     Total,
     From,
     To,
     LightX,
     DustA,
-    DustZ,
+    DustE,
     Smoothness,
     ElevScaleX,
     ElevScaleY,
@@ -72,12 +72,11 @@ struct SaveOutcome {
 
 class CSceneParams {
 public:
-    // First frame.
+    // First frame (A) and last frame (E), as the script keys name them.
     double XA = 0, YA = 0, ZA = 0;
     double HeadingA = 0, PitchA = 0, FocalLengthA = 0, RollA = 0;
-    // Last frame.
-    double XZ = 0, YZ = 0, ZZ = 0;
-    double HeadingZ = 0, PitchZ = 0, FocalLengthZ = 0, RollZ = 0;
+    double XE = 0, YE = 0, ZE = 0;
+    double HeadingE = 0, PitchE = 0, FocalLengthE = 0, RollE = 0;
     // Frame numbering.
     int Total = 0;
     int Offset = 0;
@@ -85,7 +84,7 @@ public:
     int To = 0;
     // Environment.
     double LightX = 0, LightY = 0, LightZ = 0;
-    double DustA = 0, DustZ = 0;
+    double DustA = 0, DustE = 0;
     double Smoothness = 0;
     // Files.
     int OutputFileFormat = 0; // 0 TGA, 1 YUV, 2 both
@@ -94,7 +93,7 @@ public:
     std::string TextureFileName;
     std::string ElevationFileName;
     double ElevScaleX = 0, ElevScaleY = 0;
-    double ElevScaleZA = 0, ElevScaleZZ = 0;
+    double ElevScaleZA = 0, ElevScaleZE = 0;
     int UseMaskFile = 0;
     std::string MaskFileName;
     // Output and rendering.
@@ -123,11 +122,12 @@ public:
     // of a new scene). BackgroundColor keeps its value.
     void NewScene();
 
-    // Reads a script file. False when path is not empty and the file has no non-empty "BeobXA" (it is
-    // not a scene script); the record is then unchanged. An empty path reads every key's default.
+    // Reads a script file. False when path is not empty and the file's first key (the first frame's x) is
+    // missing or empty (it is not a scene script); the record is then unchanged. An empty path reads every
+    // key's default.
     bool LoadScript(const std::string& path);
 
-    // Writes every field, "KannBerechnen"=1 and the path points 0 to lastIndex into the profile file
+    // Writes every field, the job-ready key (=1) and the path points 0 to lastIndex into the profile file
     // path, replacing existing keys in place. False when the file cannot be written.
     bool WriteJobValues(const std::string& path) const;
 
@@ -141,7 +141,7 @@ public:
 };
 
 // Rebuilds target from source in the fixed key order of a script file: every key of the table (also
-// when empty) and the path point keys that hold a value; "KannBerechnen" never reaches the target.
+// when empty) and the path point keys that hold a value; the job-ready key never reaches the target.
 // An existing target is replaced as a whole (written beside it and renamed into place). False when
 // the target cannot be written.
 bool CopySceneKeys(const std::string& source, const std::string& target);

@@ -49,7 +49,7 @@ Kernel readKernel(const CTGAFile& image) {
 
 } // namespace
 
-ToolStatus Convolve(const std::string& from, const std::string& to, const std::string& kernelPath,
+ToolResult Convolve(const std::string& from, const std::string& to, const std::string& kernelPath,
                     const ToolEnv& env) {
     Kernel kernel;
     {

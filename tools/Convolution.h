@@ -8,5 +8,5 @@
 
 #include <string>
 
-ToolStatus Convolve(const std::string& from, const std::string& to, const std::string& kernel,
+ToolResult Convolve(const std::string& from, const std::string& to, const std::string& kernel,
                     const ToolEnv& env);

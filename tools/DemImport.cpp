@@ -58,40 +58,58 @@ std::vector<std::string> DemListingLines(const DemHeader& h) {
     return lines;
 }
 
-DemImportResult DemImport(const std::string& from, const std::string& to, const ToolEnv& env,
-                          const DemListingConfirm& confirm) {
-    DemImportResult result;
-    Platform& platform = env.platform;
+std::string DemSuspiciousText(const DemSuspiciousValue& v) {
+    return FormatString(IDS_DEM_SUSPICIOUS, v.value, v.column, v.row);
+}
 
+std::string DemProblemText(const DemImportResult& r, const std::string& from) {
+    switch (r.refusal) {
+    case DemRefusal::CannotOpen:
+        return FormatString(IDS_CANNOT_OPEN_FILE, from);
+    case DemRefusal::HeaderDamaged:
+        return FormatString(IDS_DEM_HEADER_DAMAGED, from);
+    case DemRefusal::TooManyColumns:
+        return FormatString(IDS_DEM_TOO_MANY_COLUMNS, from, r.columns, kMaxDemImageSide, kMaxDemImageSide);
+    case DemRefusal::None:
+        break;
+    }
+    return r.status == ToolStatus::Incomplete
+               ? FormatString(IDS_DEM_ENDS_EARLY, from, r.profilesRead, r.columns)
+               : std::string();
+}
+
+std::string DemCountText(const DemImportResult& r) {
+    return FormatString(IDS_DEM_NONZERO_COUNT, r.nonZero);
+}
+
+DemImportResult ImportDem(const std::string& from, const std::string& to, const ToolEnv& env,
+                          DemImportEvents& events) {
+    DemImportResult result;
     std::string content;
     if (!ReadRegularFile(from, content)) {
-        platform.message(FormatString(IDS_CANNOT_OPEN_FILE, from.c_str()), MsgIcon::Stop, MsgButtons::Ok);
+        result.refusal = DemRefusal::CannotOpen;
         return result;
     }
     DemReader reader(std::move(content));
     DemHeader header;
     if (!reader.readHeader(header)) {
-        platform.message(FormatString(IDS_DEM_HEADER_DAMAGED, from.c_str()), MsgIcon::Stop, MsgButtons::Ok);
+        result.refusal = DemRefusal::HeaderDamaged;
         return result;
     }
+    result.columns = header.columns;
     if (header.columns < 0 || header.columns > kMaxDemImageSide - 8) {
-        platform.message(FormatString(IDS_DEM_TOO_MANY_COLUMNS, from.c_str(), header.columns,
-                                      kMaxDemImageSide, kMaxDemImageSide),
-                         MsgIcon::Stop, MsgButtons::Ok);
+        result.refusal = DemRefusal::TooManyColumns;
         return result;
     }
 
-    if (confirm && !confirm(header, DemListingLines(header))) {
+    if (!events.confirmListing(header, DemListingLines(header))) {
         result.status = ToolStatus::Cancelled;
         return result;
     }
 
     int base = 0;
-    if (header.minElevation < 0) {
-        if (platform.message(LoadString(IDS_DEM_RECALIBRATE), MsgIcon::Information, MsgButtons::YesNo) ==
-            MsgAnswer::Yes)
-            base = header.minElevation > INT_MIN ? static_cast<int>(header.minElevation) : INT_MIN;
-    }
+    if (header.minElevation < 0 && events.recalibrate(header))
+        base = header.minElevation > INT_MIN ? static_cast<int>(header.minElevation) : INT_MIN;
     result.base = base;
 
     const int side = DemImageSide(header.columns);
@@ -125,10 +143,11 @@ DemImportResult DemImport(const std::string& from, const std::string& to, const 
                 damaged = true;
                 break;
             }
-            if (j > 0 && std::llabs(static_cast<long long>(value) - previous) > 511)
-                platform.message(FormatString(IDS_DEM_SUSPICIOUS, static_cast<long>(value), column,
-                                              static_cast<int>(rowOffset + static_cast<long long>(j))),
-                                 MsgIcon::Question, MsgButtons::Ok);
+            if (j > 0 && std::llabs(static_cast<long long>(value) - previous) > 511) {
+                result.suspicious.push_back(
+                    {value, column, static_cast<int>(rowOffset + static_cast<long long>(j))});
+                events.suspicious(result.suspicious.back());
+            }
             if (value != 0) ++result.nonZero;
             store(column, static_cast<long long>(rowOffset) + j, value);
             previous = value;
@@ -137,16 +156,35 @@ DemImportResult DemImport(const std::string& from, const std::string& to, const 
         reader.endProfile();
         ++result.profilesRead;
     }
+    result.read = true;
 
-    ToolStatus written = FinishToolOutput(env, *output, to, cancelled);
-    output.reset();
-    if (written == ToolStatus::Done && damaged) {
-        platform.message(FormatString(IDS_DEM_ENDS_EARLY, from.c_str(), result.profilesRead, header.columns),
-                         MsgIcon::Warning, MsgButtons::Ok);
-        written = ToolStatus::Incomplete;
-    }
-    platform.message(FormatString(IDS_DEM_NONZERO_COUNT, static_cast<long>(result.nonZero)),
-                     MsgIcon::Information, MsgButtons::Ok);
-    result.status = written;
+    static_cast<ToolResult&>(result) = FinishToolOutput(env, *output, to, cancelled);
+    if (result.status == ToolStatus::Done && damaged) result.status = ToolStatus::Incomplete;
+    return result;
+}
+
+DemImportResult DemImport(const std::string& from, const std::string& to, const ToolEnv& env,
+                          const DemListingConfirm& confirm) {
+    struct Questions : DemImportEvents {
+        Platform& platform;
+        const DemListingConfirm& confirm;
+        Questions(Platform& p, const DemListingConfirm& c) : platform(p), confirm(c) {}
+        bool confirmListing(const DemHeader& header, const std::vector<std::string>& lines) override {
+            return !confirm || confirm(header, lines);
+        }
+        bool recalibrate(const DemHeader&) override {
+            return platform.message(LoadString(IDS_DEM_RECALIBRATE), MsgIcon::Information,
+                                    MsgButtons::YesNo) == MsgAnswer::Yes;
+        }
+        void suspicious(const DemSuspiciousValue& v) override {
+            platform.message(DemSuspiciousText(v), MsgIcon::Question, MsgButtons::Ok);
+        }
+    } questions(env.platform, confirm);
+
+    DemImportResult result = ImportDem(from, to, env, questions);
+    const std::string problem = DemProblemText(result, from);
+    if (!problem.empty())
+        env.platform.message(problem, result.read ? MsgIcon::Warning : MsgIcon::Stop, MsgButtons::Ok);
+    if (result.read) env.platform.message(DemCountText(result), MsgIcon::Information, MsgButtons::Ok);
     return result;
 }

@@ -29,15 +29,50 @@ constexpr int kMaxDemImageSide = 16384;
 // Shows the listing; true to go on with the import, false to stop it.
 using DemListingConfirm = std::function<bool(const DemHeader& header, const std::vector<std::string>& lines)>;
 
-struct DemImportResult {
-    ToolStatus status = ToolStatus::Failed;
+// A jump of more than 511 from the previous elevation of a profile: the value and its pixel.
+struct DemSuspiciousValue {
+    long value = 0;
+    int column = 0, row = 0;
+};
+
+// Why an import refused its file before anything was read.
+enum class DemRefusal { None, CannotOpen, HeaderDamaged, TooManyColumns };
+
+// The status is Incomplete when the file ended early: what was read is written.
+struct DemImportResult : ToolResult {
+    DemRefusal refusal = DemRefusal::None;
+    int columns = 0;       // the profiles the header declares
+    bool read = false;     // the profiles were read (nonZero counts them, also when stopped or not saved)
     int profilesRead = 0;  // profiles read completely
     long long nonZero = 0; // non-zero elevations read (the count the user is shown)
     int base = 0;          // subtracted from every elevation
+    std::vector<DemSuspiciousValue> suspicious;
 };
 
-// Runs the import of the DEM file from into the elevation file to. Asks whether to recalibrate the base
-// when the header's minimum is below zero; reports suspicious jumps, and the count at the end, through the
-// platform. Without confirm the listing is not shown and the import goes on.
+// The decisions an import needs and the warnings it gives while it reads.
+class DemImportEvents {
+public:
+    virtual ~DemImportEvents() = default;
+    // The header listing; false stops the import before anything is written.
+    virtual bool confirmListing(const DemHeader&, const std::vector<std::string>&) { return true; }
+    // The header's minimum lies below zero: true subtracts it from every elevation.
+    virtual bool recalibrate(const DemHeader&) = 0;
+    // A suspicious value, as soon as it is read (it is also kept in the result).
+    virtual void suspicious(const DemSuspiciousValue&) {}
+};
+
+// Runs the import of the DEM file from into the elevation file to, asking events for its decisions. Only
+// the making and saving of the output image talk to the platform.
+DemImportResult ImportDem(const std::string& from, const std::string& to, const ToolEnv& env,
+                          DemImportEvents& events);
+
+// The texts the user is shown: a suspicious value, why the file was refused or why the result is
+// incomplete (empty when neither), and the count of non-zero elevations.
+std::string DemSuspiciousText(const DemSuspiciousValue& value);
+std::string DemProblemText(const DemImportResult& result, const std::string& from);
+std::string DemCountText(const DemImportResult& result);
+
+// The import as the desktop runs it: the recalibration question, the suspicious values, the problem and
+// the count are shown through the platform, in that order. Without confirm the listing is not shown.
 DemImportResult DemImport(const std::string& from, const std::string& to, const ToolEnv& env,
                           const DemListingConfirm& confirm = {});

@@ -1,5 +1,6 @@
 #include "tools/DemReader.h"
 
+#include "app/Blanks.h"
 #include "app/CFormat.h"
 
 #include <algorithm>
@@ -10,22 +11,12 @@ constexpr size_t kRecordSize = 1024;
 constexpr size_t kNameLength = 143;
 constexpr size_t kProfileHeaderLength = 144;
 constexpr size_t kElevationWidth = 6;
+constexpr size_t kIntegerWidth = 6;
 constexpr size_t kResolutionWidth = 12;
-
-bool isSpace(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string trimmed(const std::string& text) {
-    size_t b = 0, e = text.size();
-    while (b < e && isSpace(text[b])) ++b;
-    while (e > b && isSpace(text[e - 1])) --e;
-    return text.substr(b, e - b);
-}
 } // namespace
 
 bool ParseDemInt(const std::string& text, int& value) {
-    std::string t = trimmed(text);
+    std::string t = TrimBlanks(text);
     size_t i = 0;
     bool negative = false;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
@@ -43,7 +34,7 @@ bool ParseDemInt(const std::string& text, int& value) {
 }
 
 bool ParseDemReal(const std::string& text, double& value) {
-    std::string t = trimmed(text);
+    std::string t = TrimBlanks(text);
     if (t.empty()) return false;
     bool digit = false;
     for (char& c : t) {
@@ -64,7 +55,7 @@ DemReader::DemReader(std::string content) : data(std::move(content)) {
 }
 
 size_t DemReader::lineEnd(size_t p) const {
-    if (p >= data.size()) return data.size();
+    if (p >= data.size() || stream) return data.size();
     if (records) return std::min((p / kRecordSize + 1) * kRecordSize, data.size());
     size_t e = data.find_first_of("\r\n", p);
     return e == std::string::npos ? data.size() : e;
@@ -78,6 +69,7 @@ size_t DemReader::nextLineStart(size_t p) const {
 }
 
 size_t DemReader::lineStart(size_t p) const {
+    if (stream) return profileStart;
     if (records) return p / kRecordSize * kRecordSize;
     while (p > 0 && data[p - 1] != '\n' && data[p - 1] != '\r') --p;
     return p;
@@ -143,7 +135,7 @@ bool DemReader::readHeader(DemHeader& h) {
         size_t end = std::min(pos + kResolutionWidth, lineEnd(pos));
         std::string field = data.substr(pos, end - pos);
         pos = end;
-        if (trimmed(field).empty())
+        if (TrimBlanks(field).empty())
             r = 0.0;
         else if (!ParseDemReal(field, r))
             return false;
@@ -152,12 +144,65 @@ bool DemReader::readHeader(DemHeader& h) {
     // Element 15, then the rest of the header's line (record) is passed over.
     if (!intToken(h.rows) || !intToken(h.columns)) return false;
     endProfile();
+    if (records) findProfiles();
     return true;
 }
 
+bool DemReader::profileIdsAt(size_t p, int& row, int& column) {
+    const size_t saved = pos;
+    pos = p;
+    const size_t limit = std::min(p + kProfileHeaderLength, data.size());
+    const bool ok = p < data.size() && intToken(row, limit) && intToken(column, limit);
+    pos = saved;
+    return ok;
+}
+
+void DemReader::findProfiles() {
+    int row = 0, column = 0;
+    size_t start = kRecordSize;
+    if (!profileIdsAt(start, row, column) || row != 1) {
+        // Headers shorter than a record end at one of these two places.
+        for (size_t shorter : {size_t{893}, size_t{918}})
+            if (profileIdsAt(shorter, row, column) && row == 1 && column == 1) {
+                start = shorter;
+                stream = true;
+                break;
+            }
+        if (!stream) return; // not a profile anywhere: read as records, which reports the damage
+    }
+    pos = profileStart = start;
+    if (!stream) {
+        // Padded: the second profile starts at the record after the first one's last elevation; unpadded:
+        // right after it.
+        DemProfile first;
+        if (!readProfileHeader(first) || first.count <= 0) {
+            pos = start;
+            return;
+        }
+        const size_t fields = static_cast<size_t>(first.count);
+        const size_t unpaddedNext = start + kProfileHeaderLength + fields * kElevationWidth;
+        constexpr size_t firstRecordFields = (kRecordSize - kProfileHeaderLength) / kElevationWidth;
+        constexpr size_t recordFields = kRecordSize / kElevationWidth;
+        const size_t extraRecords =
+            fields <= firstRecordFields ? 0 : (fields - firstRecordFields + recordFields - 1) / recordFields;
+        const size_t paddedNext = start + (1 + extraRecords) * kRecordSize;
+        int nextRow = 0, nextColumn = 0;
+        const bool padded = profileIdsAt(paddedNext, nextRow, nextColumn) && nextRow == 1;
+        stream = !padded && profileIdsAt(unpaddedNext, nextRow, nextColumn) && nextRow == 1;
+    }
+    pos = profileStart = start;
+}
+
 bool DemReader::readProfileHeader(DemProfile& p) {
+    const size_t before = pos;
     skipBlanks();
     if (pos >= data.size()) return false;
+    if (stream) {
+        // The profile's first field is the six characters that end with its row number.
+        size_t rowEnd = pos;
+        while (rowEnd < data.size() && !isBlank(data[rowEnd])) ++rowEnd;
+        profileStart = std::max(before, rowEnd >= kIntegerWidth ? rowEnd - kIntegerWidth : 0);
+    }
     size_t first = lineStart(pos);
     size_t firstEnd = lineEnd(first);
     size_t cut = first + kProfileHeaderLength;
@@ -186,7 +231,7 @@ bool DemReader::readElevation(int& value) {
         size_t fieldEnd = std::min(pos + kElevationWidth, end);
         bool blank =
             std::all_of(data.begin() + static_cast<long>(pos), data.begin() + static_cast<long>(fieldEnd),
-                        [](char c) { return isSpace(c) || c == '\0'; });
+                        [](char c) { return IsBlank(c) || c == '\0'; });
         if (!blank) {
             std::string field = data.substr(pos, fieldEnd - pos);
             pos = fieldEnd;
@@ -195,13 +240,14 @@ bool DemReader::readElevation(int& value) {
         // A blank field is the filler at the end of a line (record): the values go on in the next one.
         bool restBlank =
             std::all_of(data.begin() + static_cast<long>(fieldEnd), data.begin() + static_cast<long>(end),
-                        [](char c) { return isSpace(c) || c == '\0'; });
+                        [](char c) { return IsBlank(c) || c == '\0'; });
         if (!restBlank || end >= data.size()) return false;
         pos = nextLineStart(pos);
     }
 }
 
 void DemReader::endProfile() {
+    if (stream) return; // the next profile follows at once
     if (records) {
         pos = std::min((pos + kRecordSize - 1) / kRecordSize * kRecordSize, data.size());
         return;

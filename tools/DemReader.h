@@ -2,7 +2,7 @@
 // Reading USGS DEM files (the ASCII exchange format: one type A header record, then one type B record per
 // profile, each profile a column of elevations from south to north).
 //
-// Two layouts occur. Most files are a stream of fixed 1024-byte records without any line break (the
+// Three layouts occur. Most files are a stream of fixed 1024-byte records without any line break (the
 // layout since the 1990s, and the one GDAL writes); older files end every record, or the header, with a
 // line break. The reader treats both as a sequence of lines, a 1024-byte record being one line, so the
 // same rules apply to both:
@@ -14,6 +14,13 @@
 //     characters, its elevations six-character fields from character 144 on, continuing on the following
 //     lines (a blank rest of a line, like the 4 filler bytes at the end of a record, is passed over).
 // A file is taken as record-based when its first 1026 bytes hold no line break.
+//
+// The third layout has no line breaks and no filler: the header takes 893 or 918 bytes (or a whole
+// record) and every profile follows the one before directly, its fields as wide as in a record. The
+// profiles are then read as one long line starting at the header's end: each profile's header numbers
+// within its first 144 characters, its elevations six-character fields from there on. A record-based file
+// is taken to be of this kind when its first profile does not start at byte 1024, or when the second
+// profile starts right after the first one's last elevation instead of at the next record.
 
 #include <string>
 #include <vector>
@@ -54,6 +61,8 @@ public:
     explicit DemReader(std::string content);
 
     bool recordBased() const { return records; }
+    // Record-based, but the profiles follow each other without filler.
+    bool unpadded() const { return stream; }
 
     // Reads the type A header. False when the file ends, or a number cannot be read, before the row and
     // column counts.
@@ -77,9 +86,15 @@ private:
     bool token(std::string& out, size_t limit = std::string::npos);
     bool intToken(int& v, size_t limit = std::string::npos);
     bool realToken(double& v, size_t limit = std::string::npos);
+    // The row and column identification of a profile header at p, if p starts one.
+    bool profileIdsAt(size_t p, int& row, int& column);
+    // Where the profiles of a record-based file start, and whether they are padded to records.
+    void findProfiles();
 
     std::string data;
     bool records = false;
+    bool stream = false;     // record-based without filler: the profiles are one long line
+    size_t profileStart = 0; // where the current profile's header starts
     size_t pos = 0;
 };
 

@@ -10,7 +10,7 @@ namespace {
 
 // Opens from, makes an output of its size and runs rule(in, out) over every pixel, row by row from the
 // bottom. Writes the output unless stopped.
-ToolStatus convertPixels(const std::string& from, const std::string& to, const ToolEnv& env,
+ToolResult convertPixels(const std::string& from, const std::string& to, const ToolEnv& env,
                          const std::function<void(const uint8_t* in, uint8_t* out)>& rule) {
     std::unique_ptr<CTGAFile> input = OpenToolInput(env, from);
     if (!input) return ToolStatus::Failed;
@@ -38,33 +38,41 @@ int PaletteColumn(uint32_t elevation, int paletteWidth) {
     return static_cast<int>(std::min(elevation, 9000u) * scale);
 }
 
-ToolStatus ElevationToGray(const std::string& from, const std::string& to, double factor,
-                           const ToolEnv& env) {
-    double saturatedMax = 0;
-    ToolStatus status = convertPixels(from, to, env, [&](const uint8_t* in, uint8_t* out) {
+GrayConversion ConvertElevationToGray(const std::string& from, const std::string& to, double factor,
+                                      const ToolEnv& env) {
+    GrayConversion result;
+    double& saturatedMax = result.saturatedMax;
+    static_cast<ToolResult&>(result) = convertPixels(from, to, env, [&](const uint8_t* in, uint8_t* out) {
         double scaled = 0;
         uint8_t level = GrayLevelOf(PixelElevation(in), factor, scaled);
         if (scaled >= 255) saturatedMax = std::max(saturatedMax, scaled);
         out[0] = out[1] = out[2] = level;
     });
-    if (status == ToolStatus::Done && saturatedMax != 0)
-        env.platform.message(FormatString(IDS_GRAY_SATURATED, saturatedMax), MsgIcon::Information,
-                             MsgButtons::Ok);
-    return status;
+    if (result.status != ToolStatus::Done) result.saturatedMax = 0;
+    return result;
 }
 
-ToolStatus GrayToElevation(const std::string& from, const std::string& to, const ToolEnv& env) {
+ToolResult ElevationToGray(const std::string& from, const std::string& to, double factor,
+                           const ToolEnv& env) {
+    const GrayConversion result = ConvertElevationToGray(from, to, factor, env);
+    if (result.saturatedMax != 0)
+        env.platform.message(FormatString(IDS_GRAY_SATURATED, result.saturatedMax), MsgIcon::Information,
+                             MsgButtons::Ok);
+    return result;
+}
+
+ToolResult GrayToElevation(const std::string& from, const std::string& to, const ToolEnv& env) {
     return convertPixels(from, to, env, [](const uint8_t* in, uint8_t* out) {
         StoreElevation(out, uint32_t(in[0]) + in[1] + in[2]);
     });
 }
 
-ToolStatus ElevationToColor(const std::string& from, const std::string& to, const std::string& palettePath,
+ToolResult ElevationToColor(const std::string& from, const std::string& to, const std::string& palettePath,
                             const ToolEnv& env) {
     std::unique_ptr<CTGAFile> palette = OpenToolInput(env, palettePath);
     if (!palette) return ToolStatus::Failed;
     const int paletteWidth = palette->GetWidth();
-    ToolStatus status = convertPixels(from, to, env, [&](const uint8_t* in, uint8_t* out) {
+    ToolResult status = convertPixels(from, to, env, [&](const uint8_t* in, uint8_t* out) {
         Bgr c = palette->GetPixel(PaletteColumn(PixelElevation(in), paletteWidth), 0);
         out[0] = c.b;
         out[1] = c.g;
@@ -73,7 +81,7 @@ ToolStatus ElevationToColor(const std::string& from, const std::string& to, cons
     return status;
 }
 
-ToolStatus EliminateRed(const std::string& from, const std::string& to, const ToolEnv& env) {
+ToolResult EliminateRed(const std::string& from, const std::string& to, const ToolEnv& env) {
     return convertPixels(from, to, env, [](const uint8_t* in, uint8_t* out) {
         const bool pureRed = in[2] != 0 && in[1] == 0 && in[0] == 0;
         out[0] = pureRed ? 0 : in[0];

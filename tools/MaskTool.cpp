@@ -1,6 +1,6 @@
 #include "tools/MaskTool.h"
 
-ToolStatus MaskFile(const std::string& from, const std::string& to, const std::string& maskPath,
+ToolResult MaskFile(const std::string& from, const std::string& to, const std::string& maskPath,
                     const ToolEnv& env, bool* sizeMismatch) {
     if (sizeMismatch) *sizeMismatch = false;
     std::unique_ptr<CTGAFile> mask = OpenToolInput(env, maskPath);
@@ -13,5 +13,5 @@ ToolStatus MaskFile(const std::string& from, const std::string& to, const std::s
     }
     image->ApplyMask(*mask);
     const bool saved = image->SaveImageAs(to, 0);
-    return saved ? ToolStatus::Done : ToolStatus::Failed;
+    return saved ? ToolResult(ToolStatus::Done, to) : ToolResult(ToolStatus::Failed);
 }

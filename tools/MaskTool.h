@@ -8,5 +8,5 @@
 #include <string>
 
 // Fails without a message when the mask and the image differ in size (sizeMismatch then tells so).
-ToolStatus MaskFile(const std::string& from, const std::string& to, const std::string& mask,
+ToolResult MaskFile(const std::string& from, const std::string& to, const std::string& mask,
                     const ToolEnv& env, bool* sizeMismatch = nullptr);

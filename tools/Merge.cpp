@@ -7,14 +7,14 @@ uint8_t MergeChannel(int c1, int c2, MergeMode mode, double bias1, double bias2)
     return static_cast<uint8_t>(v);
 }
 
-ToolStatus Merge(const std::string& from, const std::string& to, const std::string& file2Path, MergeMode mode,
+ToolResult Merge(const std::string& from, const std::string& to, const std::string& file2Path, MergeMode mode,
                  double bias1, double bias2, const ToolEnv& env) {
     std::unique_ptr<CTGAFile> file1 = OpenToolInput(env, from);
     if (!file1) return ToolStatus::Failed;
     std::unique_ptr<CTGAFile> file2 = OpenToolInput(env, file2Path);
     if (!file2) return ToolStatus::Failed;
     const int width = file1->GetWidth();
-    ToolStatus status = WriteOutputByRows(env, *file1, to, [&](int y, uint8_t* out) {
+    ToolResult status = WriteOutputByRows(env, *file1, to, [&](int y, uint8_t* out) {
         const uint8_t* p1 = file1->pixelAt(0, y);
         for (int x = 0; x < width; ++x, p1 += 3, out += 3) {
             const Bgr p2 = file2->GetPixel(x, y);

@@ -16,5 +16,5 @@ constexpr double kMergeBiasMax = 256.0;
 // One channel's merged value.
 uint8_t MergeChannel(int c1, int c2, MergeMode mode, double bias1, double bias2);
 
-ToolStatus Merge(const std::string& from, const std::string& to, const std::string& file2, MergeMode mode,
+ToolResult Merge(const std::string& from, const std::string& to, const std::string& file2, MergeMode mode,
                  double bias1, double bias2, const ToolEnv& env);

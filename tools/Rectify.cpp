@@ -95,14 +95,22 @@ RectifyTransform SolveRectify(const RectifyCorners& c) {
     return t;
 }
 
-ToolStatus Rectify(const std::string& from, const std::string& to, const RectifyCorners& corners,
+std::string RectifyIndefiniteText(RectifyAxis axis) {
+    return LoadString(axis == RectifyAxis::X ? IDS_RECTIFY_INDEFINITE_X : IDS_RECTIFY_INDEFINITE_Y);
+}
+
+ToolResult Rectify(const std::string& from, const std::string& to, const RectifyCorners& corners,
                    const ToolEnv& env) {
+    return Rectify(from, to, corners, env, [&](RectifyAxis axis) {
+        return env.platform.message(RectifyIndefiniteText(axis), MsgIcon::Information,
+                                    MsgButtons::OkCancel) == MsgAnswer::Ok;
+    });
+}
+
+ToolResult Rectify(const std::string& from, const std::string& to, const RectifyCorners& corners,
+                   const ToolEnv& env, const RectifyGoOn& goOn) {
     const RectifyTransform t = SolveRectify(corners);
-    if (t.degenerateX && env.platform.message(LoadString(IDS_RECTIFY_INDEFINITE_X), MsgIcon::Information,
-                                              MsgButtons::OkCancel) != MsgAnswer::Ok)
-        return ToolStatus::Cancelled;
-    if (t.degenerateY && env.platform.message(LoadString(IDS_RECTIFY_INDEFINITE_Y), MsgIcon::Information,
-                                              MsgButtons::OkCancel) != MsgAnswer::Ok)
+    if ((t.degenerateX && !goOn(RectifyAxis::X)) || (t.degenerateY && !goOn(RectifyAxis::Y)))
         return ToolStatus::Cancelled;
 
     std::unique_ptr<CTGAFile> input = OpenToolInput(env, from);

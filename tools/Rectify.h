@@ -8,6 +8,7 @@
 
 #include "tools/ToolCommon.h"
 
+#include <functional>
 #include <string>
 
 class SettingsStore;
@@ -36,7 +37,15 @@ struct RectifyTransform {
 };
 RectifyTransform SolveRectify(const RectifyCorners& corners);
 
-// Runs the tool. A degenerate system asks whether to go on (one question per coordinate, both before any
-// file is opened); Cancel ends the run as cancelled.
-ToolStatus Rectify(const std::string& from, const std::string& to, const RectifyCorners& corners,
+// Whether to go on when the system of a coordinate has no unique solution (asked for x, then for y, before
+// any file is opened); false ends the run as cancelled.
+enum class RectifyAxis { X, Y };
+using RectifyGoOn = std::function<bool(RectifyAxis)>;
+// The question the desktop asks for an axis.
+std::string RectifyIndefiniteText(RectifyAxis axis);
+
+ToolResult Rectify(const std::string& from, const std::string& to, const RectifyCorners& corners,
+                   const ToolEnv& env, const RectifyGoOn& goOn);
+// The run as the desktop makes it: the question with OK and Cancel through the platform.
+ToolResult Rectify(const std::string& from, const std::string& to, const RectifyCorners& corners,
                    const ToolEnv& env);

@@ -2,7 +2,7 @@
 
 #include "res/StringTable.h"
 
-ToolStatus Resample(const std::string& from, const std::string& to, int factor, const ToolEnv& env) {
+ToolResult Resample(const std::string& from, const std::string& to, int factor, const ToolEnv& env) {
     if (factor < 2 || factor > 4) return ToolStatus::Failed;
     std::unique_ptr<CTGAFile> input = OpenToolInput(env, from);
     if (!input) return ToolStatus::Failed;

@@ -8,4 +8,4 @@
 #include <string>
 
 // factor is 2, 3 or 4. Fails with a message when the input is smaller than one block in either direction.
-ToolStatus Resample(const std::string& from, const std::string& to, int factor, const ToolEnv& env);
+ToolResult Resample(const std::string& from, const std::string& to, int factor, const ToolEnv& env);

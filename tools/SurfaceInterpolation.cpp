@@ -54,7 +54,7 @@ Bgr EncodeSurfaceLevel(double d) {
     return p;
 }
 
-ToolStatus SurfaceInterpolation(const std::string& from, const std::string& to, const ToolEnv& env) {
+ToolResult SurfaceInterpolation(const std::string& from, const std::string& to, const ToolEnv& env) {
     std::unique_ptr<CTGAFile> input = OpenToolInput(env, from);
     if (!input) return ToolStatus::Failed;
     const int width = input->GetWidth();

@@ -33,4 +33,4 @@ private:
 // channel sum is 3g + trunc(3 * fraction).
 Bgr EncodeSurfaceLevel(double d);
 
-ToolStatus SurfaceInterpolation(const std::string& from, const std::string& to, const ToolEnv& env);
+ToolResult SurfaceInterpolation(const std::string& from, const std::string& to, const ToolEnv& env);

@@ -28,15 +28,15 @@ std::unique_ptr<CTGAFile> CreateToolOutput(const ToolEnv& env, int width, int he
     return image;
 }
 
-ToolStatus FinishToolOutput(const ToolEnv& env, CTGAFile& output, const std::string& to, bool cancelled) {
+ToolResult FinishToolOutput(const ToolEnv& env, CTGAFile& output, const std::string& to, bool cancelled) {
     if (cancelled || env.progress.stopRequested()) {
         return ToolStatus::Cancelled;
     }
     bool saved = output.SaveImageAs(to, 0);
-    return saved ? ToolStatus::Done : ToolStatus::Failed;
+    return saved ? ToolResult(ToolStatus::Done, to) : ToolResult(ToolStatus::Failed);
 }
 
-ToolStatus WriteOutputByRows(const ToolEnv& env, CTGAFile& input, const std::string& to,
+ToolResult WriteOutputByRows(const ToolEnv& env, CTGAFile& input, const std::string& to,
                              const std::function<void(int y, uint8_t* outRow)>& row) {
     const int width = input.GetWidth(), height = input.GetHeight();
     std::unique_ptr<CTGAFile> output = CreateToolOutput(env, width, height);

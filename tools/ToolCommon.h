@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 class SettingsStore;
 
@@ -18,6 +19,17 @@ enum class ToolStatus {
     Incomplete, // the input ended early or was damaged: what could be read was written (DEM import only)
     Cancelled,  // the user stopped it (Cancel, Ctrl+C, a Cancel answer): nothing was written
     Failed,     // an input could not be opened, the output could not be made or saved: nothing was written
+};
+
+// What a tool run gives back: how it ended and the file it wrote (empty when none). A run that writes
+// nothing is just its status; the result reads as its status where only that matters.
+struct ToolResult {
+    ToolStatus status = ToolStatus::Failed;
+    std::string written;
+
+    ToolResult(ToolStatus s = ToolStatus::Failed, std::string file = {})
+        : status(s), written(std::move(file)) {}
+    operator ToolStatus() const { return status; }
 };
 
 // What a tool run talks to: the platform for messages and questions, the progress display with its stop
@@ -43,12 +55,13 @@ std::unique_ptr<CTGAFile> CreateToolOutput(const ToolEnv& env, int width, int he
 
 // The frame of the row-by-row tools: makes an output of the input's size, runs the progress step and then
 // row(y, outRow) for each row from the bottom, and writes the output unless stopped.
-ToolStatus WriteOutputByRows(const ToolEnv& env, CTGAFile& input, const std::string& to,
+ToolResult WriteOutputByRows(const ToolEnv& env, CTGAFile& input, const std::string& to,
                              const std::function<void(int y, uint8_t* outRow)>& row);
 
 // Writes the output unless the run was stopped (the stop flag is consulted once more here so a stop that
-// arrives during the last row still leaves nothing behind). Done, Cancelled or Failed.
-ToolStatus FinishToolOutput(const ToolEnv& env, CTGAFile& output, const std::string& to, bool cancelled);
+// arrives during the last row still leaves nothing behind). Done (with to written),
+// Cancelled or Failed.
+ToolResult FinishToolOutput(const ToolEnv& env, CTGAFile& output, const std::string& to, bool cancelled);
 
 // The elevation of a pixel (blue the low byte, green the middle byte, red the high byte) and its encoding.
 inline uint32_t PixelElevation(const uint8_t* bgr) {

@@ -25,6 +25,8 @@ void ChildFrame::updateTitle() {
         for (size_t i = 0; i < views.size(); ++i)
             if (views[i] == childView) title += QStringLiteral(":%1").arg(i + 1);
     }
+    // Unsaved changes are marked as everywhere else on the desktop.
+    if (doc->IsModified()) title += QLatin1Char('*');
     setWindowTitle(title);
 }
 

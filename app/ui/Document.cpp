@@ -139,6 +139,8 @@ void CDocument::SetTitle(const QString& t) {
 void CDocument::SetModifiedFlag(bool m) {
     if (modified == m) return;
     modified = m;
+    for (CView* v : viewList)
+        if (v->frame()) v->frame()->updateTitle();
     emit modifiedChanged(m);
 }
 

@@ -8,6 +8,7 @@
 #include "app/ui/QtPlatform.h"
 #include "res/StringTable.h"
 #include "scene/FieldText.h"
+#include "scene/SceneSchema.h"
 #include "scene/ui/OrvantisDoc.h"
 #include "ui_OrvantisView.h"
 
@@ -146,58 +147,25 @@ COrvantisDoc* COrvantisView::GetSceneDocument() const {
 }
 
 void COrvantisView::buildBindings() {
-    CSceneParams& s = scene;
-    auto real = [](int id, double& f) { return Binding{id, Kind::Real, &f, {}}; };
-    auto integer = [](int id, int& f) { return Binding{id, Kind::Int, &f, {}}; };
-    auto text = [](int id, std::string& f) { return Binding{id, Kind::Text, &f, {}}; };
-    auto check = [](int id, int& f) { return Binding{id, Kind::Check, &f, {}}; };
-    // The order in which the form's values are taken.
-    bindings = {real(311, s.AverageHeight),
-                real(327, s.XA),
-                real(328, s.XZ),
-                real(329, s.YA),
-                real(330, s.YZ),
-                real(331, s.ZA),
-                real(332, s.ZZ),
-                real(337, s.DustA),
-                real(338, s.DustZ),
-                real(339, s.ElevScaleX),
-                real(340, s.ElevScaleY),
-                real(341, s.ElevScaleZA),
-                real(342, s.ElevScaleZZ),
-                text(343, s.ElevationFileName),
-                real(345, s.FocalLengthA),
-                real(346, s.FocalLengthZ),
-                integer(347, s.From),
-                integer(348, s.GridX),
-                integer(349, s.GridY),
-                real(350, s.HeadingA),
-                real(351, s.HeadingZ),
-                check(352, s.HQ),
-                real(356, s.LightX),
-                real(357, s.LightY),
-                real(358, s.LightZ),
-                text(359, s.MaskFileName),
-                real(366, s.PitchA),
-                real(367, s.PitchZ),
-                real(368, s.PreviewRange),
-                check(390, s.UseTextureFile),
-                check(389, s.UseMaskFile),
-                check(388, s.UseBackgroundColor),
-                integer(387, s.Total),
-                integer(386, s.To),
-                Binding{384, Kind::Group, &s.OutputFileFormat, {ui->radioTGA, ui->radioYUV, ui->radioBoth}},
-                text(383, s.TextureFileName),
-                Binding{382, Kind::Group, &s.PathType, {ui->radioStraight, ui->radioCurve}},
-                real(381, s.Smoothness),
-                integer(380, s.SizeY),
-                integer(379, s.SizeX),
-                real(377, s.RollZ),
-                real(376, s.RollFactor),
-                real(375, s.RollA),
-                text(374, s.OutputFileName),
-                check(369, s.UseRecorder),
-                integer(362, s.Offset)};
+    // The radio buttons of each group in the order of their values; the first carries the group's id.
+    const std::vector<std::vector<QRadioButton*>> groups = {{ui->radioTGA, ui->radioYUV, ui->radioBoth},
+                                                            {ui->radioStraight, ui->radioCurve}};
+    for (const SceneFieldRow* row : SceneFormRows()) {
+        Binding b{row->control, Kind::Text, nullptr, {}};
+        WithField(scene, row->member, [&](auto& field) {
+            using T = std::decay_t<decltype(field)>;
+            b.field = &field;
+            if constexpr (std::is_same_v<T, double>) b.kind = Kind::Real;
+            if constexpr (std::is_same_v<T, int>) b.kind = Kind::Int;
+        });
+        if (row->widget == FormWidget::Check) b.kind = Kind::Check;
+        if (row->widget == FormWidget::Radios) {
+            b.kind = Kind::Group;
+            for (const auto& group : groups)
+                if (group.front() == control(row->control)) b.radios = group;
+        }
+        bindings.push_back(b);
+    }
 }
 
 const COrvantisView::Binding* COrvantisView::binding(int id) const {
@@ -259,29 +227,29 @@ void COrvantisView::showRecord() {
     ui->swatchBackground->setColour(scene.BackgroundColor);
 }
 
+template <class T>
+bool COrvantisView::takeNumber(int id, bool (*parse)(const std::string&, T&), std::string (*message)(),
+                               T& field) {
+    T v = 0;
+    if (!parse(edit(id)->text().toStdString(), v)) {
+        GetDocument()->app().platform().message(message(), MsgIcon::Warning, MsgButtons::Ok);
+        focusControl(id);
+        return false;
+    }
+    field = v;
+    return true;
+}
+
 bool COrvantisView::takeValues() {
     for (const Binding& b : bindings) {
         switch (b.kind) {
-        case Kind::Real: {
-            double v = 0;
-            if (!ParseRealField(edit(b.id)->text().toStdString(), v)) {
-                GetDocument()->app().platform().message(RealFieldMessage(), MsgIcon::Warning, MsgButtons::Ok);
-                focusControl(b.id);
+        case Kind::Real:
+            if (!takeNumber(b.id, ParseRealField, RealFieldMessage, *static_cast<double*>(b.field)))
                 return false;
-            }
-            *static_cast<double*>(b.field) = v;
             break;
-        }
-        case Kind::Int: {
-            int v = 0;
-            if (!ParseIntField(edit(b.id)->text().toStdString(), v)) {
-                GetDocument()->app().platform().message(IntFieldMessage(), MsgIcon::Warning, MsgButtons::Ok);
-                focusControl(b.id);
-                return false;
-            }
-            *static_cast<int*>(b.field) = v;
+        case Kind::Int:
+            if (!takeNumber(b.id, ParseIntField, IntFieldMessage, *static_cast<int*>(b.field))) return false;
             break;
-        }
         case Kind::Text: {
             auto* field = static_cast<std::string*>(b.field);
             const QString shown = edit(b.id)->text();
@@ -406,8 +374,8 @@ void COrvantisView::copyFirstLast(bool firstToLast) {
     takeValues();
     double* first[] = {&scene.XA,     &scene.YA,    &scene.ZA,           &scene.HeadingA,
                        &scene.PitchA, &scene.RollA, &scene.FocalLengthA, &scene.ElevScaleZA};
-    double* last[] = {&scene.XZ,     &scene.YZ,    &scene.ZZ,           &scene.HeadingZ,
-                      &scene.PitchZ, &scene.RollZ, &scene.FocalLengthZ, &scene.ElevScaleZZ};
+    double* last[] = {&scene.XE,     &scene.YE,    &scene.ZE,           &scene.HeadingE,
+                      &scene.PitchE, &scene.RollE, &scene.FocalLengthE, &scene.ElevScaleZE};
     // The dust constants stay as they are.
     for (int i = 0; i < 8; ++i) {
         if (firstToLast)

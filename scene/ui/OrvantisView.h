@@ -98,6 +98,9 @@ private:
     void buildBindings();
     const Binding* binding(int id) const;
     void markModified();
+    // Reads the number in edit id into field; on a text that does not read: the message, and the focus there.
+    template <class T>
+    bool takeNumber(int id, bool (*parse)(const std::string&, T&), std::string (*message)(), T& field);
     void copyFirstLast(bool firstToLast);
 
     Ui::OrvantisForm* ui;

@@ -3,10 +3,10 @@
 #include "app/ui/OrvantisApp.h"
 #include "app/ui/QtPlatform.h"
 #include "render/JobFile.h"
+#include "render/JobValues.h"
 #include "render/ui/RenderingView.h"
 #include "res/StringTable.h"
 #include "scene/ProfileFile.h"
-#include "scene/SceneKeys.h"
 #include "scene/ui/OrvantisView.h"
 
 #include <QPointer>
@@ -46,10 +46,10 @@ CRenderingView* LaunchRender(COrvantisView& form, RenderMode mode) {
 
     // The render document takes its picture size from here when its view is first updated.
     {
-        ProfileFile profile(job->path());
+        const JobValues values = ReadJobValues(ProfileFile(job->path()));
         RenderOutputSize& size = RenderOutputSize::of(app);
-        size.width = profile.ReadInt("AusBreite");
-        size.height = profile.ReadInt(kKeySizeY);
+        size.width = values.width;
+        size.height = values.height;
     }
 
     CDocTemplate* tmpl = app.docTemplate(104);

@@ -3,6 +3,8 @@
 #include "RenderCliSupport.h"
 #include "support/TempDir.h"
 
+#include "fuzz/FaultFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -47,10 +49,10 @@ std::string writeScene(const TempDir& dir, int frames, int grid = 32, int width 
     s.Total = frames;
     s.To = frames - 1;
     s.XA = -20, s.YA = -20, s.ZA = 80;
-    s.XZ = -10, s.YZ = -15, s.ZZ = 70;
-    s.HeadingA = s.HeadingZ = 45;
-    s.PitchA = s.PitchZ = -25;
-    s.FocalLengthA = s.FocalLengthZ = 40;
+    s.XE = -10, s.YE = -15, s.ZE = 70;
+    s.HeadingA = s.HeadingE = 45;
+    s.PitchA = s.PitchE = -25;
+    s.FocalLengthA = s.FocalLengthE = 40;
     s.GridX = s.GridY = grid;
     s.UseRecorder = 1;
     const std::string path = dir.path("scene.ovs");
@@ -147,4 +149,27 @@ TEST(CliRender, CtrlCLeavesTheFrameInProgressUnwrittenAndNoJobFile) {
         EXPECT_LE(lines(TempDir::read(dir.path("OVRECORD.XLS"))).size(), written.size() + 2);
         EXPECT_EQ(jobFilesIn(tmp), 0);
     }
+}
+
+TEST(CliRender, ARecorderFileThatCannotBeWrittenFailsTheRunAndKeepsThePreviousOne) {
+    FaultFolder folder;
+    if (!folder.ready()) GTEST_SKIP() << folder.why();
+    TempDir dir, tmp;
+    // The frames go beside the scene (absolute names); the recorder goes to the full disk.
+    const std::string scene = writeScene(dir, 2);
+    CSceneParams s;
+    ASSERT_TRUE(s.LoadScript(scene));
+    s.OutputFileName = dir.path("shot%02d.tga");
+    ASSERT_TRUE(s.WriteJobValues(scene));
+    const std::string recorder = folder.path("OVRECORD.XLS");
+    ASSERT_TRUE(FaultFolder::write(recorder, "previous flight\r\n"));
+    ASSERT_TRUE(folder.fill());
+
+    // The child inherits this process's mounts, the small file system included.
+    CliRun r = runRender({"render", scene, "--output-dir", folder.path(), "--quiet"}, tmp);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.err, "Couldn't write the flight recorder file\n'" + recorder + "'.\n");
+    EXPECT_EQ(lines(r.out).size(), 2u);
+    EXPECT_EQ(FaultFolder::read(recorder), "previous flight\r\n");
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"OVRECORD.XLS"});
 }

@@ -1,6 +1,8 @@
 // The guard of the bundled demo: its terrain is prepared the way scripts/run-demo prepares it, a few
 // frames of the curved flight are rendered with one and with two jobs, and every written file is compared
-// with the hashes recorded from the plain single-threaded renderer.
+// with the hashes recorded from the plain single-threaded renderer. (The frames changed once on purpose:
+// triangles whose corners project onto one line are lit like the rest instead of showing the dust alone;
+// tests/render/GuardTest.cpp keeps the frames of before for that way of lighting them.)
 
 #include "RenderCliSupport.h"
 #include "support/TempDir.h"
@@ -70,12 +72,12 @@ TEST(CliRenderGuard, DemoFramesKeepTheirBytesWithOneAndTwoJobs) {
     const std::string savedLocale = oldLocale ? oldLocale : "";
     setenv("LC_ALL", "C", 1);
     const std::string expected = "OVRECORD.XLS daac2716297ec845\n"
-                                 "curved000.tga 858232f9e32adf20\n"
-                                 "curved001.tga a8808f65a176b607\n"
-                                 "curved002.tga e91377dee389b420\n"
-                                 "curved003.tga e949b573c3d63c35\n"
-                                 "curved004.tga 779a2bdb8a91b027\n"
-                                 "curved005.tga f35c059fb115434e\n";
+                                 "curved000.tga 1ea23f288b18290b\n"
+                                 "curved001.tga 339451bda193b599\n"
+                                 "curved002.tga 86f1e97fffe0cced\n"
+                                 "curved003.tga f58dcdbf53647729\n"
+                                 "curved004.tga 8ec838e4b8471e9e\n"
+                                 "curved005.tga 04629f4eaeabaa37\n";
     for (const char* jobs : {"1", "2"}) {
         SCOPED_TRACE(std::string("--jobs ") + jobs);
         const std::string out = dir.path(std::string("out") + jobs);

@@ -1,7 +1,9 @@
 // The guard of the renderer's output: a set of varied scenes (quick and exact texture lookup, a mask with
 // YUV output, a raw frame, a curved flight with the recorder) rendered through the whole run and compared,
 // file by file, with the hashes recorded from the plain single-threaded renderer. Every way of spreading the
-// work over threads must write the same bytes.
+// work over threads must write the same bytes. Each scene is also rendered the way earlier versions lit
+// triangles whose corners project onto one line (the dust alone): those frames keep the hashes recorded
+// before that mend, so the mend changed nothing else.
 
 #include "RunTestSupport.h"
 #include "app/Settings.h"
@@ -63,16 +65,16 @@ CSceneParams baseScene(const TempDir& dir, int frames) {
     s.From = 0;
     s.To = frames - 1;
     s.XA = -15, s.YA = -10, s.ZA = 70;
-    s.XZ = 30, s.YZ = 5, s.ZZ = 45;
-    s.HeadingA = 40, s.HeadingZ = 55;
-    s.PitchA = -20, s.PitchZ = -28;
-    s.FocalLengthA = 90, s.FocalLengthZ = 110;
-    s.RollA = 0, s.RollZ = 6;
+    s.XE = 30, s.YE = 5, s.ZE = 45;
+    s.HeadingA = 40, s.HeadingE = 55;
+    s.PitchA = -20, s.PitchE = -28;
+    s.FocalLengthA = 90, s.FocalLengthE = 110;
+    s.RollA = 0, s.RollE = 6;
     s.LightX = -0.5, s.LightY = 0.6, s.LightZ = 0.62;
-    s.DustA = 150, s.DustZ = 90;
+    s.DustA = 150, s.DustE = 90;
     s.Smoothness = 0.2;
     s.ElevScaleX = s.ElevScaleY = 1.0;
-    s.ElevScaleZA = 0.02, s.ElevScaleZZ = 0.03;
+    s.ElevScaleZA = 0.02, s.ElevScaleZE = 0.03;
     s.GridX = 64;
     s.GridY = 54;
     s.UseRecorder = 1;
@@ -90,8 +92,10 @@ struct Spread {
 class GuardTest : public ::testing::TestWithParam<Spread>, public RunSetup<ScriptedPlatform, NullProgress> {
 protected:
     // Runs the scene and lists every file of the output folder with its hash, in name order.
-    std::string render(const CSceneParams& scene, RenderMode mode) {
+    std::string render(const CSceneParams& scene, RenderMode mode,
+                       CollinearShading collinear = CollinearShading::SumOfNormals) {
         RunOptions options;
+        options.collinear = collinear;
         options.mode = mode;
         options.frameThreads = GetParam().frameThreads;
         options.rowThreads = GetParam().rowThreads;
@@ -116,6 +120,11 @@ protected:
         EXPECT_TRUE(std::is_sorted(r.written.begin(), r.written.end()));
         return listing;
     }
+    // The listing now, and the one of earlier versions' collinear triangles.
+    void expectListings(const CSceneParams& scene, RenderMode mode, const char* now, const char* earlier) {
+        EXPECT_EQ(render(scene, mode, CollinearShading::ZeroNormal), earlier) << "earlier versions' frames";
+        EXPECT_EQ(render(scene, mode), now);
+    }
 };
 
 } // namespace
@@ -124,11 +133,18 @@ TEST_P(GuardTest, QuickTextureLookup) {
     CSceneParams s = baseScene(out, 4);
     s.UseTextureFile = 1;
     s.HQ = 0;
-    EXPECT_EQ(render(s, RenderMode::Final), "OVRECORD.XLS e26e3c4f135150e6\n"
-                                            "frame000.tga b66ebed6f4745c9a\n"
-                                            "frame001.tga 7c9e1f4438e3ccde\n"
-                                            "frame002.tga 7e4622f0f3de13a1\n"
-                                            "frame003.tga 73fd6b92b9060019\n");
+    expectListings(s, RenderMode::Final, /* now */
+                   "OVRECORD.XLS e26e3c4f135150e6\n"
+                   "frame000.tga 2d3251cd7b01d044\n"
+                   "frame001.tga 100a79be334f8771\n"
+                   "frame002.tga c9d27c79d14f0f7f\n"
+                   "frame003.tga 7a175db823690af1\n",
+                   /* earlier */
+                   "OVRECORD.XLS e26e3c4f135150e6\n"
+                   "frame000.tga b66ebed6f4745c9a\n"
+                   "frame001.tga 7c9e1f4438e3ccde\n"
+                   "frame002.tga 7e4622f0f3de13a1\n"
+                   "frame003.tga 73fd6b92b9060019\n");
 }
 
 TEST_P(GuardTest, ExactTextureLookupNearAndFar) {
@@ -136,13 +152,19 @@ TEST_P(GuardTest, ExactTextureLookupNearAndFar) {
     CSceneParams s = baseScene(out, 3);
     s.UseTextureFile = 1;
     s.HQ = 1;
-    s.ZA = 30, s.ZZ = 26;
+    s.ZA = 30, s.ZE = 26;
     s.UseBackgroundColor = 1;
     s.BackgroundColor = 0x00E6BE96;
-    EXPECT_EQ(render(s, RenderMode::Final), "OVRECORD.XLS 18f92e9abd79cf58\n"
-                                            "frame000.tga d2ea6af14b33d630\n"
-                                            "frame001.tga a5e78c4deb6c7ef6\n"
-                                            "frame002.tga d7b5b01737e239a9\n");
+    expectListings(s, RenderMode::Final, /* now */
+                   "OVRECORD.XLS 18f92e9abd79cf58\n"
+                   "frame000.tga c417f3a9824d90e0\n"
+                   "frame001.tga 7cbd3a4968a0e2ec\n"
+                   "frame002.tga d7b5b01737e239a9\n",
+                   /* earlier */
+                   "OVRECORD.XLS 18f92e9abd79cf58\n"
+                   "frame000.tga d2ea6af14b33d630\n"
+                   "frame001.tga a5e78c4deb6c7ef6\n"
+                   "frame002.tga d7b5b01737e239a9\n");
 }
 
 TEST_P(GuardTest, MaskAndBothOutputFormats) {
@@ -158,20 +180,32 @@ TEST_P(GuardTest, MaskAndBothOutputFormats) {
     s.UseMaskFile = 1;
     s.MaskFileName = out.path("mask.tga");
     s.OutputFileFormat = 2;
-    EXPECT_EQ(render(s, RenderMode::Final), "frame000.tga 294cecdfe3fd41d1\n"
-                                            "frame000.yuv 45a3d8b30fad6125\n"
-                                            "frame001.tga dfefde0bc0ece04d\n"
-                                            "frame001.yuv 203e3fc966474d2b\n");
+    expectListings(s, RenderMode::Final, /* now */
+                   "frame000.tga 3388f37e80e8f99d\n"
+                   "frame000.yuv f5ec4fafc715f759\n"
+                   "frame001.tga 8a2500d69dcfef2e\n"
+                   "frame001.yuv b35ee10605879301\n",
+                   /* earlier */
+                   "frame000.tga 294cecdfe3fd41d1\n"
+                   "frame000.yuv 45a3d8b30fad6125\n"
+                   "frame001.tga dfefde0bc0ece04d\n"
+                   "frame001.yuv 203e3fc966474d2b\n");
 }
 
 TEST_P(GuardTest, RawFramesWithoutTexture) {
     CSceneParams s = baseScene(out, 3);
     s.GridX = 97;
     s.GridY = 81;
-    EXPECT_EQ(render(s, RenderMode::Raw), "OVRECORD.XLS 018585761561527c\n"
-                                          "frame000.tga f09012ce5708f82f\n"
-                                          "frame001.tga 649300c5a53f6775\n"
-                                          "frame002.tga 5ea07365767ff48e\n");
+    expectListings(s, RenderMode::Raw, /* now */
+                   "OVRECORD.XLS 018585761561527c\n"
+                   "frame000.tga 7f37b2058f0ce242\n"
+                   "frame001.tga eee93a63c11d7d4e\n"
+                   "frame002.tga 7e8c7bd4a98507b1\n",
+                   /* earlier */
+                   "OVRECORD.XLS 018585761561527c\n"
+                   "frame000.tga f09012ce5708f82f\n"
+                   "frame001.tga 649300c5a53f6775\n"
+                   "frame002.tga 5ea07365767ff48e\n");
 }
 
 TEST_P(GuardTest, CurvedFlightWithRecorder) {
@@ -188,13 +222,22 @@ TEST_P(GuardTest, CurvedFlightWithRecorder) {
     s.PreviewRange = 3;
     s.FocalLengthA = 100;
     s.PitchA = -45;
-    EXPECT_EQ(render(s, RenderMode::Final), "OVRECORD.XLS 5d87e3f4bbeb29e0\n"
-                                            "frame000.tga 41c76bf52160ab35\n"
-                                            "frame001.tga f74132244b2a0678\n"
-                                            "frame002.tga 66ca0d65f5ff98d5\n"
-                                            "frame003.tga 1de521a807f3a129\n"
-                                            "frame004.tga aff639d0f3e352bc\n"
-                                            "frame005.tga a2d1c6a8887acb56\n");
+    expectListings(s, RenderMode::Final, /* now */
+                   "OVRECORD.XLS 5d87e3f4bbeb29e0\n"
+                   "frame000.tga 1acc5463c210d4e4\n"
+                   "frame001.tga f74132244b2a0678\n"
+                   "frame002.tga 66ca0d65f5ff98d5\n"
+                   "frame003.tga 1de521a807f3a129\n"
+                   "frame004.tga aff639d0f3e352bc\n"
+                   "frame005.tga a2d1c6a8887acb56\n",
+                   /* earlier */
+                   "OVRECORD.XLS 5d87e3f4bbeb29e0\n"
+                   "frame000.tga 41c76bf52160ab35\n"
+                   "frame001.tga f74132244b2a0678\n"
+                   "frame002.tga 66ca0d65f5ff98d5\n"
+                   "frame003.tga 1de521a807f3a129\n"
+                   "frame004.tga aff639d0f3e352bc\n"
+                   "frame005.tga a2d1c6a8887acb56\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Spreads, GuardTest,

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <new>
 
 namespace fs = std::filesystem;
 
@@ -125,5 +127,29 @@ TEST_F(ParallelRunTest, StopAfterSomeFramesKeepsTheWrittenOnesAndWritesNoneAfter
         EXPECT_EQ(fs::exists(out.path("frame00" + std::to_string(i) + ".tga")), i < 3) << i;
     EXPECT_EQ(std::vector<int>(stopper.started.begin(), stopper.started.begin() + 3),
               (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(jobFilesLeft(), 0);
+}
+
+TEST_F(ParallelRunTest, AnErrorKeepsTheFramesBeforeItAndWritesNoneAfterIt) {
+    // Memory runs out as frame 2 comes in: the frames in flight behind it are told to stop, and none of
+    // them may be written (a frame that was never rendered would show only the background).
+    class FailOnThirdFrame : public RecordingObserver {
+    public:
+        void frameStarting(int index, const std::string& name) override {
+            if (index == 2) throw std::bad_alloc();
+            RecordingObserver::frameStarting(index, name);
+        }
+    } failing;
+    CSceneParams s = hillScene(out, 8);
+    s.UseRecorder = 1;
+    const RunResult r = run(s, 2, RenderMode::Final, &failing);
+    EXPECT_EQ(r.outcome, RunOutcome::Failed);
+    EXPECT_EQ(platform.texts(), std::vector<std::string>{"Not enough memory to render this scene."});
+    EXPECT_EQ(r.written, (std::vector<std::string>{out.path("frame000.tga"), out.path("frame001.tga")}));
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(fs::exists(out.path("frame00" + std::to_string(i) + ".tga")), i < 2) << i;
+    // The recorder holds the rows of the written frames.
+    const std::string recorder = TempDir::read(out.path("OVRECORD.XLS"));
+    EXPECT_EQ(std::count(recorder.begin(), recorder.end(), '\n'), 3);
     EXPECT_EQ(jobFilesLeft(), 0);
 }

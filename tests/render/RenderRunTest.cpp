@@ -94,7 +94,9 @@ TEST_F(RenderRunTest, SetUpFailuresEndTheRunWithTheirMessagesAndNoJobFile) {
         EXPECT_FALSE(r.closeWindow);
         EXPECT_EQ(r.framesDrawn, 0);
         ASSERT_FALSE(platform.shown.empty());
-        EXPECT_EQ(platform.shown.back().text, "Cannot open file '" + s.MaskFileName + "'.");
+        // One message, the loader's, which says what went wrong (here: the file cannot be opened).
+        EXPECT_EQ(platform.texts(),
+                  std::vector<std::string>{"Couldn't open TGA file\n'" + s.MaskFileName + "'.\nRetry?"});
         EXPECT_EQ(platform.shown.back().icon, MsgIcon::Stop);
         EXPECT_EQ(jobFilesLeft(), 0);
     }
@@ -151,6 +153,17 @@ TEST_F(RenderRunTest, SetUpFailuresEndTheRunWithTheirMessagesAndNoJobFile) {
     }
     EXPECT_EQ(observer.ended, 5);
     EXPECT_FALSE(fs::exists(out.path("frame000.tga")));
+    {
+        SCOPED_TRACE("mask that is not a TGA file");
+        platform.shown.clear();
+        CSceneParams s = hillScene(out, 2);
+        TempDir::write(out.path("mask.tga"), "not an image");
+        s.UseMaskFile = 1;
+        s.MaskFileName = out.path("mask.tga");
+        EXPECT_EQ(run(s).outcome, RunOutcome::Failed);
+        ASSERT_EQ(platform.texts(), std::vector<std::string>{"Cannot open file '" + s.MaskFileName + "'."});
+        EXPECT_EQ(platform.shown.back().icon, MsgIcon::Stop);
+    }
 }
 
 TEST_F(RenderRunTest, MaskIsAppliedToWrittenFrames) {
@@ -176,7 +189,7 @@ TEST_F(RenderRunTest, MaskIsAppliedToWrittenFrames) {
 TEST_F(RenderRunTest, BackgroundIsTheChosenColourOrTheLightGrey) {
     // Looking up into the sky: the frame is all background.
     CSceneParams s = hillScene(out, 1);
-    s.PitchA = s.PitchZ = 60;
+    s.PitchA = s.PitchE = 60;
     s.UseBackgroundColor = 1;
     s.BackgroundColor = 0x0000FF; // pure red
     RunResult r = run(s);

@@ -58,11 +58,11 @@ inline CSceneParams hillScene(const TempDir& dir, int frames) {
     s.From = 0;
     s.To = frames - 1;
     s.XA = -20, s.YA = -20, s.ZA = 80;
-    s.XZ = -10, s.YZ = -20, s.ZZ = 90;
-    s.HeadingA = s.HeadingZ = 45;
-    s.PitchA = s.PitchZ = -25;
-    s.FocalLengthA = s.FocalLengthZ = 40;
-    s.ElevScaleZA = s.ElevScaleZZ = 0.1;
+    s.XE = -10, s.YE = -20, s.ZE = 90;
+    s.HeadingA = s.HeadingE = 45;
+    s.PitchA = s.PitchE = -25;
+    s.FocalLengthA = s.FocalLengthE = 40;
+    s.ElevScaleZA = s.ElevScaleZE = 0.1;
     s.GridX = s.GridY = 32;
     return s;
 }

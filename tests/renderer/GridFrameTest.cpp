@@ -12,6 +12,7 @@
 #include <map>
 #include <set>
 #include <utility>
+#include <vector>
 
 using namespace rtest;
 
@@ -27,9 +28,9 @@ struct Traversal {
     std::unique_ptr<CGelaende> terrain;
     RenderCamera cam;
     std::unique_ptr<CTGAFile> out = MakePicture(160, 120, 40);
-    std::vector<GridFrame::Visit> trace;
-    GridFrame::Bounds q[4]{};
-    int drawn[GridFrame::PassCount] = {};
+    std::vector<CellWalker::Visit> trace;
+    WalkPlan::Bounds q[4]{};
+    int drawn[WalkUnit::PassCount] = {};
     int64_t triangles = 0;
 
     Traversal(std::unique_ptr<CGelaende> t, RenderCamera c) : terrain(std::move(t)), cam(c) {}
@@ -39,16 +40,17 @@ struct Traversal {
         NullProgress none;
         TriangleShader shader(cam, nullptr, false, Vector4::Direction(0.3, -0.2, 0.9));
         TriangleRasterizer raster(cam, shader, *out);
-        GridFrame frame(cam, *terrain, zScale, grid, grid, dust, mode, raster, progress ? *progress : none);
-        frame.SetTrace(&trace);
-        frame.SetAlwaysFullBuild(alwaysFull);
-        frame.Run();
-        for (int i = 0; i < 4; ++i) q[i] = frame.Quadrant(i);
-        for (int p = 0; p < GridFrame::PassCount; ++p) drawn[p] = frame.CellsDrawn(GridFrame::Pass(p));
+        const WalkPlan plan = PlanWalk(cam, *terrain, grid, grid, mode);
+        CellWalker walker(plan, *terrain, zScale, dust, raster);
+        walker.SetTrace(&trace);
+        walker.SetAlwaysFullBuild(alwaysFull);
+        WalkFrame(plan, walker, progress ? *progress : none);
+        for (int i = 0; i < 4; ++i) q[i] = plan.quadrants[i];
+        for (const auto& v : trace) drawn[v.pass] += v.drawn;
         triangles = raster.TrianglesDrawn();
     }
 
-    int Built(GridFrame::Pass p) const {
+    int Built(WalkUnit::Pass p) const {
         int n = 0;
         for (const auto& v : trace) n += v.pass == p && v.built;
         return n;
@@ -78,37 +80,37 @@ TEST(GridFrame, QuadrantsStopOneCellShortOfTheEyeAndStripsCoverItsColumnAndRow) 
     std::set<std::pair<double, double>> seen;
     for (const auto& v : t.trace)
         EXPECT_TRUE(seen.insert({v.x, v.y}).second) << v.pass << " " << v.x << "," << v.y;
-    for (int p = 0; p < GridFrame::PassCount; ++p) EXPECT_GT(t.Built(GridFrame::Pass(p)), 0) << "pass " << p;
+    for (int p = 0; p < WalkUnit::PassCount; ++p) EXPECT_GT(t.Built(WalkUnit::Pass(p)), 0) << "pass " << p;
     ASSERT_FALSE(t.trace.empty());
-    EXPECT_EQ(t.trace.back().pass, GridFrame::Strip4);
+    EXPECT_EQ(t.trace.back().pass, WalkUnit::Strip4);
     EXPECT_EQ(t.trace.back().x, 28);
     EXPECT_EQ(t.trace.back().y, 28);
 
     // Strips: column 28 above and below the eye, row 28 right and left of it.
     for (const auto& v : t.trace) {
-        if (v.pass == GridFrame::Strip1 || v.pass == GridFrame::Strip3) {
+        if (v.pass == WalkUnit::Strip1 || v.pass == WalkUnit::Strip3) {
             EXPECT_EQ(v.x, 28);
         }
-        if (v.pass == GridFrame::Strip2 || v.pass == GridFrame::Strip4) {
+        if (v.pass == WalkUnit::Strip2 || v.pass == WalkUnit::Strip4) {
             EXPECT_EQ(v.y, 28);
         }
-        if (v.pass == GridFrame::Strip1) {
+        if (v.pass == WalkUnit::Strip1) {
             EXPECT_GT(v.y, 28);
         }
-        if (v.pass == GridFrame::Strip2) {
+        if (v.pass == WalkUnit::Strip2) {
             EXPECT_GT(v.x, 28);
         }
     }
     // Each quadrant is walked from its far corner towards the eye.
-    auto firstOf = [&](GridFrame::Pass p) {
+    auto firstOf = [&](WalkUnit::Pass p) {
         for (const auto& v : t.trace)
             if (v.pass == p) return std::pair{v.x, v.y};
         return std::pair{-1.0, -1.0};
     };
-    EXPECT_EQ(firstOf(GridFrame::Q0), (std::pair{t.q[0].xLow, t.q[0].yHigh}));
-    EXPECT_EQ(firstOf(GridFrame::Q1), (std::pair{t.q[1].xHigh, t.q[1].yHigh}));
-    EXPECT_EQ(firstOf(GridFrame::Q2), (std::pair{t.q[2].xHigh, t.q[2].yLow}));
-    EXPECT_EQ(firstOf(GridFrame::Q3), (std::pair{t.q[3].xLow, t.q[3].yLow}));
+    EXPECT_EQ(firstOf(WalkUnit::Q0), (std::pair{t.q[0].xLow, t.q[0].yHigh}));
+    EXPECT_EQ(firstOf(WalkUnit::Q1), (std::pair{t.q[1].xHigh, t.q[1].yHigh}));
+    EXPECT_EQ(firstOf(WalkUnit::Q2), (std::pair{t.q[2].xHigh, t.q[2].yLow}));
+    EXPECT_EQ(firstOf(WalkUnit::Q3), (std::pair{t.q[3].xLow, t.q[3].yLow}));
 }
 
 TEST(GridFrame, EyeLeftOfTheTerrainDrawsOnlyQ1Q2AndStrip2) {
@@ -118,9 +120,9 @@ TEST(GridFrame, EyeLeftOfTheTerrainDrawsOnlyQ1Q2AndStrip2) {
     EXPECT_EQ(t.q[1].xLow, 0);
     EXPECT_EQ(t.q[3].xLow, 0);
     EXPECT_EQ(t.q[2].xLow, 0);
-    for (auto p : {GridFrame::Q0, GridFrame::Q3, GridFrame::Strip1, GridFrame::Strip3, GridFrame::Strip4})
+    for (auto p : {WalkUnit::Q0, WalkUnit::Q3, WalkUnit::Strip1, WalkUnit::Strip3, WalkUnit::Strip4})
         EXPECT_EQ(t.Built(p), 0) << "pass " << p;
-    for (auto p : {GridFrame::Q1, GridFrame::Q2, GridFrame::Strip2}) EXPECT_GT(t.drawn[p], 0) << "pass " << p;
+    for (auto p : {WalkUnit::Q1, WalkUnit::Q2, WalkUnit::Strip2}) EXPECT_GT(t.drawn[p], 0) << "pass " << p;
     double minX = 1e9;
     for (const auto& v : t.trace) minX = std::min(minX, v.x);
     EXPECT_EQ(minX, 0);
@@ -138,11 +140,11 @@ TEST(GridFrame, RawDrawsEvenRowsAndColumnsOfTheQuadrantsAndWholeStrips) {
     double lastY = 1e300;
     int lastPass = -1;
     for (const auto& v : full.trace) {
-        if (v.pass <= GridFrame::Q3) {
+        if (v.pass <= WalkUnit::Q3) {
             if (v.pass != lastPass || v.y != lastY) {
                 ++row;
                 column = 0;
-                q0Rows += v.pass == GridFrame::Q0;
+                q0Rows += v.pass == WalkUnit::Q0;
             }
             if (row % 2 == 0 && column % 2 == 0) expected.insert({v.pass, v.x, v.y});
             ++column;
@@ -158,7 +160,7 @@ TEST(GridFrame, RawDrawsEvenRowsAndColumnsOfTheQuadrantsAndWholeStrips) {
 
     // Here Q0 has an odd number of rows, so Q1's first row is skipped.
     ASSERT_EQ(q0Rows % 2, 1);
-    for (const auto& v : raw.trace) EXPECT_FALSE(v.pass == GridFrame::Q1 && v.y == raw.q[1].yHigh && v.built);
+    for (const auto& v : raw.trace) EXPECT_FALSE(v.pass == WalkUnit::Q1 && v.y == raw.q[1].yHigh && v.built);
     EXPECT_LT(raw.triangles * 2, full.triangles);
 }
 
@@ -168,15 +170,19 @@ TEST(GridFrame, ShiftedCellBuildMatchesTheFullBuildInBothDirections) {
     CellBuilder b(*terrain, 0.01, sx, sy);
     const double y = 3 * sy;
     auto expectSame = [](const CellRecord& a, const CellRecord& e) {
-        const Vector4 CellRecord::*members[] = {
-            &CellRecord::N0, &CellRecord::N1, &CellRecord::W0, &CellRecord::A,
-            &CellRecord::B,  &CellRecord::E0, &CellRecord::W1, &CellRecord::C,
-            &CellRecord::D,  &CellRecord::E1, &CellRecord::S0, &CellRecord::S1,
-            &CellRecord::nA, &CellRecord::nB, &CellRecord::nC, &CellRecord::nD};
-        for (auto m : members) {
-            EXPECT_NEAR((a.*m).x, (e.*m).x, 1e-9);
-            EXPECT_NEAR((a.*m).y, (e.*m).y, 1e-9);
-            EXPECT_NEAR((a.*m).z, (e.*m).z, 1e-9);
+        const Vector4 CellRecord::*points[] = {&CellRecord::S0, &CellRecord::S1, &CellRecord::W0,
+                                               &CellRecord::E0, &CellRecord::W1, &CellRecord::E1,
+                                               &CellRecord::N0, &CellRecord::N1};
+        std::vector<std::pair<Vector4, Vector4>> pairs;
+        for (auto m : points) pairs.push_back({a.*m, e.*m});
+        for (auto c : {&CellRecord::A, &CellRecord::B, &CellRecord::C, &CellRecord::D}) {
+            pairs.push_back({(a.*c).point, (e.*c).point});
+            pairs.push_back({(a.*c).normal, (e.*c).normal});
+        }
+        for (const auto& [got, want] : pairs) {
+            EXPECT_NEAR(got.x, want.x, 1e-9);
+            EXPECT_NEAR(got.y, want.y, 1e-9);
+            EXPECT_NEAR(got.z, want.z, 1e-9);
         }
     };
     // Towards +x along a row: each cell from its left neighbour.
@@ -185,7 +191,7 @@ TEST(GridFrame, ShiftedCellBuildMatchesTheFullBuildInBothDirections) {
     b.Full(x, y, shifted);
     for (int i = 0; i < 5; ++i) {
         x += sx;
-        b.ShiftedFromLeft(x, y, shifted);
+        b.ShiftedFromWest(x, y, shifted);
         b.Full(x, y, full);
         expectSame(shifted, full);
     }
@@ -194,7 +200,7 @@ TEST(GridFrame, ShiftedCellBuildMatchesTheFullBuildInBothDirections) {
     b.Full(x, y, shifted);
     for (int i = 0; i < 5; ++i) {
         x -= sx;
-        b.ShiftedFromRight(x, y, shifted);
+        b.ShiftedFromEast(x, y, shifted);
         b.Full(x, y, full);
         expectSame(shifted, full);
     }
@@ -249,9 +255,9 @@ TEST(GridFrame, ProgressPumpsPerCellAndStopEndsOnlyTheStoppablePasses) {
     RecordingProgress stop;
     stop.stopAfterReports = 1;
     s.Run(RenderMode::Final, 16, 10000, &stop);
-    for (auto p : {GridFrame::Q0, GridFrame::Q1, GridFrame::Q2, GridFrame::Q3, GridFrame::Strip1})
+    for (auto p : {WalkUnit::Q0, WalkUnit::Q1, WalkUnit::Q2, WalkUnit::Q3, WalkUnit::Strip1})
         EXPECT_EQ(s.Built(p), 0) << "pass " << p;
-    for (auto p : {GridFrame::Strip2, GridFrame::Strip3, GridFrame::Strip4})
+    for (auto p : {WalkUnit::Strip2, WalkUnit::Strip3, WalkUnit::Strip4})
         EXPECT_GT(s.Built(p), 0) << "pass " << p;
 }
 
@@ -260,9 +266,8 @@ TEST(GridFrame, ProgressPumpsPerCellAndStopEndsOnlyTheStoppablePasses) {
 TEST(GridFrame, UnitsWalkedApartGiveTheTrianglesOfTheWholeWalk) {
     struct Recorder : TriangleSink {
         std::vector<std::vector<double>> triangles;
-        void DrawTriangle(const Vector4& R0, const Vector4& R1, const Vector4& R2, const Vector4& N0,
-                          const Vector4&, const Vector4&, double f, ProjectedCorner&, ProjectedCorner&,
-                          ProjectedCorner&) override {
+        void DrawTriangle(Corner& a, Corner& b, Corner& c, double f) override {
+            const Vector4 &R0 = a.point, &R1 = b.point, &R2 = c.point, &N0 = a.normal;
             triangles.push_back({R0.x, R0.y, R0.z, R1.x, R1.y, R1.z, R2.x, R2.y, R2.z, N0.x, N0.y, N0.z, f});
         }
     };
@@ -276,19 +281,18 @@ TEST(GridFrame, UnitsWalkedApartGiveTheTrianglesOfTheWholeWalk) {
         Recorder whole, apart;
         Reports wholeProgress;
         NullProgress none;
-        GridFrame walk(t.cam, *t.terrain, 0.01, 24, 20, 10000, mode, whole, wholeProgress);
-        walk.Run();
+        const WalkPlan plan = PlanWalk(t.cam, *t.terrain, 24, 20, mode);
+        CellWalker walk(plan, *t.terrain, 0.01, 10000, whole);
+        WalkFrame(plan, walk, wholeProgress);
 
-        GridFrame planner(t.cam, *t.terrain, 0.01, 24, 20, 10000, mode, apart, none);
-        ASSERT_TRUE(planner.Plan());
-        const auto& units = planner.Units();
+        ASSERT_FALSE(plan.units.empty());
+        const auto& units = plan.units;
         ASSERT_GT(units.size(), 8u);
-        GridFrame worker(t.cam, *t.terrain, 0.01, 24, 20, 10000, mode, apart, none);
-        worker.TakePlanOf(planner);
+        CellWalker worker(plan, *t.terrain, 0.01, 10000, apart);
         std::vector<std::vector<std::vector<double>>> perUnit(units.size());
         for (size_t k = units.size(); k-- > 0;) {
             apart.triangles.clear();
-            worker.WalkUnit(units[k]);
+            worker.Walk(units[k]);
             perUnit[k] = apart.triangles;
         }
         std::vector<std::vector<double>> joined;

@@ -214,9 +214,9 @@ TEST(ParallelFrame, DeferredShadingThatRunsOutOfRoomShadesWhatItHasAndGoesOn) {
         TriangleShader shader(*in.camera, in.texture, in.hq, in.light, &sampler);
         TriangleRasterizer rasterizer(*in.camera, shader, *out);
         rasterizer.SetDeferred(true, limit);
-        GridFrame frame(*in.camera, *in.elevation, in.zScale, in.gridX, in.gridY, in.dust, in.mode,
-                        rasterizer, none);
-        frame.Run();
+        const WalkPlan plan = PlanWalk(*in.camera, *in.elevation, in.gridX, in.gridY, in.mode);
+        CellWalker walker(plan, *in.elevation, in.zScale, in.dust, rasterizer);
+        WalkFrame(plan, walker, none);
         rasterizer.Finish(none);
         EXPECT_EQ(Bytes(*out), Bytes(*plain)) << "limit " << limit;
     }

@@ -26,7 +26,8 @@ struct Sheet {
           raster(cam, shader, *out, firstRow, endRow) {}
     int64_t Draw(const Vector4& a, const Vector4& b, const Vector4& c, double f = 0.0) {
         const int64_t before = raster.PixelsWritten();
-        raster.DrawTriangle(a, b, c, kUp, kUp, kUp, f);
+        Corner ca{a, kUp, {}}, cb{b, kUp, {}}, cc{c, kUp, {}};
+        raster.DrawTriangle(ca, cb, cc, f);
         return raster.PixelsWritten() - before;
     }
     // The lit pixels as (column, stored row).

@@ -86,16 +86,21 @@ TEST(TriangleShader, NormalIsInterpolatedPerPixelAlongTheRow) {
     EXPECT_EQ(v[0], 204);                                           // trunc(0.8 * 255)
     EXPECT_EQ(v[10], static_cast<int>(0.9 / std::sqrt(0.9) * 255)); // N = (0.3, 0, 0.9)
     EXPECT_EQ(v[20], 255);
-    // Collinear screen corners have no planes: dust only, whatever the normals.
+    // Collinear screen corners have no normal planes: the triangle is lit with the sum of its normals
+    // (earlier versions showed the dust alone there: black specks near the camera).
     RenderCamera cam = DownCamera(64, 48);
-    TriangleShader shader(cam, nullptr, false, kUp);
     const Vector4 screen[3] = {Vector4(0, 0, 0, 1), Vector4(10, 0, 0, 1), Vector4(20, 0, 0, 1)};
     const Vector4 world[3] = {Vector4::Point(0, 0, 0), Vector4::Point(10, 0, 0), Vector4::Point(20, 0, 0)};
-    const Vector4 up[3] = {kUp, kUp, kUp};
-    shader.SetupTriangle(screen, world, up, 0.25);
-    uint8_t px[3] = {};
-    shader.ShadeSpan(0, 5, 5, px);
-    EXPECT_EQ(px[0], static_cast<int>(0.25 * 255));
+    const Vector4 tilted[3] = {Vector4::Direction(0.6, 0, 0.8), kUp, kUp}; // sum (0.6, 0, 2.8)
+    for (CollinearShading way : {CollinearShading::SumOfNormals, CollinearShading::ZeroNormal}) {
+        TriangleShader shader(cam, nullptr, false, kUp, nullptr, way);
+        shader.SetupTriangle(screen, world, tilted, 0.25);
+        uint8_t px[3] = {};
+        shader.ShadeSpan(0, 5, 5, px);
+        const int dust = static_cast<int>(0.25 * 255);
+        const int lit = static_cast<int>(2.8 / std::sqrt(0.36 + 2.8 * 2.8) * 255 * 0.75) + dust;
+        EXPECT_EQ(px[0], way == CollinearShading::SumOfNormals ? lit : dust);
+    }
 }
 
 namespace {

@@ -33,11 +33,11 @@ TEST(SceneCheck, NumericRulesInOrderWithMessageAndField) {
     } cases[] = {
         {[](auto& s) {
              s.FocalLengthA = 0;
-             s.FocalLengthZ = 0;
+             s.FocalLengthE = 0;
          },
          1, "Focal length in first frame has to be greater than zero.", F::FocalLengthA},
-        {[](auto& s) { s.FocalLengthZ = -1; }, 2, "Focal length in last frame has to be greater than zero.",
-         F::FocalLengthZ},
+        {[](auto& s) { s.FocalLengthE = -1; }, 2, "Focal length in last frame has to be greater than zero.",
+         F::FocalLengthE},
         {[](auto& s) {
              s.PathType = 1;
              s.Total = 2;
@@ -72,7 +72,7 @@ TEST(SceneCheck, NumericRulesInOrderWithMessageAndField) {
          },
          11, "Incident light vector has to contain at least one non-zero value in x, y or z.", F::LightX},
         {[](auto& s) { s.DustA = 0; }, 12, "Dust constant must have a value greater than zero.", F::DustA},
-        {[](auto& s) { s.DustZ = -1; }, 13, "Dust constant must have a value greater than zero.", F::DustZ},
+        {[](auto& s) { s.DustE = -1; }, 13, "Dust constant must have a value greater than zero.", F::DustE},
         {[](auto& s) { s.Smoothness = 1.000001; }, 14, "0.0 <= Smoothness <= 1.0", F::Smoothness},
         {[](auto& s) { s.Smoothness = -0.1; }, 14, "0.0 <= Smoothness <= 1.0", F::Smoothness},
         {[](auto& s) { s.ElevScaleX = 0; }, 15, "x scale has to be greater than zero.", F::ElevScaleX},

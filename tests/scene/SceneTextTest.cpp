@@ -21,7 +21,7 @@ TEST(SceneText, CopyWritesTheHeaderAnd46Lines) {
 TEST(SceneText, PasteTakesEveryFieldButColourAndPoints) {
     CSceneParams source;
     source.NewScene();
-    source.XA = 1.234567, source.ZZ = -9.5, source.DustZ = 42, source.Smoothness = 0.5, source.Total = 77;
+    source.XA = 1.234567, source.ZE = -9.5, source.DustE = 42, source.Smoothness = 0.5, source.Total = 77;
     source.OutputFileName = "out%04d.tga", source.ElevationFileName = std::string(400, 'e') + ".tga";
     source.TextureFileName = "", source.MaskFileName = "m m.tga", source.HQ = 1, source.UseRecorder = 1;
     source.PathType = 1, source.Offset = -3, source.OutputFileFormat = 2;
@@ -46,7 +46,7 @@ TEST(SceneText, PasteTakesEveryFieldButColourAndPoints) {
     partial.NewScene();
     ASSERT_TRUE(ParseSceneText("Orvantis Clipboard Data - OVS\r\nabc\t(XA)\r\n12.5\n", partial));
     EXPECT_EQ(partial.XA, -100.0);
-    EXPECT_EQ(partial.XZ, 12.5);
+    EXPECT_EQ(partial.XE, 12.5);
     EXPECT_EQ(partial.YA, -100.0);
 }
 

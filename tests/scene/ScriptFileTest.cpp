@@ -72,13 +72,13 @@ CSceneParams busyScene(const std::string& elevation) {
     s.NewScene();
     s.XA = 1.25, s.YA = -2.5, s.ZA = 300.125, s.HeadingA = 10, s.PitchA = -5, s.FocalLengthA = 100,
     s.RollA = 1;
-    s.XZ = 7, s.YZ = 8, s.ZZ = 9, s.HeadingZ = 90, s.PitchZ = -30, s.FocalLengthZ = 50, s.RollZ = -2;
+    s.XE = 7, s.YE = 8, s.ZE = 9, s.HeadingE = 90, s.PitchE = -30, s.FocalLengthE = 50, s.RollE = -2;
     s.Total = 20, s.Offset = 5, s.From = 2, s.To = 19;
-    s.LightX = 0.5, s.LightY = 0, s.LightZ = -0.75, s.DustA = 5000, s.DustZ = 0.000001, s.Smoothness = 0.25;
+    s.LightX = 0.5, s.LightY = 0, s.LightZ = -0.75, s.DustA = 5000, s.DustE = 0.000001, s.Smoothness = 0.25;
     s.OutputFileFormat = 2, s.OutputFileName = "out/f%04d.tga", s.UseTextureFile = 1,
     s.TextureFileName = "t.tga";
     s.ElevationFileName = elevation, s.ElevScaleX = 2, s.ElevScaleY = 3, s.ElevScaleZA = 0.5,
-    s.ElevScaleZZ = 0.75;
+    s.ElevScaleZE = 0.75;
     s.UseMaskFile = 1, s.MaskFileName = "m.tga", s.SizeX = 640, s.SizeY = 480, s.GridX = 64, s.GridY = 32;
     s.UseBackgroundColor = 1, s.HQ = 1, s.BackgroundColor = 0x00FF8000, s.PathType = 1;
     s.AverageHeight = 60, s.RollFactor = 0.5, s.PreviewRange = 100, s.UseRecorder = 1;

@@ -220,6 +220,42 @@ TEST(DemImport, SuspiciousJumpsAndNonZeroCount) {
     EXPECT_EQ(4, r.result.nonZero);
 }
 
+// The import itself decides nothing and says nothing: the answer comes from its caller, the warnings,
+// the count and the file written come back in the result.
+TEST(DemImport, ResultsAsDataWithoutMessages) {
+    SynthHeader h;
+    h.columns = 2;
+    h.minElevation = -12.7;
+    DemRun r;
+    TempDir::write(r.dir.path("in.dem"),
+                   makeDem(h, {profile(1, {-12, 600}), profile(2, {5, 5})}, DemLayout::Records));
+    struct Events : DemImportEvents {
+        int questions = 0;
+        std::vector<int> seen;
+        bool recalibrate(const DemHeader&) override { return ++questions > 0; }
+        void suspicious(const DemSuspiciousValue& v) override { seen.push_back(int(v.value)); }
+    } events;
+    DemImportResult result = ImportDem(r.dir.path("in.dem"), r.dir.path("out.tga"), r.e.env, events);
+    EXPECT_EQ(ToolStatus::Done, result.status);
+    EXPECT_TRUE(r.messages().empty());
+    EXPECT_EQ(1, events.questions);
+    EXPECT_EQ(-12, result.base);
+    EXPECT_EQ(std::vector<int>{600}, events.seen);
+    ASSERT_EQ(1u, result.suspicious.size());
+    EXPECT_EQ(0, result.suspicious[0].column);
+    EXPECT_EQ(7, result.suspicious[0].row);
+    EXPECT_EQ(4, result.nonZero);
+    EXPECT_EQ(r.dir.path("out.tga"), result.written);
+    EXPECT_EQ("Suspicious elevation value 600 in (0/7).", DemSuspiciousText(result.suspicious[0]));
+    EXPECT_EQ("", DemProblemText(result, "in.dem"));
+
+    DemImportResult missing = ImportDem(r.dir.path("none.dem"), r.dir.path("no.tga"), r.e.env, events);
+    EXPECT_EQ(DemRefusal::CannotOpen, missing.refusal);
+    EXPECT_EQ("Cannot open file 'x.dem'.", DemProblemText(missing, "x.dem"));
+    EXPECT_TRUE(missing.written.empty());
+    EXPECT_TRUE(r.messages().empty());
+}
+
 TEST(DemImport, ListingLines) {
     DemHeader h;
     h.name = "QUAD";
@@ -396,5 +432,29 @@ TEST(DemImport, RealFilesAgreeWithGdal) {
             }
         }
         EXPECT_GT(checked, 0);
+    }
+}
+
+// The same files without the filler that pads records to 1024 bytes, after a header of 893 or 918 bytes
+// (or a whole record): GDAL reads these too, and the import must give the same picture.
+TEST(DemImport, UnpaddedProfilesReadAsTheirRecordBasedOriginals) {
+    for (const char* name : {"geo8_nad27", "geo20x5", "utm8_tall", "usgsdem_with_spaces_after_byte_864"}) {
+        const std::string original = TempDir::read(std::string(ORVANTIS_TEST_DATA) + "/dem/" + name + ".dem");
+        std::string profiles;
+        for (size_t at = 1024; at < original.size(); at += 1024) {
+            std::string record = original.substr(at, 1024);
+            record.erase(record.find_last_not_of(' ') + 1);
+            profiles += record;
+        }
+        DemRun expected;
+        ASSERT_EQ(ToolStatus::Done, expected.run(original).status);
+        for (size_t header : {893u, 918u, 1024u}) {
+            SCOPED_TRACE(std::string(name) + " after a header of " + std::to_string(header));
+            DemRun r;
+            ASSERT_EQ(ToolStatus::Done, r.run(original.substr(0, header) + profiles).status)
+                << r.messages().back();
+            EXPECT_EQ(r.result.profilesRead, expected.result.profilesRead);
+            EXPECT_EQ(TempDir::read(r.dir.path("out.tga")), TempDir::read(expected.dir.path("out.tga")));
+        }
     }
 }

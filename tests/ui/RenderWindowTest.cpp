@@ -209,14 +209,14 @@ TEST_F(RenderWindow, AMaskOfTheWrongSizeClosesTheNewWindowAfterItsMessage) {
     EXPECT_TRUE(jobFiles().empty());
     EXPECT_EQ(form->renderWindowOpen, 0);
 
-    // A mask that cannot be opened: message 822, and the window stays (empty) after the run.
-    // (The scene check would refuse it: the launch is called past it.)
+    // A mask that cannot be opened: the loader's question alone, and the window stays (empty) after the
+    // run. (The scene check would refuse it: the launch is called past it.)
     shown.clear();
     form->scene.MaskFileName = dir.path("no-such-mask.tga");
     LaunchRender(*form, RenderMode::Final);
     settle();
-    ASSERT_FALSE(shown.empty());
-    EXPECT_EQ(shown.back().text, "Cannot open file '" + dir.path("no-such-mask.tga") + "'.");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown.back().text, "Couldn't open TGA file\n'" + dir.path("no-such-mask.tga") + "'.\nRetry?");
     EXPECT_EQ(shown.back().icon, MsgIcon::Stop);
     EXPECT_EQ(renderDocuments().size(), 1u);
 }

@@ -25,10 +25,10 @@ protected:
     static void fillEverything(CSceneParams& s) {
         double reals[] = {12.5, -7.25, 33.125, 44.0625, 250.5, 1.75,  -45.5,  12.0,   -30.25,
                           -5.5, 3.5,   -2.25,  300.125, 410.5, 0.125, 0.0625, 8000.5, 9000.25};
-        double* realFields[] = {&s.XA,          &s.XZ,       &s.YA,           &s.YZ,           &s.ZA,
-                                &s.ZZ,          &s.HeadingA, &s.HeadingZ,     &s.PitchA,       &s.PitchZ,
-                                &s.RollA,       &s.RollZ,    &s.FocalLengthA, &s.FocalLengthZ, &s.ElevScaleZA,
-                                &s.ElevScaleZZ, &s.DustA,    &s.DustZ};
+        double* realFields[] = {&s.XA,          &s.XE,       &s.YA,           &s.YE,           &s.ZA,
+                                &s.ZE,          &s.HeadingA, &s.HeadingE,     &s.PitchA,       &s.PitchE,
+                                &s.RollA,       &s.RollE,    &s.FocalLengthA, &s.FocalLengthE, &s.ElevScaleZA,
+                                &s.ElevScaleZE, &s.DustA,    &s.DustE};
         for (size_t i = 0; i < std::size(reals); ++i) *realFields[i] = reals[i];
         s.OutputFileFormat = 2;
         s.OutputFileName = "/frames/shot%04d.tga";

@@ -60,6 +60,7 @@ TEST(SceneForm, TypingMarksTheDocumentButLeavesTheRecord) {
     SceneHarness h;
     QTest::keyClicks(h.form->edit(327), "7");
     EXPECT_TRUE(h.modified());
+    EXPECT_EQ(h.frame()->activeChild()->windowTitle(), "untitled1*");
     EXPECT_EQ(h.form->scene.XA, -100.0);
     // Copy writes the record as it stands, not the typing.
     h.frame()->dispatchCommand(cmd::EditCopy);
@@ -78,7 +79,7 @@ TEST(SceneForm, ABadNumberStopsTheExchangeAtItsField) {
     EXPECT_EQ(h.texts(), std::vector<std::string>({"Please enter a number."}));
     EXPECT_EQ(h.form->scene.AverageHeight, 12.5);
     EXPECT_EQ(h.form->scene.XA, -100.0);
-    EXPECT_EQ(h.form->scene.XZ, 0.0);
+    EXPECT_EQ(h.form->scene.XE, 0.0);
     EXPECT_EQ(h.form->scene.Total, 1);
     EXPECT_EQ(QApplication::focusWidget(), h.form->edit(327));
     EXPECT_EQ(h.form->edit(327)->selectedText(), "abc");
@@ -104,11 +105,11 @@ TEST(SceneForm, FirstToLastCopiesTheCameraButNotTheDust) {
     h.form->edit(375)->setText("3");
     h.activeDocument()->SetModifiedFlag(false);
     h.frame()->dispatchCommand(cmd::FirstToLast);
-    EXPECT_EQ(h.form->scene.ElevScaleZZ, 0.5);
-    EXPECT_EQ(h.form->scene.XZ, -100.0);
-    EXPECT_EQ(h.form->scene.RollZ, 3.0);
-    EXPECT_EQ(h.form->scene.FocalLengthZ, 250.0);
-    EXPECT_EQ(h.form->scene.DustZ, 10000.0);
+    EXPECT_EQ(h.form->scene.ElevScaleZE, 0.5);
+    EXPECT_EQ(h.form->scene.XE, -100.0);
+    EXPECT_EQ(h.form->scene.RollE, 3.0);
+    EXPECT_EQ(h.form->scene.FocalLengthE, 250.0);
+    EXPECT_EQ(h.form->scene.DustE, 10000.0);
     EXPECT_EQ(h.text(342), "0.5");
     EXPECT_EQ(h.text(338), "10000.");
     EXPECT_TRUE(h.modified());

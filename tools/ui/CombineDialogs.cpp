@@ -9,11 +9,8 @@
 #include "tools/MaskTool.h"
 
 CConvolutionDialog::CConvolutionDialog(const ToolDialogContext& context, QWidget* parent)
-    : CToolDialog(701, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
-                  IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
-    ui = std::make_unique<Ui::ConvolutionDialog>();
-    ui->setupUi(this);
-    initFrame(true);
+    : CToolDialog(701, context, parent) {
+    ui = setUpForm<Ui::ConvolutionDialog>(true);
 }
 
 CConvolutionDialog::~CConvolutionDialog() = default;
@@ -23,11 +20,8 @@ bool CConvolutionDialog::RunTool() {
 }
 
 CMergeDialog::CMergeDialog(const ToolDialogContext& context, QWidget* parent)
-    : CToolDialog(711, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
-                  IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
-    ui = std::make_unique<Ui::MergeDialog>();
-    ui->setupUi(this);
-    initFrame(true);
+    : CToolDialog(711, context, parent) {
+    ui = setUpForm<Ui::MergeDialog>(true);
     ui->bias1Edit->setText(FormatReal(firstBias));
     ui->bias2Edit->setText(FormatReal(secondBias));
     ui->addRadio->setChecked(true);
@@ -48,11 +42,8 @@ bool CMergeDialog::RunTool() {
 }
 
 CMaskDialog::CMaskDialog(const ToolDialogContext& context, QWidget* parent)
-    : CToolDialog(710, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
-                  IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
-    ui = std::make_unique<Ui::MaskDialog>();
-    ui->setupUi(this);
-    initFrame(true);
+    : CToolDialog(710, context, parent) {
+    ui = setUpForm<Ui::MaskDialog>(true);
 }
 
 CMaskDialog::~CMaskDialog() = default;

@@ -11,28 +11,25 @@
 #include "tools/SurfaceInterpolation.h"
 
 CElevationToGrayDialog::CElevationToGrayDialog(const ToolDialogContext& context, QWidget* parent)
-    : CToolDialog(706, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
-                  IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
-    ui = std::make_unique<Ui::ElevationToGrayDialog>();
-    ui->setupUi(this);
-    initFrame();
+    : CToolDialog(706, context, parent) {
+    ui = setUpForm<Ui::ElevationToGrayDialog>();
     ui->factorEdit->setText(FormatReal(calibrationFactor));
 }
 
 CElevationToGrayDialog::~CElevationToGrayDialog() = default;
 
-bool CElevationToGrayDialog::ReadToolControls() { return ReadReal(ui->factorEdit, calibrationFactor); }
+bool CElevationToGrayDialog::ReadToolControls() {
+    return ReadReal(ui->factorEdit, calibrationFactor);
+}
 
 bool CElevationToGrayDialog::RunTool() {
-    return Succeeded(ElevationToGray(LocalPath(fromFile()), LocalPath(toFile()), calibrationFactor, toolEnv()));
+    return Succeeded(
+        ElevationToGray(LocalPath(fromFile()), LocalPath(toFile()), calibrationFactor, toolEnv()));
 }
 
 CGrayToElevationDialog::CGrayToElevationDialog(const ToolDialogContext& context, QWidget* parent)
-    : CToolDialog(707, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
-                  IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
-    ui = std::make_unique<Ui::GrayToElevationDialog>();
-    ui->setupUi(this);
-    initFrame();
+    : CToolDialog(707, context, parent) {
+    ui = setUpForm<Ui::GrayToElevationDialog>();
 }
 
 CGrayToElevationDialog::~CGrayToElevationDialog() = default;
@@ -42,11 +39,8 @@ bool CGrayToElevationDialog::RunTool() {
 }
 
 CElevationToColorDialog::CElevationToColorDialog(const ToolDialogContext& context, QWidget* parent)
-    : CToolDialog(705, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
-                  IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
-    ui = std::make_unique<Ui::ElevationToColorDialog>();
-    ui->setupUi(this);
-    initFrame(true);
+    : CToolDialog(705, context, parent) {
+    ui = setUpForm<Ui::ElevationToColorDialog>(true);
 }
 
 CElevationToColorDialog::~CElevationToColorDialog() = default;
@@ -57,11 +51,8 @@ bool CElevationToColorDialog::RunTool() {
 }
 
 CEliminateRedDialog::CEliminateRedDialog(const ToolDialogContext& context, QWidget* parent)
-    : CToolDialog(715, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
-                  IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
-    ui = std::make_unique<Ui::EliminateRedDialog>();
-    ui->setupUi(this);
-    initFrame();
+    : CToolDialog(715, context, parent) {
+    ui = setUpForm<Ui::EliminateRedDialog>();
 }
 
 CEliminateRedDialog::~CEliminateRedDialog() = default;
@@ -71,11 +62,8 @@ bool CEliminateRedDialog::RunTool() {
 }
 
 CInterpolationDialog::CInterpolationDialog(const ToolDialogContext& context, QWidget* parent)
-    : CToolDialog(709, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
-                  IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
-    ui = std::make_unique<Ui::InterpolationDialog>();
-    ui->setupUi(this);
-    initFrame();
+    : CToolDialog(709, context, parent) {
+    ui = setUpForm<Ui::InterpolationDialog>();
 }
 
 CInterpolationDialog::~CInterpolationDialog() = default;

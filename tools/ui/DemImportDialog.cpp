@@ -19,7 +19,8 @@ public:
     TabStopDelegate(int tabStop, int extent, QObject* parent)
         : QStyledItemDelegate(parent), tabStop(tabStop), extent(extent) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         QStyleOptionViewItem opt = option;
         initStyleOption(&opt, index);
         const QString text = opt.text;
@@ -29,7 +30,7 @@ public:
         if (style) style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
         painter->save();
         painter->setPen(opt.palette.color(opt.state & QStyle::State_Selected ? QPalette::HighlightedText
-                                                                              : QPalette::Text));
+                                                                             : QPalette::Text));
         QTextOption textOption(Qt::AlignLeft | Qt::AlignVCenter);
         textOption.setTabStopDistance(tabStop);
         textOption.setWrapMode(QTextOption::NoWrap);
@@ -78,9 +79,7 @@ CDemListDialog::~CDemListDialog() = default;
 CDemImportDialog::CDemImportDialog(const ToolDialogContext& context, QWidget* parent)
     : CToolDialog(703, IDS_TOOLDLG_DEM_EXT, IDS_TOOLDLG_DEM_FILTER, IDS_TOOLDLG_TGA_EXT,
                   IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
-    ui = std::make_unique<Ui::DemImportDialog>();
-    ui->setupUi(this);
-    initFrame();
+    ui = setUpForm<Ui::DemImportDialog>();
 }
 
 CDemImportDialog::~CDemImportDialog() = default;

@@ -5,11 +5,8 @@
 #include "res/StringTable.h"
 
 CRectifyDialog::CRectifyDialog(const ToolDialogContext& context, QWidget* parent)
-    : CToolDialog(714, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
-                  IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
-    ui = std::make_unique<Ui::RectifyDialog>();
-    ui->setupUi(this);
-    initFrame();
+    : CToolDialog(714, context, parent) {
+    ui = setUpForm<Ui::RectifyDialog>();
     values = LoadRectifyCorners(settings());
     const auto shown = edits();
     const auto member = fields();
@@ -19,8 +16,9 @@ CRectifyDialog::CRectifyDialog(const ToolDialogContext& context, QWidget* parent
 CRectifyDialog::~CRectifyDialog() = default;
 
 std::array<QLineEdit*, 16> CRectifyDialog::edits() const {
-    return {ui->x1Edit, ui->x1pEdit, ui->x2Edit, ui->x2pEdit, ui->x3Edit, ui->x3pEdit, ui->x4Edit, ui->x4pEdit,
-            ui->y1Edit, ui->y1pEdit, ui->y2Edit, ui->y2pEdit, ui->y3Edit, ui->y3pEdit, ui->y4Edit, ui->y4pEdit};
+    return {ui->x1Edit, ui->x1pEdit, ui->x2Edit, ui->x2pEdit, ui->x3Edit, ui->x3pEdit,
+            ui->x4Edit, ui->x4pEdit, ui->y1Edit, ui->y1pEdit, ui->y2Edit, ui->y2pEdit,
+            ui->y3Edit, ui->y3pEdit, ui->y4Edit, ui->y4pEdit};
 }
 
 std::array<double*, 16> CRectifyDialog::fields() {

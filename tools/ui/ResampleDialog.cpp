@@ -6,11 +6,8 @@
 #include "tools/Resample.h"
 
 CResampleDialog::CResampleDialog(const ToolDialogContext& context, QWidget* parent)
-    : CToolDialog(717, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
-                  IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {
-    ui = std::make_unique<Ui::ResampleDialog>();
-    ui->setupUi(this);
-    initFrame();
+    : CToolDialog(717, context, parent) {
+    ui = setUpForm<Ui::ResampleDialog>();
     ui->reduction2Radio->setChecked(true);
 }
 

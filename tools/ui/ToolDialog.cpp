@@ -19,7 +19,9 @@
 #include <QWindow>
 
 namespace {
-QString fromTable(int id) { return QString::fromUtf8(LoadString(id)); }
+QString fromTable(int id) {
+    return QString::fromUtf8(LoadString(id));
+}
 } // namespace
 
 // ---------------------------------------------------------------------------------------------------------
@@ -71,10 +73,10 @@ void ToolFileDialog::accept() {
         if (!files.isEmpty()) {
             QFileInfo info(files.first());
             if (!info.isDir() && !info.absoluteDir().exists()) {
-                QMessageBox::warning(this, windowTitle(),
-                                     QString::fromUtf8(FormatString(IDS_TOOLDLG_PATH_MISSING,
-                                                                    files.first().toUtf8().constData())
-                                                           .c_str()));
+                QMessageBox::warning(
+                    this, windowTitle(),
+                    QString::fromUtf8(
+                        FormatString(IDS_TOOLDLG_PATH_MISSING, files.first().toUtf8().constData()).c_str()));
                 return;
             }
         }
@@ -98,7 +100,9 @@ void ToolDialogProgress::report(int percent) {
         dialog.progressText->setText(QString::fromStdString(FormatString(IDS_PROGRESS_FORMAT, percent)));
 }
 
-bool ToolDialogProgress::stopRequested() const { return dialog.idle != 0; }
+bool ToolDialogProgress::stopRequested() const {
+    return dialog.idle != 0;
+}
 
 void ToolDialogProgress::pump() {
     if (sinceLastPump.isValid() && sinceLastPump.elapsed() < pumpIntervalMs) return;
@@ -109,8 +113,8 @@ void ToolDialogProgress::pump() {
 // ---------------------------------------------------------------------------------------------------------
 // The dialog frame
 
-CToolDialog::CToolDialog(int dialogId, int fromExtensionId, int fromFilterId, int toExtensionId, int toFilterId,
-                         const ToolDialogContext& context, QWidget* parent)
+CToolDialog::CToolDialog(int dialogId, int fromExtensionId, int fromFilterId, int toExtensionId,
+                         int toFilterId, const ToolDialogContext& context, QWidget* parent)
     : CHelpDialog(context.app, dialogId, parent), context(context), fromExtensionId(fromExtensionId),
       fromFilterId(fromFilterId), toExtensionId(toExtensionId), toFilterId(toFilterId) {
     // Disabled buttons (the choosers and OK during a run) show grey text on the grey dialog.
@@ -119,6 +123,10 @@ CToolDialog::CToolDialog(int dialogId, int fromExtensionId, int fromFilterId, in
         pal.setColor(QPalette::Disabled, role, QColor(128, 128, 128));
     setPalette(pal);
 }
+
+CToolDialog::CToolDialog(int dialogId, const ToolDialogContext& context, QWidget* parent)
+    : CToolDialog(dialogId, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
+                  IDS_TOOLDLG_TGA_YUV_FILTER, context, parent) {}
 
 CToolDialog::~CToolDialog() = default;
 
@@ -179,11 +187,17 @@ void CToolDialog::ConnectHelpButton(CHelpDialog* dialog, QPushButton* help) {
     });
 }
 
-std::string CToolDialog::LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string CToolDialog::LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
-QString CToolDialog::FormatReal(double value) { return QString::fromStdString(cformat("%.15g", value)); }
+QString CToolDialog::FormatReal(double value) {
+    return QString::fromStdString(cformat("%.15g", value));
+}
 
-QString CToolDialog::progressTextShown() const { return progressText ? progressText->text() : QString(); }
+QString CToolDialog::progressTextShown() const {
+    return progressText ? progressText->text() : QString();
+}
 
 ToolEnv CToolDialog::toolEnv() {
     return ToolEnv{context.platform, progress, settings::ReadAntialiasing(context.settings),
@@ -204,59 +218,44 @@ std::optional<QString> CToolDialog::choose(bool save, int extensionId, int filte
     request.nameFilters = ConvertFilterString(LoadString(filterId));
     request.initialPath = current;
     setContextHelp(false);
-    std::optional<QString> chosen = context.chooser ? context.chooser(this, request) : RunToolFileDialog(this, request);
+    std::optional<QString> chosen =
+        context.chooser ? context.chooser(this, request) : RunToolFileDialog(this, request);
     setContextHelp(true);
     return chosen;
 }
 
-void CToolDialog::chooseFrom() {
+void CToolDialog::chooseFile(bool save, int extensionId, int filterId, QString& path, int& chosen) {
     if (running) return;
-    if (auto path = choose(false, fromExtensionId, fromFilterId, fromPath)) {
-        fromPath = *path;
-        fromChosen = 1;
+    if (auto choice = choose(save, extensionId, filterId, path)) {
+        path = *choice;
+        chosen = 1;
         UpdateOkButton();
         refreshFileFields();
     }
+}
+
+void CToolDialog::chooseFrom() {
+    chooseFile(false, fromExtensionId, fromFilterId, fromPath, fromChosen);
 }
 
 void CToolDialog::chooseTo() {
-    if (running) return;
-    if (auto path = choose(true, toExtensionId, toFilterId, toPath)) {
-        toPath = *path;
-        toChosen = 1;
-        UpdateOkButton();
-        refreshFileFields();
-    }
+    chooseFile(true, toExtensionId, toFilterId, toPath, toChosen);
 }
 
 void CToolDialog::chooseThird() {
-    if (running || !hasThird) return;
-    if (auto path = choose(false, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, thirdPath)) {
-        thirdPath = *path;
-        thirdChosen = 1;
-        UpdateOkButton();
-        refreshFileFields();
-    }
+    if (hasThird) chooseFile(false, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, thirdPath, thirdChosen);
 }
 
 void CToolDialog::UpdateOkButton() {
     if (fromChosen && toChosen && (!hasThird || thirdChosen)) okButton->setEnabled(true);
 }
 
-void CToolDialog::DisableControls() {
-    fromBrowse->setEnabled(false);
-    toBrowse->setEnabled(false);
-    okButton->setEnabled(false);
-    if (thirdBrowse) thirdBrowse->setEnabled(false);
-    setCloseEnabled(false);
-}
-
-void CToolDialog::EnableControls() {
-    fromBrowse->setEnabled(true);
-    toBrowse->setEnabled(true);
-    okButton->setEnabled(true);
-    if (thirdBrowse) thirdBrowse->setEnabled(true);
-    setCloseEnabled(true);
+void CToolDialog::setControlsEnabled(bool enabled) {
+    fromBrowse->setEnabled(enabled);
+    toBrowse->setEnabled(enabled);
+    okButton->setEnabled(enabled);
+    if (thirdBrowse) thirdBrowse->setEnabled(enabled);
+    setCloseEnabled(enabled);
 }
 
 void CToolDialog::setCloseEnabled(bool enabled) {
@@ -278,10 +277,10 @@ void CToolDialog::setCloseEnabled(bool enabled) {
 
 void CToolDialog::onOk() {
     if (running || !okButton->isEnabled()) return;
-    DisableControls();
+    setControlsEnabled(false);
     idle = 0;
     if (!ReadToolControls()) {
-        EnableControls();
+        setControlsEnabled(true);
         idle = 1;
         return;
     }
@@ -296,7 +295,7 @@ void CToolDialog::onOk() {
         return;
     }
     // Failed, or cancelled during the run: the dialog stays open and idle with its file names.
-    EnableControls();
+    setControlsEnabled(true);
     idle = 1;
 }
 
@@ -308,7 +307,7 @@ void CToolDialog::onCancel() {
     if (idle == 0) {
         // The run notices the flag at its next progress step and leaves without writing its output.
         progressText->clear();
-        EnableControls();
+        setControlsEnabled(true);
         idle = 1;
     }
 }
@@ -335,7 +334,8 @@ bool CToolDialog::refuseField(QLineEdit* edit, const std::string& message) {
 
 bool CToolDialog::ReadReal(QLineEdit* edit, double& value) {
     double v = 0;
-    if (!parseRealStrict(edit->text().toStdString(), v)) return refuseField(edit, LoadString(IDS_PLEASE_ENTER_NUMBER));
+    if (!parseRealStrict(edit->text().toStdString(), v))
+        return refuseField(edit, LoadString(IDS_PLEASE_ENTER_NUMBER));
     value = v;
     return true;
 }

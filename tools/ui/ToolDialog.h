@@ -17,6 +17,7 @@
 #include <QFileDialog>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -87,6 +88,8 @@ class CToolDialog : public CHelpDialog {
 public:
     CToolDialog(int dialogId, int fromExtensionId, int fromFilterId, int toExtensionId, int toFilterId,
                 const ToolDialogContext& context, QWidget* parent = nullptr);
+    // A tool that reads TGA files and writes TGA files or YUV frames.
+    CToolDialog(int dialogId, const ToolDialogContext& context, QWidget* parent);
     ~CToolDialog() override;
 
     int dialogId() const { return templateId(); }
@@ -118,10 +121,17 @@ protected:
     // string table and connects the buttons. A tool with a third file has the widgets thirdEdit and
     // thirdBrowse; its chooser is an Open dialog for TGA files and OK waits for it too.
     void initFrame(bool hasThirdFile = false);
+    // Sets up the dialog's designer form and then the frame around it.
+    template <class Form> std::unique_ptr<Form> setUpForm(bool hasThirdFile = false) {
+        auto form = std::make_unique<Form>();
+        form->setupUi(this);
+        initFrame(hasThirdFile);
+        return form;
+    }
 
     // The tool's operations, in the order of the frame.
-    virtual void DisableControls();
-    virtual void EnableControls();
+    // The choosers, OK and the window's close button: off while the tool runs.
+    virtual void setControlsEnabled(bool enabled);
     virtual bool RunTool() = 0;
     virtual void UpdateOkButton();
     // Reads the tool's own controls into its members; false when a value was refused (the message has
@@ -156,6 +166,8 @@ private slots:
 private:
     friend class ToolDialogProgress;
     std::optional<QString> choose(bool save, int extensionId, int filterId, const QString& current);
+    // Lets the user choose path; a choice marks it chosen and updates OK and the fields.
+    void chooseFile(bool save, int extensionId, int filterId, QString& path, int& chosen);
     void setCloseEnabled(bool enabled);
     void refreshFileFields();
     bool refuseField(QLineEdit* edit, const std::string& message);

@@ -1,0 +1,61 @@
+#pragma once
+// The three parts of a render run: set-up (render/RunSetUp.cpp), frame production (with RunJob, which
+// strings the parts together, in render/RenderRun.cpp) and output (render/RunOutput.cpp).
+
+#include "image/Gelaende.h"
+#include "render/FlightRecorder.h"
+#include "render/JobValues.h"
+#include "render/RenderRun.h"
+#include "renderer/TerrainRenderer.h"
+#include "renderer/TextureSampler.h"
+
+#include <memory>
+
+// What the caller handed to RunJob.
+struct RunCaller {
+    CTGAFile& picture;
+    const RunOptions& options;
+    Platform& platform;
+    Progress& control;
+    RenderObserver& observer;
+    RunResult& result;
+};
+
+// The job and its images, loaded once; the frame threads read them at the same time.
+struct RenderContext {
+    JobValues job;
+    int antialiasing = 10;          // the filter of the run's images
+    std::unique_ptr<CTGAFile> mask; // when the job uses one: the picture's size
+    std::unique_ptr<CTGAFile> texture;
+    std::unique_ptr<TextureSampler> sampler; // of the texture, Raw and Final
+    std::unique_ptr<CGelaende> elevation;
+    std::unique_ptr<WireModel> wire; // Preview
+    // What every frame is rendered with (the camera, picture, z scale and dust come with the frame).
+    FrameInputs frame;
+};
+
+// Reads jobFile into context and loads its images. The picture is (re)made at the job's output size when
+// its size differs. False when the run cannot go on: the user has been told why (also by the loaders).
+bool SetUpRun(const std::string& jobFile, int antialiasing, const RunCaller& caller, RenderContext& context);
+
+// The frames' names, the mask, the TGA and YUV files of the job's format, the flight recorder.
+class RunOutput {
+public:
+    RunOutput(const RenderContext& context, const RunCaller& caller);
+
+    // The name the files of frame index get; empty when the template cannot form one.
+    std::string frameName(int index) const;
+    // Writes the picture, masked, as the files of the frame named name.
+    void writeFrame(const std::string& name);
+
+    void openRecorder();
+    void recordRow(const RecorderRow& row) { recorder.WriteRow(row); } // nothing when not recording
+    // Puts the recorder file in place; the result hears when rows were lost.
+    void closeRecorder();
+
+private:
+    const RenderContext& context;
+    const RunCaller& caller;
+    FlightRecorder recorder;
+    bool reportedBadTemplate = false;
+};

@@ -1,0 +1,163 @@
+#include "scene/SceneSchema.h"
+
+#include "app/CFormat.h"
+#include "render/JobValues.h" // the job column: which member of a run's job values each key fills
+#include "scene/ProfileFile.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr FormWidget Edit = FormWidget::Edit, Check = FormWidget::Check, Radios = FormWidget::Radios,
+                     NoWidget = FormWidget::None;
+
+} // namespace
+
+const std::vector<SceneFieldRow>& SceneSchema() {
+    using S = CSceneParams;
+    using J = JobValues;
+    using F = SceneField;
+    using K = SceneKeyKind;
+    // The keys with Windows-1252 letters are spelled byte for byte (ä E4, ö F6, Ü DC); a script that spells
+    // them in UTF-8 is read all the same (PrivateProfile matches both).
+    // clang-format off
+    static const std::vector<SceneFieldRow> rows = {
+        // member                key                       new scene     job                 name                line ctrl ord  widget    check, kind
+        {&S::XA,                 "BeobXA",                 "-100",       &J::xA,             "XA",                  0, 327,  1, Edit},
+        {&S::YA,                 "BeobYA",                 "-100",       &J::yA,             "YA",                  2, 329,  3, Edit},
+        {&S::ZA,                 "BeobZA",                 "100",        &J::zA,             "ZA",                  4, 331,  5, Edit},
+        {&S::HeadingA,           "RichtungA",              "45",         &J::headingA,       "HeadingA",            6, 350, 19, Edit},
+        {&S::PitchA,             "NeigungA",               "-25",        &J::pitchA,         "PitchA",              8, 366, 26, Edit},
+        {&S::FocalLengthA,       "BrennA",                 "250",        &J::focalA,         "FocalLengthA",       12, 345, 14, Edit,     F::FocalLengthA},
+        {&S::RollA,              "VerkantenA",             nullptr,      &J::rollA,          "RollA",              10, 375, 42, Edit},
+        {&S::XE,                 "BeobXE",                 nullptr,      &J::xE,             "XZ",                  1, 328,  2, Edit},
+        {&S::YE,                 "BeobYE",                 nullptr,      &J::yE,             "YZ",                  3, 330,  4, Edit},
+        {&S::ZE,                 "BeobZE",                 nullptr,      &J::zE,             "ZZ",                  5, 332,  6, Edit},
+        {&S::HeadingE,           "RichtungE",              nullptr,      &J::headingE,       "HeadingZ",            7, 351, 20, Edit},
+        {&S::PitchE,             "NeigungE",               nullptr,      &J::pitchE,         "PitchZ",              9, 367, 27, Edit},
+        {&S::FocalLengthE,       "BrennE",                 "250",        &J::focalE,         "FocalLengthZ",       13, 346, 15, Edit,     F::FocalLengthE},
+        {&S::RollE,              "VerkantenE",             nullptr,      &J::rollE,          "RollZ",              11, 377, 40, Edit},
+        {&S::Total,              "Bildanzahl",             "1",          &J::total,          "Total",              42, 387, 32, Edit,     F::Total},
+        {&S::Offset,             "Offset",                 nullptr,      &J::offset,         "Offset",             45, 362, 45, Edit},
+        {&S::From,               "StartbildNr",            nullptr,      &J::from,           "From",               43, 347, 16, Edit,     F::From},
+        {&S::To,                 "EndbildNr",              nullptr,      &J::to,             "To",                 44, 386, 33, Edit,     F::To},
+        {&S::LightX,             "LichtX",                 "1",          &J::lightX,         "LightX",             29, 356, 22, Edit,     F::LightX},
+        {&S::LightY,             "LichtY",                 "1",          &J::lightY,         "LightY",             30, 357, 23, Edit},
+        {&S::LightZ,             "LichtZ",                 "-1",         &J::lightZ,         "LightZ",             31, 358, 24, Edit},
+        {&S::DustA,              "NebelA",                 "10000",      &J::dustA,          "DustA",              16, 337,  7, Edit,     F::DustA},
+        {&S::DustE,              "NebelE",                 "10000",      &J::dustE,          "DustZ",              17, 338,  8, Edit,     F::DustE},
+        {&S::Smoothness,         "Tr\xE4gheit",            nullptr,      &J::smoothness,     "Smoothness",         41, 381, 37, Edit,     F::Smoothness},
+        {&S::OutputFileFormat,   "AusgabeTGA",             nullptr,      {},                 nullptr,              -1,   0, -1, NoWidget, F::None,              K::OutputTga},
+        {&S::OutputFileFormat,   "AusgabeYUV",             nullptr,      &J::outputFormat,   "OutputFileFormat",   18, 384, 34, Radios,   F::None,              K::OutputYuv},
+        {&S::OutputFileName,     "AusDateiname",           "nn%03d.tga", &J::outputTemplate, "OutputFileName",     19, 374, 43, Edit,     F::OutputFileName},
+        {&S::UseTextureFile,     "TDateiVerwenden",        nullptr,      &J::useTexture,     "UseTextureFile",     33, 390, 29, Check},
+        {&S::TextureFileName,    "TDateiname",             nullptr,      &J::textureFile,    "TextureFileName",    21, 383, 35, Edit,     F::TextureFileName},
+        {&S::ElevationFileName,  "HDateiname",             nullptr,      &J::elevationFile,  "ElevationFileName",  20, 343, 13, Edit,     F::ElevationFileName},
+        {&S::ElevScaleX,         "HDateiSkalaX",           "1",          &J::scaleX,         "ElevScaleX",         25, 339,  9, Edit,     F::ElevScaleX},
+        {&S::ElevScaleY,         "HDateiSkalaY",           "1",          &J::scaleY,         "ElevScaleY",         26, 340, 10, Edit,     F::ElevScaleY},
+        {&S::ElevScaleZA,        "HDateiSkalaZA",          "0.1",        &J::scaleZA,        "ElevScaleZA",        14, 341, 11, Edit},
+        {&S::ElevScaleZE,        "HDateiSkalaZE",          "0.1",        &J::scaleZE,        "ElevScaleZZ",        15, 342, 12, Edit},
+        {&S::UseMaskFile,        "MDateiVerwenden",        nullptr,      &J::useMask,        "UseMaskFile",        34, 389, 30, Check},
+        {&S::MaskFileName,       "MaskenDateiName",        nullptr,      &J::maskFile,       "MaskFileName",       22, 359, 25, Edit,     F::MaskFileName},
+        {&S::SizeX,              "AusBreite",              "320",        &J::width,          "SizeX",              23, 379, 39, Edit,     F::SizeX},
+        {&S::SizeY,              "AusH\xF6he",             "240",        &J::height,         "SizeY",              24, 380, 38, Edit,     F::SizeY},
+        {&S::GridX,              "AusAuflX",               "16",         &J::gridX,          "GridX",              27, 348, 17, Edit,     F::GridX},
+        {&S::GridY,              "AusAuflY",               "16",         &J::gridY,          "GridY",              28, 349, 18, Edit,     F::GridY},
+        {&S::UseBackgroundColor, "HintergrundVerwenden",   nullptr,      &J::useBackground,  "UseBackgroundColor", 35, 388, 31, Check},
+        {&S::HQ,                 "GenauRechnen",           nullptr,      &J::highQuality,    "HQ",                 32, 352, 21, Check},
+        {&S::BackgroundColor,    "Hintergrund",            nullptr,      &J::background,     nullptr,              -1,   0, -1, NoWidget},
+        {{},                     "KannBerechnen",          nullptr,      {},                 nullptr,              -1,   0, -1, NoWidget, F::None,              K::JobReady},
+        {&S::PathType,           "Rundflug",               nullptr,      &J::pathType,       "PathType",           40, 382, 36, Radios},
+        {{},                     "Punkt",                  nullptr,      {},                 nullptr,              -1,   0, -1, NoWidget, F::None,              K::PathPoints},
+        {&S::AverageHeight,      "H\xF6he\xDC" "berBoden", nullptr,      &J::averageHeight,  "AverageHeight",      37, 311,  0, Edit,     F::AverageHeight},
+        {&S::RollFactor,         "VerkantenFaktor",        nullptr,      &J::rollFactor,     "RollFactor",         39, 376, 41, Edit},
+        {&S::PreviewRange,       "Voraussicht",            nullptr,      &J::previewRange,   "PreviewRange",       38, 368, 28, Edit,     F::PreviewRange},
+        {&S::UseRecorder,        "Recorder",               nullptr,      &J::recorder,       "UseRecorder",        36, 369, 44, Check},
+    };
+    // clang-format on
+    return rows;
+}
+
+namespace {
+
+std::vector<const SceneFieldRow*> rowsSortedBy(int SceneFieldRow::*place) {
+    std::vector<const SceneFieldRow*> sorted;
+    for (const SceneFieldRow& row : SceneSchema())
+        if (row.*place >= 0) sorted.push_back(&row);
+    std::sort(sorted.begin(), sorted.end(),
+              [place](const SceneFieldRow* a, const SceneFieldRow* b) { return a->*place < b->*place; });
+    return sorted;
+}
+
+} // namespace
+
+const std::vector<const SceneFieldRow*>& SceneTextRows() {
+    static const std::vector<const SceneFieldRow*> rows = rowsSortedBy(&SceneFieldRow::textLine);
+    return rows;
+}
+
+const std::vector<const SceneFieldRow*>& SceneFormRows() {
+    static const std::vector<const SceneFieldRow*> rows = rowsSortedBy(&SceneFieldRow::formOrder);
+    return rows;
+}
+
+const SceneFieldRow* SceneFieldRowOf(SceneField field) {
+    if (field == SceneField::None) return nullptr;
+    for (const SceneFieldRow& row : SceneSchema())
+        if (row.check == field) return &row;
+    return nullptr;
+}
+
+void ReadSceneValue(const ProfileFile& profile, const char* key, double& value) {
+    profile.ReadReal(key, value);
+}
+void ReadSceneValue(const ProfileFile& profile, const char* key, int& value) {
+    value = profile.ReadInt(key);
+}
+void ReadSceneValue(const ProfileFile& profile, const char* key, std::string& value) {
+    value = profile.ReadString(key);
+}
+void ReadSceneValue(const ProfileFile& profile, const char* key, uint32_t& value) {
+    unsigned long colour = 0;
+    if (scanHex(profile.ReadString(key).c_str(), colour) > 0) value = static_cast<uint32_t>(colour);
+}
+
+void ParseSceneValue(const std::string& text, size_t at, double& value) {
+    double v = 0;
+    if (scanReal(text.c_str() + at, v) > 0) value = v;
+}
+void ParseSceneValue(const std::string& text, size_t at, int& value) {
+    int v = 0;
+    if (scanInt(text.c_str() + at, v) > 0) value = v;
+}
+void ParseSceneValue(const std::string& text, size_t at, std::string& value) {
+    size_t end = text.find_first_of("\t\r\n", at);
+    if (end == std::string::npos) end = text.size();
+    value = text.substr(at, end - at);
+}
+void ParseSceneValue(const std::string&, size_t, uint32_t&) {}
+
+std::string SceneValueText(double value) {
+    return cformat("%f", value);
+}
+std::string SceneValueText(int value) {
+    return cformat("%d", value);
+}
+std::string SceneValueText(const std::string& value) {
+    return value;
+}
+std::string SceneValueText(uint32_t value) {
+    return cformat("%lX", static_cast<unsigned long>(value));
+}
+
+int OutputFormatOf(int tga, int yuv) {
+    if (tga == 0) return yuv == 0 ? 0 : 1;
+    return yuv != 0 ? 2 : 0;
+}
+
+std::string PointKey(int i) {
+    const SceneFieldRow& points =
+        *std::find_if(SceneSchema().begin(), SceneSchema().end(),
+                      [](const auto& row) { return row.kind == SceneKeyKind::PathPoints; });
+    return cformat("%s%02d", points.key, i);
+}
