@@ -1,7 +1,6 @@
 #include "image/Image24.h"
 
 #include <cstring>
-#include <new>
 #include <stdexcept>
 
 namespace {
@@ -15,9 +14,7 @@ bool Image24::create(int width, int height) {
     std::vector<uint8_t> made;
     try {
         made.assign(static_cast<size_t>(infoHeaderSize + imageSize), 0);
-    } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
+    } catch (const std::exception&) { // out of memory, or more than a vector can hold
         return false;
     }
     uint8_t* head = made.data();

@@ -30,9 +30,8 @@ Bgr SampleAverage5(const PixelView& view, const double (&points)[5][2]) {
 Bgr SampleFiltered(const PixelView& view, const FilterWeights& weights, double x, double y,
                    FilterCache& cache, const void* source, unsigned long long version) {
     const double x0 = x - 1.5, y0 = y - 1.5;
-    const double maxX = view.width - 1, maxY = view.height - 1;
     // Here the outside colour comes back in its own byte order (o0, o1, o2 as blue, green, red).
-    if (!view.pixels || !(x0 >= 0) || x0 >= maxX - 2 || !(y0 >= 0) || y0 >= maxY - 2)
+    if (!view.pixels || !(x0 >= 0) || x0 >= view.width - 3.0 || !(y0 >= 0) || y0 >= view.height - 3.0)
         return Bgr{view.outside[0], view.outside[1], view.outside[2]};
     const double flx = std::floor(x0), fly = std::floor(y0);
     const int ix = static_cast<int>(flx), iy = static_cast<int>(fly);

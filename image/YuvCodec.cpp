@@ -30,11 +30,10 @@ bool EncodeYuv(const Image24& image, Bgr outside, ChunkWriter& out) {
                 for (int dy = 0; dy < 2; ++dy) {
                     for (int dx = 0; dx < 2; ++dx) {
                         Bgr p = at(x + dx, t + dy);
-                        const int32_t b = p.b, g = p.g, r = p.r;
                         if (plane == 0)
-                            s += (7340032 * b - 2476544 * r - 4863488 * g) / 255;
+                            s += (7340032 * p.b - 2476544 * p.r - 4863488 * p.g) / 255;
                         else
-                            s += (7340032 * r - 6146560 * g - 1193472 * b) / 255;
+                            s += (7340032 * p.r - 6146560 * p.g - 1193472 * p.b) / 255;
                     }
                 }
                 row[static_cast<size_t>(x / 2)] = static_cast<uint8_t>((s >> 18) + 128);
