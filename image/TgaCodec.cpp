@@ -6,8 +6,6 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
-#include <unistd.h>
-#include <utility>
 
 namespace {
 
@@ -35,15 +33,14 @@ long long readAt(int fd, void* out, size_t size, long long offset) {
 
 bool TgaPixelFile::readPixels(int x, int y, int count, uint8_t* out) const {
     const size_t size = static_cast<size_t>(count) * 3;
-    if (file.fd < 0 || x < 0 || y < 0 || y >= height || count < 0 || x + count > width) {
-        std::memset(out, 0, size);
-        return false;
+    long long n = -1;
+    if (file.fd >= 0 && x >= 0 && y >= 0 && y < height && count >= 0 && x + count <= width) {
+        const long long fileRow = topFirst ? height - 1 - y : y;
+        n = readAt(file.fd, out, size, pixelOffset + 3 * (fileRow * width + x));
+        if (n == static_cast<long long>(size)) return true;
     }
-    const long long fileRow = topFirst ? height - 1 - y : y;
-    long long n = readAt(file.fd, out, size, pixelOffset + 3 * (fileRow * width + x));
-    if (n == static_cast<long long>(size)) return true;
-    // The file shrank since it was opened (or cannot be read): the missing pixels read as 0.
-    size_t valid = n < 0 ? 0 : static_cast<size_t>(n);
+    // Outside the image, or the file shrank since it was opened (or cannot be read): what is missing is 0.
+    const size_t valid = n < 0 ? 0 : static_cast<size_t>(n);
     std::memset(out + valid, 0, size - valid);
     return false;
 }
