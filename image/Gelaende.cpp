@@ -8,10 +8,8 @@ double ElevationLookup::at(double x, double y) const {
     const double v = y * yScaleReciprocal;
     // The last column and row have no right or upper neighbour: they count as outside.
     if (!(u >= 0.0) || u >= image.maxX() || !(v >= 0.0) || v >= image.maxY()) return 0.0;
-    const double fx = u - std::floor(u);
-    const double fy = v - std::floor(v);
-    const int c = static_cast<int>(u);
-    const int r = static_cast<int>(v);
+    const double fx = u - std::floor(u), fy = v - std::floor(v);
+    const int c = static_cast<int>(u), r = static_cast<int>(v);
 
     uint8_t rows[12]; // the two pixels of row r from column c, then the two above them
     if (const uint8_t* bottom = image.pixelData()) {

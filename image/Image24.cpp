@@ -8,8 +8,7 @@ constexpr int32_t pixelsPerMetre = 3937; // about 100 dpi
 }
 
 bool Image24::create(int width, int height) {
-    if (width <= 0 || height <= 0) return false;
-    if (static_cast<long long>(width) * height > maxPixels) return false;
+    if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > maxPixels) return false;
     const long long imageSize = RowStride(width) * height;
     std::vector<uint8_t> made;
     try {
