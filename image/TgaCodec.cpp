@@ -56,8 +56,7 @@ TgaError ReadTga(const std::string& path, bool loadPixels, Image24& pixels, TgaP
     if (got < 0) return TgaError::ReadFailed;
     // Only uncompressed 24-bit true colour without a colour map is read.
     if (got < tgaHeaderSize || head[1] != 0 || head[2] != 2 || head[16] != 24) return TgaError::Rejected;
-    const int width = head[12] | (head[13] << 8);
-    const int height = head[14] | (head[15] << 8);
+    const int width = head[12] | (head[13] << 8), height = head[14] | (head[15] << 8);
     if (width == 0 || height == 0) return TgaError::Rejected;
     // Pixels kept in memory are limited; header-only lookups allocate nothing and take any size.
     if (loadPixels && static_cast<long long>(width) * height > Image24::maxPixels) return TgaError::TooLarge;
