@@ -1,44 +1,25 @@
 #include "image/Gelaende.h"
 
 #include <cmath>
+#include <cstring>
 
-CGelaende::CGelaende(Platform& platform, double xScale, double yScale, bool loadPixels, int antialiasing)
-    : CTGAFile(platform, antialiasing, loadPixels, xScale, yScale) {}
-
-double CGelaende::GetExtentX() const {
-    return headerWidth() / xScaleReciprocal;
-}
-
-double CGelaende::GetExtentY() const {
-    return headerHeight() / yScaleReciprocal;
-}
-
-double CGelaende::ElevationAt(double x, double y) const {
+double ElevationLookup::at(double x, double y) const {
     const double u = x * xScaleReciprocal;
     const double v = y * yScaleReciprocal;
     // The last column and row have no right or upper neighbour: they count as outside.
-    if (!(u >= 0.0) || u >= maxX() || !(v >= 0.0) || v >= maxY()) return 0.0;
-    const double fx = u - std::floor(u);
-    const double fy = v - std::floor(v);
-    const int c = static_cast<int>(u);
-    const int r = static_cast<int>(v);
+    if (!(u >= 0.0) || u >= image.maxX() || !(v >= 0.0) || v >= image.maxY()) return 0.0;
+    const double fx = u - std::floor(u), fy = v - std::floor(v);
+    const int c = static_cast<int>(u), r = static_cast<int>(v);
 
-    uint32_t e00, e10, e01, e11;
-    if (const uint8_t* bottom = pixelData()) {
-        bottom += static_cast<size_t>(r) * static_cast<size_t>(stride()) + 3 * static_cast<size_t>(c);
-        const uint8_t* top = bottom + stride();
-        e00 = decode(bottom);
-        e10 = decode(bottom + 3);
-        e01 = decode(top);
-        e11 = decode(top + 3);
+    uint8_t rows[12]; // the two pixels of row r from column c, then the two above them
+    if (const uint8_t* bottom = image.pixelData()) {
+        bottom += static_cast<size_t>(r) * static_cast<size_t>(image.stride()) + 3 * static_cast<size_t>(c);
+        std::memcpy(rows, bottom, 6);
+        std::memcpy(rows + 6, bottom + image.stride(), 6);
     } else {
-        uint8_t rows[12];
-        readFilePixels(c, r, 2, rows);
-        readFilePixels(c, r + 1, 2, rows + 6);
-        e00 = decode(rows);
-        e10 = decode(rows + 3);
-        e01 = decode(rows + 6);
-        e11 = decode(rows + 9);
+        image.pixelFile().readPixels(c, r, 2, rows);
+        image.pixelFile().readPixels(c, r + 1, 2, rows + 6);
     }
+    const uint32_t e00 = decode(rows), e10 = decode(rows + 3), e01 = decode(rows + 6), e11 = decode(rows + 9);
     return (1 - fy) * ((1 - fx) * e00 + fx * e10) + fy * ((1 - fx) * e01 + fx * e11);
 }

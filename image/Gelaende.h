@@ -1,26 +1,46 @@
 #pragma once
-// CGelaende: an elevation file (a 24-bit TGA whose pixels hold elevations, blue the low byte, green the
-// middle byte, red the high byte) with its x, y and z scales, answering the height at any world point by
-// bilinear interpolation.
+// Elevation files: 24-bit images whose pixels hold elevations, blue the low byte, green the middle byte,
+// red the high byte.
 
 #include "image/TGAFile.h"
 
-class CGelaende : public CTGAFile {
+// The height at a world point of an elevation image, interpolated bilinearly between the four pixels
+// around it. It reads the image where its document keeps the pixels: in memory, or from the open file of
+// a header-only document.
+class ElevationLookup {
 public:
-    CGelaende(Platform& platform, double xScale, double yScale, bool loadPixels, int antialiasing = 10);
+    ElevationLookup(const CTGAFile& image, double xScale, double yScale)
+        : image(image), xScaleReciprocal(1.0 / xScale), yScaleReciprocal(1.0 / yScale) {}
 
-    void SetZScale(double z) { zScale = z; }
-    double GetZScale() const { return zScale; }
-    double GetExtentX() const;
-    double GetExtentY() const;
-
+    // The world size of the image.
+    double extentX() const { return image.headerWidth() / xScaleReciprocal; }
+    double extentY() const { return image.headerHeight() / yScaleReciprocal; }
     // The interpolated elevation at world point (x, y) in file units; 0.0 outside [0, w-1) x [0, h-1).
-    // Thread-safe: in memory it only reads; in header-only mode it uses positioned reads.
-    double ElevationAt(double x, double y) const;
+    // Thread-safe: in memory it only reads; from the file it uses positioned reads.
+    double at(double x, double y) const;
 
-    // The elevation of one pixel (in memory or from the file).
+    // The elevation of one pixel.
     static uint32_t decode(const uint8_t* bgr) { return bgr[0] | (bgr[1] << 8) | (uint32_t(bgr[2]) << 16); }
 
 private:
+    const CTGAFile& image;
+    double xScaleReciprocal, yScaleReciprocal;
+};
+
+// CGelaende: the elevation document, with its x, y and z scales, answering through its lookup.
+class CGelaende : public CTGAFile {
+public:
+    CGelaende(Platform& platform, double xScale, double yScale, bool loadPixels, int antialiasing = 10)
+        : CTGAFile(platform, antialiasing, loadPixels), lookup(*this, xScale, yScale) {}
+
+    void SetZScale(double z) { zScale = z; }
+    double GetZScale() const { return zScale; }
+    double GetExtentX() const { return lookup.extentX(); }
+    double GetExtentY() const { return lookup.extentY(); }
+    double ElevationAt(double x, double y) const { return lookup.at(x, y); }
+    static uint32_t decode(const uint8_t* bgr) { return ElevationLookup::decode(bgr); }
+
+private:
+    ElevationLookup lookup;
     double zScale = 1.0;
 };

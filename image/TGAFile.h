@@ -1,60 +1,37 @@
 #pragma once
 // CTGAFile: the image document behind every picture of the program (maps, textures, masks, elevation
-// files, rendered frames, tool inputs and outputs). It owns one 24-bit image laid out like a packed
-// device-independent bitmap: rows bottom row first, pixels blue-green-red, each row padded with zeros to a
-// multiple of four bytes. Files are uncompressed 24-bit TGA; a ".yuv" name writes a planar YUV frame.
+// files, rendered frames, tool inputs and outputs). It holds one Image24 and puts the parts together: the
+// TGA and YUV codecs (TgaCodec.h, YuvCodec.h), the samplers (Sampling.h), the open file of header-only
+// use, and what belongs to a document: its name, the modified and busy flags, the retry questions and
+// messages of opening and saving. Files are uncompressed 24-bit TGA; a ".yuv" name writes a YUV frame.
 
 #include "app/Platform.h"
+#include "image/Sampling.h"
+#include "image/TgaCodec.h"
 
-#include <array>
-#include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
 class SettingsStore;
-class ChunkWriter;
-
-struct Bgr {
-    uint8_t b = 0, g = 0, r = 0;
-    bool operator==(const Bgr&) const = default;
-};
-
-// The 4 x 4 block cache of SampleFiltered. Each user of a shared image (one per thread) keeps its own.
-// The cache remembers which document (and which state of its pixels) it was filled from, so a cache that
-// is handed a different or changed image refills itself instead of returning stale pixels.
-struct FilterCache {
-    int keyX = -1, keyY = -1;
-    std::array<Bgr, 16> cells{};
-    const void* source = nullptr;
-    unsigned long long version = 0;
-};
-
-// The 82 filter weights e^(-i/A), A from the "Antialiasing" setting (0 counts as 1).
-struct FilterWeights {
-    explicit FilterWeights(int antialiasing = 10);
-    std::array<double, 82> w{};
-};
 
 class CTGAFile {
 public:
-    // Plain image: pixels in memory, scales 1. antialiasing is the user's "Antialiasing" setting at the
-    // moment the document is made (it fixes the filter weights of SampleFiltered).
-    explicit CTGAFile(Platform& platform, int antialiasing = 10);
-    // With loadPixels false the document works in header-only mode (see OpenImage).
-    CTGAFile(Platform& platform, int antialiasing, bool loadPixels, double xScale, double yScale);
-    virtual ~CTGAFile();
-    CTGAFile(const CTGAFile&) = delete;
-    CTGAFile& operator=(const CTGAFile&) = delete;
+    // Plain image: pixels in memory. antialiasing is the user's "Antialiasing" setting at the moment the
+    // document is made (it fixes the filter weights of SampleFiltered).
+    explicit CTGAFile(Platform& platform, int antialiasing = 10, bool loadPixels = true);
+    // The same; the scales belong to an elevation file (CGelaende) and a plain image has no use for them.
+    CTGAFile(Platform& platform, int antialiasing, bool loadPixels, double, double)
+        : CTGAFile(platform, antialiasing, loadPixels) {}
+    virtual ~CTGAFile() = default; // not copyable: it owns its pixels and its open file
 
     // Where a successful open records the extension of the opened file ("Recent File Load" / "Name").
     void setSettings(SettingsStore* store) { settings = store; }
 
-    // Reads a TGA file (messages and retry questions through the platform). In header-only mode only the
-    // header is read and the file stays open for the elevation lookup.
+    // Reads a TGA file (messages and retry questions through the platform). With loadPixels false the
+    // document works header-only: only the header is read and the file stays open for the elevation
+    // lookup.
     bool OpenImage(const std::string& path);
-    // Makes a new zeroed image of the given size (pixels locked for direct access).
+    // Makes a new zeroed image of the given size (pixels open for direct access).
     bool CreateImage(int width, int height);
     // Writes path as TGA, or as YUV when its extension is ".yuv" in any letter case.
     bool SaveImage(const std::string& path);
@@ -62,40 +39,37 @@ public:
     bool SaveImageAs(const std::string& path, int format);
     // The planar 4:2:0 YUV frame, written under path with its extension replaced by ".yuv".
     bool WriteYuvFile(const std::string& path);
-    // Ends direct access to the pixels (width and height read 0 afterwards); clears the busy flag.
+    // Ends direct access to the pixels before the document goes (width and height read 0 afterwards) and
+    // clears the busy flag. Access otherwise lasts as long as the document: nobody needs to end it.
     void UnlockImage();
 
     int GetWidth() const { return lockedWidth; }
     int GetHeight() const { return lockedHeight; }
 
-    // Nearest pixel; coordinates truncated toward zero; the outside colour outside the image.
-    Bgr GetPixel(double x, double y) const;
-    // Per channel the truncated average of the five pixels at the given points.
-    Bgr SampleAverage5(const double (&points)[5][2]) const;
-    // The Gaussian-weighted 4 x 4 filter, with the caller's block cache (thread-safe on a shared image).
-    Bgr SampleFiltered(double x, double y, FilterCache& cache) const;
+    Bgr GetPixel(double x, double y) const { return SamplePixel(view(), x, y); }
+    Bgr SampleAverage5(const double (&points)[5][2]) const { return ::SampleAverage5(view(), points); }
+    // The filter with the caller's block cache (thread-safe on a shared image).
+    Bgr SampleFiltered(double x, double y, FilterCache& cache) const {
+        return ::SampleFiltered(view(), weights, x, y, cache, this, contentVersion);
+    }
     // The same with the document's own cache (single-threaded users).
     Bgr SampleFiltered(double x, double y) { return SampleFiltered(x, y, ownCache); }
 
     void FillGray(uint8_t level);
     // Fills every pixel with the colour 0x00BBGGRR and makes it the outside colour.
     void FillColor(uint32_t colour);
-    // Masks this image in place: mask pixel (0,0) transparent, (1,0) brighter, (2,0) darker, others opaque.
+    // Masks this image in place (see ApplyMask in Sampling.h).
     void ApplyMask(const CTGAFile& mask);
 
-    // Direct pixel access (valid while locked). Row 0 is the bottom row.
+    // Direct pixel access (valid while open for access). Row 0 is the bottom row.
     bool hasImage() const { return !image.empty(); }
-    uint8_t* pixelData() { return pixels; }
-    const uint8_t* pixelData() const { return pixels; }
-    int stride() const { return rowStride; }
-    uint8_t* pixelAt(int x, int y) {
-        return pixels + static_cast<size_t>(y) * rowStride + 3 * static_cast<size_t>(x);
-    }
-    const uint8_t* pixelAt(int x, int y) const {
-        return pixels + static_cast<size_t>(y) * rowStride + 3 * static_cast<size_t>(x);
-    }
+    uint8_t* pixelData() { return accessible() ? image.pixelAt(0, 0) : nullptr; }
+    const uint8_t* pixelData() const { return accessible() ? image.pixelAt(0, 0) : nullptr; }
+    int stride() const { return accessible() ? image.stride() : 0; }
+    uint8_t* pixelAt(int x, int y) { return image.pixelAt(x, y); }
+    const uint8_t* pixelAt(int x, int y) const { return image.pixelAt(x, y); }
     // The whole packed bitmap (40-byte info header followed by the rows), as the clipboard wants it.
-    const std::vector<uint8_t>& bitmap() const { return image; }
+    const std::vector<uint8_t>& bitmap() const { return image.bitmap(); }
     // Replaces the picture by width x height pixels given bottom row first, tightly packed BGR (a paste).
     bool ReplaceImage(int width, int height, const std::vector<uint8_t>& bgrRows);
 
@@ -107,9 +81,11 @@ public:
     // Header-derived values (valid in both modes after an open).
     int headerWidth() const { return docWidth; }
     int headerHeight() const { return docHeight; }
-    double maxX() const { return maximumX; }
-    double maxY() const { return maximumY; }
+    double maxX() const { return lockedWidth > 0 ? lockedWidth - 1 : 0; }
+    double maxY() const { return lockedHeight > 0 ? lockedHeight - 1 : 0; }
     bool loadsPixels() const { return loadPixels; }
+    // The open file of a header-only document (not open otherwise).
+    const TgaPixelFile& pixelFile() const { return file; }
 
     // Document state.
     const std::string& pathName() const { return path; }
@@ -123,56 +99,38 @@ public:
 
     // The largest image a document keeps in memory (pixels), whether opened, created or pasted. Header-only
     // documents allocate nothing and open elevation files of any size.
-    static constexpr long long maxPixels = 1LL << 28;
+    static constexpr long long maxPixels = Image24::maxPixels;
     // The extension of the file part of path, from its last dot on ("" when it has none).
     static std::string FileExtension(const std::string& path);
     // path with the extension of its file part replaced by ".yuv" (appended when it has none; a name whose
     // extension already is ".yuv" in any letter case is kept).
     static std::string YuvFileName(const std::string& path);
-    // Row stride of a 24-bit row of the given width: width * 3 rounded up to a multiple of 4.
-    static long long RowStride(long long width) { return ((width * 3 - 1) & ~3LL) + 4; }
-
-protected:
-    // Header-only reads of elevation rows (for CGelaende): reads count pixels of row y from column x.
-    bool readFilePixels(int x, int y, int count, uint8_t* out) const;
-
-    double xScaleReciprocal = 1.0;
-    double yScaleReciprocal = 1.0;
+    static long long RowStride(long long width) { return Image24::RowStride(width); }
 
 private:
-    enum class OpenOutcome { Opened, OpenFailed, ReadFailed, Rejected, TooLarge };
-    OpenOutcome tryOpen(const std::string& name);
-    static bool allocateBlock(std::vector<uint8_t>& block, int width, int height);
-    void adoptBlock(std::vector<uint8_t>&& block, int width, int height);
-    void closeFile();
-    void lock(int width, int height);
-    bool writeTga(const std::string& path);
+    // Pixels in memory, open for direct access.
+    bool accessible() const { return loadPixels && lockedWidth > 0; }
+    PixelView view() const { return PixelView{pixelData(), stride(), lockedWidth, lockedHeight, outside}; }
+    TgaError tryOpen(const std::string& name);
+    // Makes made the document's image and opens it for access when the document keeps its pixels.
+    void adopt(Image24&& made);
     // Writes target through a temporary file with the open and save retry questions; encode produces the
     // bytes (false: the image cannot be written).
     bool saveWithRetries(const std::string& target, int openQuestion, int saveQuestion,
                          const std::function<bool(ChunkWriter&)>& encode);
-    bool encodeTga(ChunkWriter& out) const;
-    bool encodeYuv(ChunkWriter& out) const;
-    // The pixel at column x, row y (0 = bottom) of the block, or the outside pixel when (x, y) is outside.
-    Bgr blockPixel(int x, int y) const;
 
     Platform& plat;
     SettingsStore* settings = nullptr;
     FilterWeights weights;
     FilterCache ownCache;
 
-    std::vector<uint8_t> image; // 40-byte info header + rows
-    uint8_t header[18] = {};
+    Image24 image;
+    TgaPixelFile file; // header-only use: the open file
     int docWidth = 1, docHeight = 1;
-    double maximumX = 0, maximumY = 0;
-    int fileDescriptor = -1;    // header-only mode: the open file
-    long long pixelOffset = 18; // where the pixel rows start in the open file
-    bool topFirst = false;      // the open file stores its top row first
+    // The size open for access: the image's while its pixels are, the file's in header-only use.
+    int lockedWidth = 0, lockedHeight = 0;
     bool loadPixels = true;
     bool busy = false;
-    uint8_t* pixels = nullptr;
-    int rowStride = 0;
-    int lockedWidth = 0, lockedHeight = 0;
     std::array<uint8_t, 4> outside{255, 255, 255, 0};
     std::string path;
     bool modified = false;

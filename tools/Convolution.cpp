@@ -56,7 +56,6 @@ ToolResult Convolve(const std::string& from, const std::string& to, const std::s
         std::unique_ptr<CTGAFile> kernelImage = OpenToolInput(env, kernelPath);
         if (!kernelImage) return ToolStatus::Failed;
         kernel = readKernel(*kernelImage);
-        kernelImage->UnlockImage();
     }
     std::unique_ptr<CTGAFile> input = OpenToolInput(env, from);
     if (!input) return ToolStatus::Failed;
@@ -91,6 +90,5 @@ ToolResult Convolve(const std::string& from, const std::string& to, const std::s
             }
         }
     }
-    input->UnlockImage();
     return FinishToolOutput(env, *output, to, cancelled);
 }

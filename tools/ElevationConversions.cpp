@@ -78,7 +78,6 @@ ToolResult ElevationToColor(const std::string& from, const std::string& to, cons
         out[1] = c.g;
         out[2] = c.r;
     });
-    palette->UnlockImage();
     return status;
 }
 

@@ -12,8 +12,6 @@ ToolResult MaskFile(const std::string& from, const std::string& to, const std::s
         return ToolStatus::Failed;
     }
     image->ApplyMask(*mask);
-    mask->UnlockImage();
     const bool saved = image->SaveImageAs(to, 0);
-    image->UnlockImage();
     return saved ? ToolResult(ToolStatus::Done, to) : ToolResult(ToolStatus::Failed);
 }

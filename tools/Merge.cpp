@@ -23,6 +23,5 @@ ToolResult Merge(const std::string& from, const std::string& to, const std::stri
             out[2] = MergeChannel(p1[2], p2.r, mode, bias1, bias2);
         }
     });
-    file2->UnlockImage();
     return status;
 }

@@ -35,6 +35,5 @@ ToolResult Resample(const std::string& from, const std::string& to, int factor, 
                 StoreElevation(output->pixelAt(x / factor, y / factor), sum);
         }
     }
-    input->UnlockImage();
     return FinishToolOutput(env, *output, to, cancelled);
 }

@@ -30,11 +30,9 @@ std::unique_ptr<CTGAFile> CreateToolOutput(const ToolEnv& env, int width, int he
 
 ToolResult FinishToolOutput(const ToolEnv& env, CTGAFile& output, const std::string& to, bool cancelled) {
     if (cancelled || env.progress.stopRequested()) {
-        output.UnlockImage();
         return ToolStatus::Cancelled;
     }
     bool saved = output.SaveImageAs(to, 0);
-    output.UnlockImage();
     return saved ? ToolResult(ToolStatus::Done, to) : ToolResult(ToolStatus::Failed);
 }
 
@@ -51,6 +49,5 @@ ToolResult WriteOutputByRows(const ToolEnv& env, CTGAFile& input, const std::str
         }
         row(y, output->pixelAt(0, y));
     }
-    input.UnlockImage();
     return FinishToolOutput(env, *output, to, cancelled);
 }

@@ -54,12 +54,12 @@ std::unique_ptr<CTGAFile> OpenToolInput(const ToolEnv& env, const std::string& p
 std::unique_ptr<CTGAFile> CreateToolOutput(const ToolEnv& env, int width, int height);
 
 // The frame of the row-by-row tools: makes an output of the input's size, runs the progress step and then
-// row(y, outRow) for each row from the bottom, unlocks the input, and writes the output unless stopped.
+// row(y, outRow) for each row from the bottom, and writes the output unless stopped.
 ToolResult WriteOutputByRows(const ToolEnv& env, CTGAFile& input, const std::string& to,
                              const std::function<void(int y, uint8_t* outRow)>& row);
 
 // Writes the output unless the run was stopped (the stop flag is consulted once more here so a stop that
-// arrives during the last row still leaves nothing behind), then unlocks it. Done (with to written),
+// arrives during the last row still leaves nothing behind). Done (with to written),
 // Cancelled or Failed.
 ToolResult FinishToolOutput(const ToolEnv& env, CTGAFile& output, const std::string& to, bool cancelled);
 

@@ -62,11 +62,5 @@ bool CTGADocument::CanCloseFrame(ChildFrame* frame) {
 }
 
 QSize CTGADocument::documentSize() const {
-    const auto& bm = tga->bitmap();
-    if (bm.size() < 40) return QSize(1, 1);
-    auto read32 = [&](size_t at) {
-        return int32_t(uint32_t(bm[at]) | uint32_t(bm[at + 1]) << 8 | uint32_t(bm[at + 2]) << 16 |
-                       uint32_t(bm[at + 3]) << 24);
-    };
-    return QSize(read32(4), read32(8));
+    return tga->hasImage() ? QSize(tga->headerWidth(), tga->headerHeight()) : QSize(1, 1);
 }

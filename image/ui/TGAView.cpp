@@ -69,14 +69,11 @@ void CTGAView::resizeEvent(QResizeEvent* event) {
 
 QImage CTGAView::bitmapImage() const {
     CTGADocument* doc = GetImageDocument();
-    if (!doc) return QImage();
-    const auto& bm = doc->image().bitmap();
-    const QSize size = doc->documentSize();
-    if (bm.size() < 40 || size.width() <= 0 || size.height() <= 0) return QImage();
-    const qsizetype stride = static_cast<qsizetype>(CTGAFile::RowStride(size.width()));
-    if (static_cast<qsizetype>(bm.size()) < 40 + stride * size.height()) return QImage();
+    if (!doc || !doc->image().hasImage()) return QImage();
+    const CTGAFile& image = doc->image();
     // Rows bottom row first, pixels blue-green-red: the picture upside down in QImage's terms.
-    return QImage(bm.data() + 40, size.width(), size.height(), stride, QImage::Format_BGR888);
+    return QImage(image.pixelAt(0, 0), image.headerWidth(), image.headerHeight(),
+                  static_cast<qsizetype>(CTGAFile::RowStride(image.headerWidth())), QImage::Format_BGR888);
 }
 
 QImage CTGAView::uprightImage() const {
