@@ -271,7 +271,6 @@ std::unique_ptr<CTGAFile> MakePicture(Platform& platform, int width, int height,
 ToolStatus SavePicture(CTGAFile& picture, const std::string& target, Progress& progress, std::string& error) {
     if (progress.stopRequested()) return ToolStatus::Cancelled;
     const bool saved = picture.SaveImageAs(target, 0);
-    picture.UnlockImage();
     if (saved) {
         progress.report(100);
         return ToolStatus::Done;
