@@ -118,6 +118,7 @@ int runRender(const cli::Args& args) {
     RunOptions options;
     options.mode = args.value("--mode") == "raw" ? RenderMode::Raw : RenderMode::Final;
     options.recorderFolder = outputDir.string();
+    options.sceneFile = scenePath;
     // No window watches the frames grow: each pixel is shaded once, at the end of its frame.
     options.deferShading = true;
     // Several frames at once; a single frame is shared by picture rows instead.

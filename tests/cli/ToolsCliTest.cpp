@@ -333,3 +333,20 @@ TEST(ToolsCli, CtrlCStopsWithoutWriting) {
     EXPECT_FALSE(exists(dir.path("out.tga")));
     EXPECT_TRUE(contains(r.out, "Total of non-zero elevations: ")); // the count of what was read
 }
+
+TEST(ToolsCli, AnOutputThatIsAnInputIsRefused) {
+    TempDir dir;
+    writeTga(dir.path("in.tga"), varied(8, 8));
+    writeTga(dir.path("kernel.tga"), varied(3, 3));
+    const std::string in = TempDir::read(dir.path("in.tga")), kernel = TempDir::read(dir.path("kernel.tga"));
+    symlink(dir.path("kernel.tga").c_str(), dir.path("link.tga").c_str());
+    for (const std::string& out : {dir.path("in.tga"), dir.path("link.tga")}) {
+        CliRun r = cli({"convolve", dir.path("in.tga"), out, "--kernel", dir.path("kernel.tga")}, dir);
+        EXPECT_EQ(1, r.status);
+        const std::string input = out == dir.path("in.tga") ? out : dir.path("kernel.tga");
+        EXPECT_EQ(r.err, "The output file\n'" + out + "'\nwould replace the input file\n'" + input +
+                             "'.\nNothing was written.\n");
+    }
+    EXPECT_EQ(in, TempDir::read(dir.path("in.tga")));
+    EXPECT_EQ(kernel, TempDir::read(dir.path("kernel.tga")));
+}
