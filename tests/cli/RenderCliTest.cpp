@@ -208,3 +208,25 @@ TEST(CliRender, AnOutputThatWouldReplaceAnInputIsRefusedBeforeTheFirstFrame) {
     EXPECT_FALSE(fs::exists(dir.path("out/OVRECORD.XLS")));
     EXPECT_EQ(jobFilesIn(tmp), 0);
 }
+
+TEST(CliRender, AFailedRunRemovesTheEmptyOutputFolderItMadeAndNamesMayNotLeaveIt) {
+    TempDir dir, tmp;
+    const std::string scene = writeScene(dir, 2);
+    fs::remove(dir.path("hill.tga"));
+    CliRun failed = runRender({"render", scene, "--output-dir", dir.path("new/out"), "--quiet"}, tmp);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_FALSE(fs::exists(dir.path("new")));
+
+    writeHill(dir.path("hill.tga"));
+    CSceneParams s;
+    ASSERT_TRUE(s.LoadScript(scene));
+    s.OutputFileName = "../shot%d.tga";
+    ASSERT_TRUE(s.WriteJobValues(scene));
+    CliRun up = runRender({"render", scene, "--output-dir", dir.path("out"), "--quiet"}, tmp);
+    EXPECT_EQ(up.status, 1);
+    EXPECT_EQ(up.err, "The output file name '../shot%d.tga' leads out of the output folder\n'" +
+                          dir.path("out") + "'.\nNothing was written.\n");
+    EXPECT_FALSE(fs::exists(dir.path("shot0.tga")));
+    EXPECT_FALSE(fs::exists(dir.path("out")));
+    EXPECT_EQ(jobFilesIn(tmp), 0);
+}

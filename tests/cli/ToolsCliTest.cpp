@@ -350,3 +350,22 @@ TEST(ToolsCli, AnOutputThatIsAnInputIsRefused) {
     EXPECT_EQ(in, TempDir::read(dir.path("in.tga")));
     EXPECT_EQ(kernel, TempDir::read(dir.path("kernel.tga")));
 }
+
+TEST(ToolsCli, DemHeadersWithoutColumnsOrWithAbsurdElevationsAreRefused) {
+    TempDir dir;
+    SynthHeader none;
+    none.columns = 0;
+    SynthHeader deep;
+    deep.minElevation = -1e99;
+    SynthHeader high;
+    high.maxElevation = 1e7;
+    for (const SynthHeader& h : {none, deep, high}) {
+        TempDir::write(dir.path("in.dem"), makeDem(h, {SynthProfile{1, {-5}}}, DemLayout::Records));
+        CliRun r = cli({"dem-import", dir.path("in.dem"), dir.path("out.tga"), "--recalibrate"}, dir);
+        EXPECT_EQ(1, r.status);
+        EXPECT_EQ(r.err, "The header of the DEM file '" + dir.path("in.dem") +
+                             "' declares no columns of profiles, or a minimum or maximum elevation outside "
+                             "-99999 ... 999999.\nNothing was converted.\n");
+        EXPECT_FALSE(exists(dir.path("out.tga")));
+    }
+}
