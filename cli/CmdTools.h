@@ -44,6 +44,11 @@ private:
 class ToolConsole : public ConsolePlatform {
 public:
     explicit ToolConsole(ConsoleProgress& p) : progress(p) {}
+    // A save given up by Ctrl+C is not offered again: the question would only hold up the stop.
+    MsgAnswer message(const std::string& text, MsgIcon icon, MsgButtons buttons) override {
+        if (buttons == MsgButtons::YesNo && progress.stopRequested()) return MsgAnswer::No;
+        return ConsolePlatform::message(text, icon, buttons);
+    }
     void print(const std::string& text, std::FILE* out = stderr) override {
         progress.clearLine();
         ConsolePlatform::print(text, out);

@@ -13,7 +13,5 @@ ToolResult MaskFile(const std::string& from, const std::string& to, const std::s
     }
     image->ApplyMask(*mask);
     mask->UnlockImage();
-    const bool saved = image->SaveImageAs(to, 0);
-    image->UnlockImage();
-    return saved ? ToolResult(ToolStatus::Done, to) : ToolResult(ToolStatus::Failed);
+    return FinishToolOutput(env, *image, to, false);
 }
