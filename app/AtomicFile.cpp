@@ -1,5 +1,7 @@
 #include "app/AtomicFile.h"
 
+#include "app/Progress.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -153,8 +155,28 @@ std::string AtomicFile::reopenPath() const {
     return unnamed ? "/proc/self/fd/" + std::to_string(fd) : tempPath;
 }
 
+namespace {
+
+thread_local const Progress* saveStop = nullptr;
+
+bool saveStopped() {
+    if (saveStop == nullptr || !saveStop->stopRequested()) return false;
+    errno = ECANCELED;
+    return true;
+}
+
+} // namespace
+
+StopSavesOn::StopSavesOn(const Progress& progress) : previous(saveStop) {
+    saveStop = &progress;
+}
+
+StopSavesOn::~StopSavesOn() {
+    saveStop = previous;
+}
+
 bool AtomicFile::write(const void* data, size_t size) {
-    if (fd < 0) return false;
+    if (fd < 0 || saveStopped()) return false;
     const char* p = static_cast<const char*>(data);
     while (size > 0) {
         ssize_t n = ::write(fd, p, size);
@@ -201,6 +223,11 @@ bool AtomicFile::linkInPlace() {
 
 bool AtomicFile::commit() {
     if (fd < 0) return false;
+    if (saveStopped()) {
+        abort();
+        errno = ECANCELED;
+        return false;
+    }
     bool ok = ::fsync(fd) == 0 || errno == EINVAL;
     if (unnamed) {
         ok = ok && linkInPlace();

@@ -56,6 +56,22 @@ private:
     std::string tempPath;   // the named temporary file, when there is one
 };
 
+class Progress;
+
+// While one lives, the atomic saves of this thread are given up (the target untouched, errno ECANCELED) as
+// soon as progress asks to stop: at every write and right before the file takes the target's name. A tool
+// stopped by Ctrl+C while its output is being saved leaves nothing.
+class StopSavesOn {
+public:
+    explicit StopSavesOn(const Progress& progress);
+    ~StopSavesOn();
+    StopSavesOn(const StopSavesOn&) = delete;
+    StopSavesOn& operator=(const StopSavesOn&) = delete;
+
+private:
+    const Progress* previous;
+};
+
 // Writes the whole content through an AtomicFile; false when any step fails (the target is then untouched).
 bool writeFileAtomically(const std::string& target, const std::string& bytes);
 

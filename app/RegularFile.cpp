@@ -46,3 +46,10 @@ bool ReadRegularFile(const std::string& path, std::string& content) {
     ::close(fd);
     return true;
 }
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    return !a.empty() && !b.empty() && ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}

@@ -10,3 +10,7 @@ int OpenRegularFileForReading(const std::string& path);
 
 // Reads the whole of a regular file into content; false with errno set when it cannot be opened or read.
 bool ReadRegularFile(const std::string& path, std::string& content);
+
+// True when both names reach the same existing file (after relative names, links and hard links: the same
+// device and inode). A name that does not exist is no other file.
+bool IsSameFile(const std::string& a, const std::string& b);

@@ -23,6 +23,7 @@
 #include <malloc.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -83,13 +84,38 @@ int runRender(const cli::Args& args) {
     // output folder (the scene's folder unless one is given).
     const fs::path sceneDir = fs::absolute(scenePath, ec).parent_path();
     const fs::path outputDir = outputFolder.empty() ? sceneDir : fs::absolute(outputFolder, ec);
+    // A relative output name stays inside the folder it was given (an absolute one goes where it says).
+    if (const fs::path name = scene.OutputFileName; !outputFolder.empty() && name.is_relative()) {
+        const fs::path folder = (outputDir / "").lexically_normal();
+        const fs::path where = (outputDir / name).lexically_normal();
+        if (where.string().compare(0, folder.string().size(), folder.string()) != 0) {
+            std::fprintf(
+                stderr, "%s\n",
+                FormatString(IDS_OUTPUT_LEAVES_FOLDER, scene.OutputFileName, outputDir.string()).c_str());
+            return ExitFailure;
+        }
+    }
+    // The folders made for the output are removed again when the run fails with them still empty.
+    std::vector<fs::path> madeFolders;
     if (!outputFolder.empty() && !fs::is_directory(outputDir, ec)) {
+        for (fs::path p = outputDir; !p.empty() && !fs::exists(p, ec) && p != p.parent_path();
+             p = p.parent_path())
+            madeFolders.push_back(p);
         fs::create_directories(outputDir, ec);
         if (ec) {
             std::fprintf(stderr, "%s\n", FormatString(IDS_CANNOT_OPEN_FILE, outputFolder).c_str());
             return ExitFailure;
         }
     }
+    struct EmptyFolderRemover {
+        const std::vector<fs::path>& folders;
+        bool keep = false;
+        ~EmptyFolderRemover() {
+            std::error_code ignored;
+            if (!keep)
+                for (const fs::path& folder : folders) fs::remove(folder, ignored); // only when empty
+        }
+    } remover{madeFolders};
     CSceneParams output;
     output.OutputFileName = scene.OutputFileName;
     ResolveSceneRelativePaths(output, outputDir.string());
@@ -118,6 +144,7 @@ int runRender(const cli::Args& args) {
     RunOptions options;
     options.mode = args.value("--mode") == "raw" ? RenderMode::Raw : RenderMode::Final;
     options.recorderFolder = outputDir.string();
+    options.sceneFile = scenePath;
     // No window watches the frames grow: each pixel is shaded once, at the end of its frame.
     options.deferShading = true;
     // Several frames at once; a single frame is shared by picture rows instead.
@@ -129,6 +156,7 @@ int runRender(const cli::Args& args) {
         options.rowThreads = jobs;
     const RunResult result = RunJob(job->path(), picture, options, platform, settings, progress, observer);
 
+    remover.keep = !result.written.empty();
     if (result.outcome == RunOutcome::Stopped) return cli::InterruptGuard::exitStatus();
     if (result.outcome == RunOutcome::Failed || result.writeFailures > 0) return ExitFailure;
     // A flight recorder file that could not be written is lost data too (the run has said so).

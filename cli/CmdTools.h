@@ -15,6 +15,10 @@ namespace clitools {
 bool parseRealOption(const std::string& command, const std::string& option, const std::string& text,
                      double& value, int& status);
 
+// A tool's output (its second file name) that is its input or a file one of its options names (--kernel,
+// --with, --mask, --palette): prints the message naming both and returns true.
+bool outputOverInput(const cli::Args& args);
+
 // Shows "%d%%" on stderr while a tool runs, when stderr is a terminal, and turns Ctrl+C into a stop
 // request for the duration of the run (a second Ctrl+C does not end the process: the tool stops cleanly).
 class ConsoleProgress : public Progress {
@@ -40,6 +44,11 @@ private:
 class ToolConsole : public ConsolePlatform {
 public:
     explicit ToolConsole(ConsoleProgress& p) : progress(p) {}
+    // A save given up by Ctrl+C is not offered again: the question would only hold up the stop.
+    MsgAnswer message(const std::string& text, MsgIcon icon, MsgButtons buttons) override {
+        if (buttons == MsgButtons::YesNo && progress.stopRequested()) return MsgAnswer::No;
+        return ConsolePlatform::message(text, icon, buttons);
+    }
     void print(const std::string& text, std::FILE* out = stderr) override {
         progress.clearLine();
         ConsolePlatform::print(text, out);

@@ -1,10 +1,13 @@
 #include "cli/CmdTools.h"
 
 #include "app/CFormat.h"
+#include "app/RegularFile.h"
+#include "res/StringTable.h"
 
 #include <cmath>
 #include <cstdio>
 #include <unistd.h>
+#include <vector>
 
 namespace clitools {
 
@@ -15,6 +18,19 @@ bool parseRealOption(const std::string& command, const std::string& option, cons
         return false;
     }
     return true;
+}
+
+bool outputOverInput(const cli::Args& args) {
+    const std::string& output = args.positional[1];
+    std::vector<std::string> inputs{args.positional[0]};
+    for (const char* option : {"--kernel", "--with", "--mask", "--palette"})
+        if (args.has(option)) inputs.push_back(args.value(option));
+    for (const std::string& input : inputs) {
+        if (!IsSameFile(output, input)) continue;
+        ConsolePlatform().print(FormatString(IDS_OUTPUT_IS_INPUT, output, input));
+        return true;
+    }
+    return false;
 }
 
 ConsoleProgress::ConsoleProgress() : terminal(isatty(STDERR_FILENO) != 0) {}

@@ -1,5 +1,6 @@
 // orvantis-cli: the headless command line. Renders scenes, checks them and runs every terrain tool.
 
+#include "cli/CmdTools.h"
 #include "cli/Command.h"
 
 #include <algorithm>
@@ -131,6 +132,8 @@ int main(int argc, char** argv) {
         }
         cli::Args parsed;
         if (int usage = cli::parseArgs(c.name, rest, c.args, parsed); usage != ExitOk) return usage;
+        // The tools' second file name is their output; it must not be one of the files they read.
+        if (!c.args.sceneStyle && clitools::outputOverInput(parsed)) return ExitFailure;
         return c.run(parsed);
     }
     std::fprintf(stderr, "orvantis-cli: unknown subcommand '%s'\n", first.c_str());

@@ -59,6 +59,8 @@ struct RunOptions {
     // Where "OVRECORD.XLS" is written; empty: the folder of the output files (the current directory when
     // the output name has no folder).
     std::string recorderFolder;
+    // The scene's script file ("" for a scene never saved): no output of the run may replace it.
+    std::string sceneFile;
     // The recorder's decimal separator; by default the user's (LC_NUMERIC of the environment).
     std::optional<char> decimalSeparator;
     // Raw and Final: how many frames are rendered at once (each in its own thread; the files, the recorder

@@ -1,9 +1,48 @@
 #include "render/RunParts.h"
 
+#include "app/RegularFile.h"
+#include "render/CameraPath.h"
 #include "res/StringTable.h"
 #include "scene/SceneParams.h"
 
 #include <filesystem>
+#include <vector>
+
+namespace {
+
+std::string FrameName(const CSceneParams& job, int index) {
+    return FormatOutputName(job.OutputFileName, job.Offset + index).value_or(std::string());
+}
+
+// By default the recorder goes with the frames.
+std::string RecorderPath(const CSceneParams& job, const RunOptions& options) {
+    std::filesystem::path folder = options.recorderFolder;
+    if (folder.empty()) folder = std::filesystem::path(FrameName(job, job.From)).parent_path();
+    const std::string fileName = LoadString(IDS_RECORDER_FILE_NAME);
+    return folder.empty() ? fileName : (folder / fileName).string();
+}
+
+} // namespace
+
+std::string OutputOverInput(const CSceneParams& job, const RunOptions& options) {
+    std::vector<std::string> inputs{options.sceneFile, job.ElevationFileName};
+    if (job.UseTextureFile != 0) inputs.push_back(job.TextureFileName);
+    if (job.UseMaskFile != 0) inputs.push_back(job.MaskFileName);
+    auto overInput = [&](const std::string& output) {
+        for (const std::string& input : inputs)
+            if (IsSameFile(output, input)) return FormatString(IDS_OUTPUT_IS_INPUT, output, input);
+        return std::string();
+    };
+    std::string message;
+    if (job.UseRecorder != 0) message = overInput(RecorderPath(job, options));
+    const int count = PlannedFrameCount(job.PathType, job.From, job.To, job.Total);
+    for (int i = 0; i < count && message.empty(); ++i) {
+        const std::string name = FrameName(job, job.From + i);
+        if (job.OutputFileFormat != 1) message = overInput(name);
+        if (job.OutputFileFormat != 0 && message.empty()) message = overInput(CTGAFile::YuvFileName(name));
+    }
+    return message;
+}
 
 RunOutput::RunOutput(const RenderContext& context, const RunCaller& caller)
     : context(context), caller(caller),
@@ -11,7 +50,7 @@ RunOutput::RunOutput(const RenderContext& context, const RunCaller& caller)
                caller.options.decimalSeparator ? *caller.options.decimalSeparator : UserDecimalSeparator()) {}
 
 std::string RunOutput::frameName(int index) const {
-    return FormatOutputName(context.job.OutputFileName, context.job.Offset + index).value_or(std::string());
+    return FrameName(context.job, index);
 }
 
 void RunOutput::writeFrame(const std::string& name) {
@@ -41,11 +80,7 @@ void RunOutput::writeFrame(const std::string& name) {
 
 void RunOutput::openRecorder() {
     if (context.job.UseRecorder == 0) return;
-    // By default the recorder goes with the frames.
-    std::filesystem::path folder = caller.options.recorderFolder;
-    if (folder.empty()) folder = std::filesystem::path(frameName(context.job.From)).parent_path();
-    const std::string fileName = LoadString(IDS_RECORDER_FILE_NAME);
-    recorder.Open(folder.empty() ? fileName : (folder / fileName).string());
+    recorder.Open(RecorderPath(context.job, caller.options));
 }
 
 void RunOutput::closeRecorder() {

@@ -38,6 +38,10 @@ struct RenderContext {
 // its size differs. False when the run cannot go on: the user has been told why (also by the loaders).
 bool SetUpRun(const std::string& jobFile, int antialiasing, const RunCaller& caller, RenderContext& context);
 
+// Raw and Final: the message naming an output file of the run (a frame's TGA or YUV file, the recorder file)
+// that is the scene file or one of the job's input files, and that input; "" when there is none.
+std::string OutputOverInput(const CSceneParams& job, const RunOptions& options);
+
 // The frames' names, the mask, the TGA and YUV files of the job's format, the flight recorder.
 class RunOutput {
 public:

@@ -10,6 +10,12 @@ bool SetUpRun(const std::string& jobFile, int antialiasing, const RunCaller& cal
     Platform& platform = caller.platform;
     const CSceneParams& job = context.job = ReadJobValues(jobFile);
     context.antialiasing = antialiasing;
+    if (inMemory) {
+        if (const std::string overInput = OutputOverInput(job, options); !overInput.empty()) {
+            platform.error(overInput);
+            return false;
+        }
+    }
     FrameInputs& frame = context.frame;
 
     frame.light = Vector4::Direction(job.LightX, job.LightY, job.LightZ);

@@ -70,6 +70,8 @@ std::string DemProblemText(const DemImportResult& r, const std::string& from) {
         return FormatString(IDS_DEM_HEADER_DAMAGED, from);
     case DemRefusal::TooManyColumns:
         return FormatString(IDS_DEM_TOO_MANY_COLUMNS, from, r.columns, kMaxDemImageSide, kMaxDemImageSide);
+    case DemRefusal::HeaderValues:
+        return FormatString(IDS_DEM_HEADER_VALUES, from);
     case DemRefusal::None:
         break;
     }
@@ -99,6 +101,12 @@ DemImportResult ImportDem(const std::string& from, const std::string& to, const 
     result.columns = header.columns;
     if (header.columns < 0 || header.columns > kMaxDemImageSide - 8) {
         result.refusal = DemRefusal::TooManyColumns;
+        return result;
+    }
+    // An elevation in a profile has six digits; a header outside them would recalibrate by nonsense.
+    auto holdable = [](double e) { return std::isfinite(e) && e >= -99999 && e <= 999999; };
+    if (header.columns == 0 || !holdable(header.minElevation) || !holdable(header.maxElevation)) {
+        result.refusal = DemRefusal::HeaderValues;
         return result;
     }
 

@@ -36,7 +36,13 @@ struct DemSuspiciousValue {
 };
 
 // Why an import refused its file before anything was read.
-enum class DemRefusal { None, CannotOpen, HeaderDamaged, TooManyColumns };
+enum class DemRefusal {
+    None,
+    CannotOpen,
+    HeaderDamaged,
+    TooManyColumns,
+    HeaderValues, // no columns, or a minimum or maximum elevation the profiles cannot hold
+};
 
 // The status is Incomplete when the file ended early: what was read is written.
 struct DemImportResult : ToolResult {

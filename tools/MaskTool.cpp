@@ -12,6 +12,5 @@ ToolResult MaskFile(const std::string& from, const std::string& to, const std::s
         return ToolStatus::Failed;
     }
     image->ApplyMask(*mask);
-    const bool saved = image->SaveImageAs(to, 0);
-    return saved ? ToolResult(ToolStatus::Done, to) : ToolResult(ToolStatus::Failed);
+    return FinishToolOutput(env, *image, to, false);
 }

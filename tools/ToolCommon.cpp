@@ -1,5 +1,6 @@
 #include "tools/ToolCommon.h"
 
+#include "app/AtomicFile.h"
 #include "res/StringTable.h"
 
 bool ToolProgressStep(const ToolEnv& env, long long done, long long total) {
@@ -32,8 +33,13 @@ ToolResult FinishToolOutput(const ToolEnv& env, CTGAFile& output, const std::str
     if (cancelled || env.progress.stopRequested()) {
         return ToolStatus::Cancelled;
     }
-    bool saved = output.SaveImageAs(to, 0);
-    return saved ? ToolResult(ToolStatus::Done, to) : ToolResult(ToolStatus::Failed);
+    bool saved;
+    {
+        StopSavesOn stop(env.progress);
+        saved = output.SaveImageAs(to, 0);
+    }
+    if (saved) return ToolResult(ToolStatus::Done, to);
+    return env.progress.stopRequested() ? ToolStatus::Cancelled : ToolStatus::Failed;
 }
 
 ToolResult WriteOutputByRows(const ToolEnv& env, CTGAFile& input, const std::string& to,

@@ -196,7 +196,7 @@ void CRenderingView::RequestStop() {
         stopFlag = true;
 }
 
-void CRenderingView::RunJob(const std::string& jobFile, RenderMode mode) {
+void CRenderingView::RunJob(const std::string& jobFile, RenderMode mode, const std::string& sceneFile) {
     CTGADocument* doc = GetImageDocument();
     OrvantisApp& app = doc->app();
     QPointer<CRenderingView> self(this);
@@ -217,6 +217,7 @@ void CRenderingView::RunJob(const std::string& jobFile, RenderMode mode) {
     Observer observer(*this);
     RunOptions options;
     options.mode = mode;
+    options.sceneFile = sceneFile;
     // Raw and Final share each frame over the processor's cores, by picture rows (the same bytes).
     options.rowThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     const RunResult result =

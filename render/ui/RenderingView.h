@@ -61,7 +61,7 @@ public:
     COrvantisView* attachedForm() const { return form.data(); }
 
     // The whole run of jobFile in mode; returns when it has ended, the job file deleted by then.
-    void RunJob(const std::string& jobFile, RenderMode mode);
+    void RunJob(const std::string& jobFile, RenderMode mode, const std::string& sceneFile = {});
 
     // "Stop rendering": asks the question; Yes sets the stop flag.
     bool IsRenderingView() const override { return true; }

@@ -62,7 +62,7 @@ CRenderingView* LaunchRender(COrvantisView& form, RenderMode mode) {
     QPointer<CRenderingView> window(view);
     view->AttachForm(&form);
     form.renderWindowOpen = 1;
-    view->RunJob(job->path(), mode);
+    view->RunJob(job->path(), mode, sceneDoc->GetPathName());
 
     if (launchingForm)
         if (CDocument* d = launchingForm->GetDocument()) d->SetModifiedFlag(wasModified);

@@ -210,3 +210,60 @@ TEST(CliRender, ARecorderFileThatCannotBeWrittenFailsTheRunAndKeepsThePreviousOn
     EXPECT_EQ(FaultFolder::read(recorder), "previous flight\r\n");
     EXPECT_EQ(folder.names(), std::vector<std::string>{"OVRECORD.XLS"});
 }
+
+TEST(CliRender, AnOutputThatWouldReplaceAnInputIsRefusedBeforeTheFirstFrame) {
+    TempDir dir, tmp;
+    const std::string scene = writeScene(dir, 3);
+    const std::string hill = TempDir::read(dir.path("hill.tga"));
+    const std::string sceneText = TempDir::read(scene);
+
+    // Frame 1 of "hill%d.tga" is the elevation file (named beside the scene, the frames in the same folder).
+    CSceneParams s;
+    ASSERT_TRUE(s.LoadScript(scene));
+    s.ElevationFileName = "hill1.tga";
+    s.OutputFileName = "hill%d.tga";
+    ASSERT_TRUE(s.WriteJobValues(scene));
+    TempDir::write(dir.path("hill1.tga"), hill);
+    CliRun elevation = runRender({"render", scene, "--quiet"}, tmp);
+    EXPECT_EQ(elevation.status, 1);
+    EXPECT_EQ(elevation.err, "The output file\n'" + dir.path("hill1.tga") +
+                                 "'\nwould replace the input file\n'" + dir.path("hill1.tga") +
+                                 "'.\nNothing was written.\n");
+    EXPECT_EQ(TempDir::read(dir.path("hill1.tga")), hill);
+    EXPECT_FALSE(fs::exists(dir.path("hill0.tga")));
+
+    // The last frame's name in --output-dir is a link to the scene file itself.
+    TempDir::write(scene, sceneText);
+    fs::create_directory(dir.path("out"));
+    fs::create_symlink(scene, dir.path("out/shot02.tga"));
+    CliRun link = runRender({"render", scene, "--output-dir", dir.path("out"), "--quiet"}, tmp);
+    EXPECT_EQ(link.status, 1);
+    EXPECT_EQ(link.err, "The output file\n'" + dir.path("out/shot02.tga") +
+                            "'\nwould replace the input file\n'" + scene + "'.\nNothing was written.\n");
+    EXPECT_EQ(TempDir::read(scene), sceneText);
+    EXPECT_FALSE(fs::exists(dir.path("out/shot00.tga")));
+    EXPECT_FALSE(fs::exists(dir.path("out/OVRECORD.XLS")));
+    EXPECT_EQ(jobFilesIn(tmp), 0);
+}
+
+TEST(CliRender, AFailedRunRemovesTheEmptyOutputFolderItMadeAndNamesMayNotLeaveIt) {
+    TempDir dir, tmp;
+    const std::string scene = writeScene(dir, 2);
+    fs::remove(dir.path("hill.tga"));
+    CliRun failed = runRender({"render", scene, "--output-dir", dir.path("new/out"), "--quiet"}, tmp);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_FALSE(fs::exists(dir.path("new")));
+
+    writeHill(dir.path("hill.tga"));
+    CSceneParams s;
+    ASSERT_TRUE(s.LoadScript(scene));
+    s.OutputFileName = "../shot%d.tga";
+    ASSERT_TRUE(s.WriteJobValues(scene));
+    CliRun up = runRender({"render", scene, "--output-dir", dir.path("out"), "--quiet"}, tmp);
+    EXPECT_EQ(up.status, 1);
+    EXPECT_EQ(up.err, "The output file name '../shot%d.tga' leads out of the output folder\n'" +
+                          dir.path("out") + "'.\nNothing was written.\n");
+    EXPECT_FALSE(fs::exists(dir.path("shot0.tga")));
+    EXPECT_FALSE(fs::exists(dir.path("out")));
+    EXPECT_EQ(jobFilesIn(tmp), 0);
+}

@@ -342,3 +342,39 @@ TEST(ToolsCli, CtrlCStopsWithoutWriting) {
     EXPECT_FALSE(exists(dir.path("out.tga")));
     EXPECT_TRUE(contains(r.out, "Total of non-zero elevations: ")); // the count of what was read
 }
+
+TEST(ToolsCli, AnOutputThatIsAnInputIsRefused) {
+    TempDir dir;
+    writeTga(dir.path("in.tga"), varied(8, 8));
+    writeTga(dir.path("kernel.tga"), varied(3, 3));
+    const std::string in = TempDir::read(dir.path("in.tga")), kernel = TempDir::read(dir.path("kernel.tga"));
+    symlink(dir.path("kernel.tga").c_str(), dir.path("link.tga").c_str());
+    for (const std::string& out : {dir.path("in.tga"), dir.path("link.tga")}) {
+        CliRun r = cli({"convolve", dir.path("in.tga"), out, "--kernel", dir.path("kernel.tga")}, dir);
+        EXPECT_EQ(1, r.status);
+        const std::string input = out == dir.path("in.tga") ? out : dir.path("kernel.tga");
+        EXPECT_EQ(r.err, "The output file\n'" + out + "'\nwould replace the input file\n'" + input +
+                             "'.\nNothing was written.\n");
+    }
+    EXPECT_EQ(in, TempDir::read(dir.path("in.tga")));
+    EXPECT_EQ(kernel, TempDir::read(dir.path("kernel.tga")));
+}
+
+TEST(ToolsCli, DemHeadersWithoutColumnsOrWithAbsurdElevationsAreRefused) {
+    TempDir dir;
+    SynthHeader none;
+    none.columns = 0;
+    SynthHeader deep;
+    deep.minElevation = -1e99;
+    SynthHeader high;
+    high.maxElevation = 1e7;
+    for (const SynthHeader& h : {none, deep, high}) {
+        TempDir::write(dir.path("in.dem"), makeDem(h, {SynthProfile{1, {-5}}}, DemLayout::Records));
+        CliRun r = cli({"dem-import", dir.path("in.dem"), dir.path("out.tga"), "--recalibrate"}, dir);
+        EXPECT_EQ(1, r.status);
+        EXPECT_EQ(r.err, "The header of the DEM file '" + dir.path("in.dem") +
+                             "' declares no columns of profiles, or a minimum or maximum elevation outside "
+                             "-99999 ... 999999.\nNothing was converted.\n");
+        EXPECT_FALSE(exists(dir.path("out.tga")));
+    }
+}

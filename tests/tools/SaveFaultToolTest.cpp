@@ -1,6 +1,7 @@
 // Tool outputs onto a full disk and into a read-only folder: the tool asks the retry question with the
 // output's name, "No" ends the run as failed, and the output file that was there before is intact.
 
+#include "app/AtomicFile.h"
 #include "tools/DemImport.h"
 #include "tools/ElevationConversions.h"
 #include "tools/ToolTestSupport.h"
@@ -8,6 +9,8 @@
 #include "fuzz/FaultFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 using namespace tooltest;
 
@@ -79,4 +82,39 @@ TEST(SaveFaultTool, FullDiskAndReadOnlyFolderKeepThePreviousOutput) {
     EXPECT_EQ(EliminateRed(in.picture, out, e.env), ToolStatus::Done);
     EXPECT_TRUE(e.platform.shown.empty());
     EXPECT_EQ(readTga(out).width, 12);
+}
+
+// A stop that arrives while the output is being saved (here: when the save shows its wait cursor, as Ctrl+C
+// would during a long write) gives the save up: the previous output stays, a new one is never made.
+TEST(SaveFaultTool, AStopDuringTheSaveLeavesNothingAndEndsAsCancelled) {
+    struct StopAtSave : ScriptedPlatform {
+        RecordingProgress* progress = nullptr;
+        void beginWaitCursor() override { progress->stopped = true; }
+    };
+    Inputs in;
+    const std::string previous = in.dir.path("previous.tga"), fresh = in.dir.path("fresh.tga");
+    TempDir::write(previous, kPrevious);
+    for (const std::string& to : {previous, fresh}) {
+        StopAtSave platform;
+        RecordingProgress progress;
+        platform.progress = &progress;
+        ToolEnv env{platform, progress};
+        EXPECT_EQ(ToolStatus::Cancelled, GrayToElevation(in.picture, to, env).status) << to;
+    }
+    EXPECT_EQ(kPrevious, TempDir::read(previous));
+    EXPECT_FALSE(exists(fresh));
+    int files = 0; // no temporary file either
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(in.dir.path())) ++files;
+    EXPECT_EQ(3, files);
+
+    // A stop after the last byte, before the file takes its name.
+    RecordingProgress progress;
+    StopSavesOn stop(progress);
+    AtomicFile file;
+    ASSERT_TRUE(file.open(fresh));
+    ASSERT_TRUE(file.write("complete"));
+    progress.stopped = true;
+    EXPECT_FALSE(file.write("more"));
+    EXPECT_FALSE(file.commit());
+    EXPECT_FALSE(exists(fresh));
 }
