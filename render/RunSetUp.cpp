@@ -1,5 +1,6 @@
 #include "render/RunParts.h"
 #include "res/StringTable.h"
+#include "scene/SceneSchema.h"
 
 #include <algorithm>
 
@@ -10,6 +11,14 @@ bool SetUpRun(const std::string& jobFile, int antialiasing, const RunCaller& cal
     Platform& platform = caller.platform;
     const CSceneParams& job = context.job = ReadJobValues(jobFile);
     context.antialiasing = antialiasing;
+    // A real that is not finite gives meaningless or endless frames. The scene check refuses it; a
+    // hand-edited job can still hold one.
+    for (const SceneFieldRow& row : SceneSchema()) {
+        if (!HoldsFiniteValue(job, row)) {
+            platform.error(FormatString(IDS_JOB_VALUE_NOT_FINITE, row.name));
+            return false;
+        }
+    }
     FrameInputs& frame = context.frame;
 
     frame.light = Vector4::Direction(job.LightX, job.LightY, job.LightZ);

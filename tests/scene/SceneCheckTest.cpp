@@ -1,5 +1,6 @@
 #include "scene/SceneParams.h"
 
+#include "scene/SceneSchema.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -123,6 +124,39 @@ TEST(SceneCheck, NumericRulesInOrderWithMessageAndField) {
     EXPECT_TRUE(s.ValidateScene().ok);
     EXPECT_STREQ(SceneFieldName(SceneField::PreviewRange), "PreviewRange");
     EXPECT_EQ(SceneFieldControlId(SceneField::ElevationFileName), 343);
+}
+
+TEST(SceneCheck, NonFiniteRealsAreRefusedAfterTheThirtyRules) {
+    TempDir dir;
+    const std::string notANumber = "Please enter a number.";
+    // Every real field of the schema, with each non-finite value: refused by rule 31 with focus on it.
+    for (const SceneFieldRow& row : SceneSchema()) {
+        if (!std::holds_alternative<double CSceneParams::*>(row.member)) continue;
+        for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+            CSceneParams s = validScene(dir);
+            s.*std::get<double CSceneParams::*>(row.member) = bad;
+            const SceneCheck r = s.ValidateScene();
+            if (r.rule < 31) continue; // already refused by its range rule (NaN > 0 is false)
+            EXPECT_EQ(r.rule, 31) << row.key << bad;
+            EXPECT_NE(r.field, SceneField::None) << row.key;
+            EXPECT_EQ(SceneFieldRowOf(r.field), &row) << row.key << bad;
+        }
+    }
+    // A field with a range rule keeps its rule's message; the others get the form's.
+    CSceneParams s = validScene(dir);
+    s.FocalLengthA = HUGE_VAL;
+    EXPECT_EQ(s.ValidateScene().message, "Focal length in first frame has to be greater than zero.");
+    s = validScene(dir);
+    s.YA = std::nan("");
+    SceneCheck r = s.ValidateScene();
+    EXPECT_EQ(r.message, notANumber);
+    EXPECT_EQ(SceneFieldControlId(r.field), 329);
+    s.LightX = s.LightY = -HUGE_VAL;
+    EXPECT_EQ(s.ValidateScene().field, SceneField::YA); // the form's order: YA before the light
+    // A scene that failed an earlier rule still fails it.
+    s.FocalLengthA = HUGE_VAL;
+    s.Total = 16385;
+    EXPECT_EQ(s.ValidateScene().rule, 5);
 }
 
 TEST(SceneCheck, FileRulesOpenTheFilesAndNameThem) {
