@@ -9,6 +9,7 @@
 #include "scene/FieldText.h"
 #include "scene/SceneSchema.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -156,6 +157,13 @@ SceneCheck CSceneParams::ValidateScene() const {
     // refuse still gets the message it got before; they refuse scenes that passed but whose frames
     // would be meaningless or could not be made.
     if (SceneCheck finite = CheckFinite(*this); !finite.ok) return finite;
+    // The render run flies every path type but the straight one as a curve through the points; a loop of
+    // no length has no frames.
+    if (PathType != 0 && lastIndex < 2)
+        return fail(32, LoadString(IDS_CURVE_NEEDS_THREE_POINTS), F::PathPoints);
+    if (PathType != 0 &&
+        std::all_of(points, points + lastIndex + 1, [&](const PathPoint& p) { return p == points[0]; }))
+        return fail(33, LoadString(IDS_CHECK_PATH_LENGTH), F::PathPoints);
     return SceneCheck{};
 }
 

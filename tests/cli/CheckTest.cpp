@@ -80,6 +80,11 @@ TEST(CliCheck, PrintsTheFirstFailedRulesMessage) {
         {[](CSceneParams& s) { s.ElevationFileName = "gone.tga"; }, "Cannot open file '@/gone.tga'."},
         // Written as "nan" and "inf", read back as such: the render would loop on them.
         {[](CSceneParams& s) { s.YA = std::nan(""); }, "Please enter a number."},
+        {[](CSceneParams& s) {
+             s.PathType = 1, s.Total = 3, s.AverageHeight = s.PreviewRange = 1;
+             for (int i = 0; i < 5; ++i) s.SetPathPoint(i, 150, 150);
+         },
+         "The points of a curved flight path cannot all be at the same place."},
         {[](CSceneParams& s) { s.FocalLengthE = HUGE_VAL; },
          "Focal length in last frame has to be greater than zero."},
     };

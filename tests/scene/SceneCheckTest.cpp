@@ -121,6 +121,7 @@ TEST(SceneCheck, NumericRulesInOrderWithMessageAndField) {
     s.GridX = s.GridY = 16384, s.LightX = 0, s.LightY = 0, s.LightZ = 1e-300;
     EXPECT_TRUE(s.ValidateScene().ok);
     s.PathType = 1, s.Total = 3, s.From = 0, s.To = 2, s.AverageHeight = 0.1, s.PreviewRange = 0.1;
+    s.SetPathPoint(0, 0, 0), s.SetPathPoint(1, 0, 0), s.SetPathPoint(2, 0, 1); // a curve needs them
     EXPECT_TRUE(s.ValidateScene().ok);
     EXPECT_STREQ(SceneFieldName(SceneField::PreviewRange), "PreviewRange");
     EXPECT_EQ(SceneFieldControlId(SceneField::ElevationFileName), 343);
@@ -157,6 +158,28 @@ TEST(SceneCheck, NonFiniteRealsAreRefusedAfterTheThirtyRules) {
     s.FocalLengthA = HUGE_VAL;
     s.Total = 16385;
     EXPECT_EQ(s.ValidateScene().rule, 5);
+}
+
+TEST(SceneCheck, CurveNeedsThreePointsThatSpanALength) {
+    TempDir dir;
+    CSceneParams s = validScene(dir);
+    s.PathType = 1, s.Total = 3, s.AverageHeight = s.PreviewRange = 1;
+    auto expectRefused = [&](int rule, const char* message) {
+        const SceneCheck r = s.ValidateScene();
+        EXPECT_EQ(r.rule, rule);
+        EXPECT_EQ(r.message, message);
+        EXPECT_EQ(SceneFieldControlId(r.field), 378); // "Set..."
+    };
+    expectRefused(32, "A curved flight path needs at least three points.");
+    s.SetPathPoint(0, 150, 150), s.SetPathPoint(1, 150, 150);
+    expectRefused(32, "A curved flight path needs at least three points.");
+    for (int i = 2; i <= 4; ++i) s.SetPathPoint(i, 150, 150);
+    expectRefused(33, "The points of a curved flight path cannot all be at the same place.");
+    s.SetPathPoint(3, 150, 151);
+    EXPECT_TRUE(s.ValidateScene().ok);
+    s.ClearPathPoints();
+    s.PathType = 0; // a straight flight needs no points
+    EXPECT_TRUE(s.ValidateScene().ok);
 }
 
 TEST(SceneCheck, FileRulesOpenTheFilesAndNameThem) {
