@@ -164,6 +164,17 @@ SceneCheck CSceneParams::ValidateScene() const {
     if (PathType != 0 &&
         std::all_of(points, points + lastIndex + 1, [&](const PathPoint& p) { return p == points[0]; }))
         return fail(33, LoadString(IDS_CHECK_PATH_LENGTH), F::PathPoints);
+    // The last frame's name is formed from Offset + To, which must not wrap.
+    if (Offset > 0 && To > INT_MAX - Offset) return fail(34, LoadString(IDS_CHECK_OFFSET), F::Offset);
+    // A name read with a NUL byte opens as the part before it; the frames then fail. It cannot be opened.
+    const std::pair<const std::string*, SceneField> names[] = {
+        {&ElevationFileName, F::ElevationFileName},
+        {UseTextureFile ? &TextureFileName : nullptr, F::TextureFileName},
+        {&OutputFileName, F::OutputFileName},
+        {UseMaskFile ? &MaskFileName : nullptr, F::MaskFileName}};
+    for (const auto& [name, field] : names)
+        if (name && name->find('\0') != std::string::npos)
+            return fail(35, FormatString(IDS_CANNOT_OPEN_FILE, name->c_str()), field);
     return SceneCheck{};
 }
 

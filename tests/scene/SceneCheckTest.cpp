@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <functional>
 
@@ -180,6 +181,36 @@ TEST(SceneCheck, CurveNeedsThreePointsThatSpanALength) {
     s.ClearPathPoints();
     s.PathType = 0; // a straight flight needs no points
     EXPECT_TRUE(s.ValidateScene().ok);
+}
+
+TEST(SceneCheck, OffsetThatWrapsTheLastFrameNumberIsRefused) {
+    TempDir dir;
+    CSceneParams s = validScene(dir);
+    s.Total = 5, s.To = 4;
+    s.Offset = INT_MAX - 4;
+    EXPECT_TRUE(s.ValidateScene().ok);
+    s.Offset = INT_MAX - 3;
+    const SceneCheck r = s.ValidateScene();
+    EXPECT_EQ(r.rule, 34);
+    EXPECT_EQ(r.message, "The offset plus the last frame number cannot exceed 2147483647.");
+    EXPECT_EQ(r.field, SceneField::Offset);
+    s.Offset = INT_MIN; // frame numbers from INT_MIN up do not wrap
+    EXPECT_TRUE(s.ValidateScene().ok);
+}
+
+TEST(SceneCheck, FileNameWithANulByteCannotBeOpened) {
+    TempDir dir;
+    TempDir::write(dir.path("t.tga"), "x");
+    CSceneParams s = validScene(dir);
+    s.UseTextureFile = 1;
+    s.TextureFileName = dir.path("t.tga") + std::string(1, '\0') + "x"; // opens as t.tga
+    SceneCheck r = s.ValidateScene();
+    EXPECT_EQ(r.rule, 35);
+    EXPECT_EQ(r.message, "Cannot open file '" + dir.path("t.tga") + "'.");
+    EXPECT_EQ(r.field, SceneField::TextureFileName);
+    s = validScene(dir);
+    s.OutputFileName += std::string(1, '\0');
+    EXPECT_EQ(s.ValidateScene().field, SceneField::OutputFileName);
 }
 
 TEST(SceneCheck, FileRulesOpenTheFilesAndNameThem) {
