@@ -1,5 +1,6 @@
 #include "render/RunParts.h"
 #include "res/StringTable.h"
+#include "scene/SceneSchema.h"
 
 #include <algorithm>
 
@@ -13,6 +14,14 @@ bool SetUpRun(const std::string& jobFile, int antialiasing, const RunCaller& cal
     if (inMemory) {
         if (const std::string overInput = OutputOverInput(job, options); !overInput.empty()) {
             platform.error(overInput);
+            return false;
+        }
+    }
+    // A real that is not finite gives meaningless or endless frames. The scene check refuses it; a
+    // hand-edited job can still hold one.
+    for (const SceneFieldRow& row : SceneSchema()) {
+        if (!HoldsFiniteValue(job, row)) {
+            platform.error(FormatString(IDS_JOB_VALUE_NOT_FINITE, row.name));
             return false;
         }
     }

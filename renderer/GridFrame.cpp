@@ -141,6 +141,12 @@ WalkPlan PlanWalk(const RenderCamera& camera, const CGelaende& elevation, double
     plan.eye.x += kEyeShift;
     plan.eye.y += kEyeShift;
     plan.box = VisibleBox(camera, plan.eye, Ex, Ey);
+    // A camera that is not finite (NaN or an infinity in a hand-edited job) sees nothing: stepping through
+    // its box would never end.
+    const WalkPlan::Bounds& box = plan.box;
+    if (!(std::isfinite(plan.eye.x) && std::isfinite(plan.eye.y) && std::isfinite(box.xLow) &&
+          std::isfinite(box.xHigh) && std::isfinite(box.yLow) && std::isfinite(box.yHigh)))
+        return plan;
     Edges q[4];
     SnapQuadrants(plan.box, plan.eye.x, plan.eye.y, sx, sy, q);
     for (int i = 0; i < 4; ++i)

@@ -1,13 +1,15 @@
-// The scene check (thirty rules in a fixed order), the output name formatter and the resolution of file
-// names relative to a scene's folder.
+// The scene check (thirty rules in a fixed order and the rules added after them), the output name formatter
+// and the resolution of file names relative to a scene's folder.
 
 #include "scene/SceneParams.h"
 
 #include "app/CFormat.h"
 #include "app/RegularFile.h"
 #include "res/StringTable.h"
+#include "scene/FieldText.h"
 #include "scene/SceneSchema.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -51,11 +53,47 @@ SceneCheck fail(int rule, std::string message, SceneField field) {
     return SceneCheck{false, rule, std::move(message), field};
 }
 
+// The message of the range rule that a real field has (a non-finite value breaks it too); the form's
+// own message for a field that is not a number when it has none.
+std::string NotFiniteMessage(SceneField field) {
+    using F = SceneField;
+    switch (field) {
+    case F::FocalLengthA:
+        return LoadString(IDS_CHECK_FOCAL_FIRST);
+    case F::FocalLengthE:
+        return LoadString(IDS_CHECK_FOCAL_LAST);
+    case F::DustA:
+    case F::DustE:
+        return LoadString(IDS_CHECK_DUST);
+    case F::Smoothness:
+        return LoadString(IDS_CHECK_SMOOTHNESS);
+    case F::ElevScaleX:
+        return LoadString(IDS_CHECK_SCALE_X);
+    case F::ElevScaleY:
+        return LoadString(IDS_CHECK_SCALE_Y);
+    case F::AverageHeight:
+        return LoadString(IDS_CHECK_AVERAGE_HEIGHT);
+    case F::PreviewRange:
+        return LoadString(IDS_CHECK_PREVIEW_RANGE);
+    default:
+        return RealFieldMessage();
+    }
+}
+
+// Rule 31: the first real field, in the order the form takes them, that holds NaN or an infinity (from a
+// script or a pasted scene text; the form's own edits never take one).
+SceneCheck CheckFinite(const CSceneParams& scene) {
+    for (const SceneFieldRow* row : SceneFormRows()) {
+        if (!HoldsFiniteValue(scene, *row)) return fail(31, NotFiniteMessage(row->check), row->check);
+    }
+    return SceneCheck{};
+}
+
 } // namespace
 
 const char* SceneFieldName(SceneField field) {
     const SceneFieldRow* row = SceneFieldRowOf(field);
-    return row ? row->name : "";
+    return row && row->name ? row->name : "";
 }
 
 int SceneFieldControlId(SceneField field) {
@@ -114,6 +152,29 @@ SceneCheck CSceneParams::ValidateScene() const {
 
     if (UseMaskFile && !canOpenForReading(MaskFileName))
         return fail(30, FormatString(IDS_CANNOT_OPEN_FILE, MaskFileName.c_str()), F::MaskFileName);
+
+    // The rules below were added after the thirty and come after them, so that every scene the thirty
+    // refuse still gets the message it got before; they refuse scenes that passed but whose frames
+    // would be meaningless or could not be made.
+    if (SceneCheck finite = CheckFinite(*this); !finite.ok) return finite;
+    // The render run flies every path type but the straight one as a curve through the points; a loop of
+    // no length has no frames.
+    if (PathType != 0 && lastIndex < 2)
+        return fail(32, LoadString(IDS_CURVE_NEEDS_THREE_POINTS), F::PathPoints);
+    if (PathType != 0 &&
+        std::all_of(points, points + lastIndex + 1, [&](const PathPoint& p) { return p == points[0]; }))
+        return fail(33, LoadString(IDS_CHECK_PATH_LENGTH), F::PathPoints);
+    // The last frame's name is formed from Offset + To, which must not wrap.
+    if (Offset > 0 && To > INT_MAX - Offset) return fail(34, LoadString(IDS_CHECK_OFFSET), F::Offset);
+    // A name read with a NUL byte opens as the part before it; the frames then fail. It cannot be opened.
+    const std::pair<const std::string*, SceneField> names[] = {
+        {&ElevationFileName, F::ElevationFileName},
+        {UseTextureFile ? &TextureFileName : nullptr, F::TextureFileName},
+        {&OutputFileName, F::OutputFileName},
+        {UseMaskFile ? &MaskFileName : nullptr, F::MaskFileName}};
+    for (const auto& [name, field] : names)
+        if (name && name->find('\0') != std::string::npos)
+            return fail(35, FormatString(IDS_CANNOT_OPEN_FILE, name->c_str()), field);
     return SceneCheck{};
 }
 

@@ -42,6 +42,26 @@ enum class SceneField {
     TextureFileName,
     OutputFileName,
     MaskFileName,
+    // The real fields without a range rule (their finite check), the offset and the path.
+    XA,
+    YA,
+    ZA,
+    HeadingA,
+    PitchA,
+    RollA,
+    XE,
+    YE,
+    ZE,
+    HeadingE,
+    PitchE,
+    RollE,
+    LightY,
+    LightZ,
+    ElevScaleZA,
+    ElevScaleZE,
+    RollFactor,
+    Offset,
+    PathPoints,
 };
 
 // The field's name as the scene text spells it ("FocalLengthA", ...); "" for None.
@@ -52,7 +72,9 @@ int SceneFieldControlId(SceneField field);
 // The outcome of the scene check: the first failed rule's message and the field to focus.
 struct SceneCheck {
     bool ok = true;
-    int rule = 0; // number of the failed rule (1 to 30), 0 when all passed
+    // Number of the failed rule, 0 when all passed: 1 to 30, then the rules added after them (31 and on),
+    // which only scenes that pass the thirty reach.
+    int rule = 0;
     std::string message;
     SceneField field = SceneField::None;
 };
@@ -135,8 +157,8 @@ public:
     // that replaces it only when complete.
     SaveOutcome SaveScript(const std::string& path) const;
 
-    // The thirty rules of the scene check in their order; the first that fails is reported. File names
-    // are opened as they stand (relative names against the current directory).
+    // The rules of the scene check in their order (the thirty, then 31 on); the first that fails is
+    // reported. File names are opened as they stand (relative names against the current directory).
     SceneCheck ValidateScene() const;
 };
 

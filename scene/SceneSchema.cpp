@@ -4,6 +4,7 @@
 #include "scene/ProfileFile.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -21,27 +22,27 @@ const std::vector<SceneFieldRow>& SceneSchema() {
     // clang-format off
     static const std::vector<SceneFieldRow> rows = {
         // member                key                       new scene     name                line ctrl ord  widget    check                 kind
-        {&S::XA,                 "BeobXA",                 "-100",       "XA",                  0, 327,  1, Edit},
-        {&S::YA,                 "BeobYA",                 "-100",       "YA",                  2, 329,  3, Edit},
-        {&S::ZA,                 "BeobZA",                 "100",        "ZA",                  4, 331,  5, Edit},
-        {&S::HeadingA,           "RichtungA",              "45",         "HeadingA",            6, 350, 19, Edit},
-        {&S::PitchA,             "NeigungA",               "-25",        "PitchA",              8, 366, 26, Edit},
+        {&S::XA,                 "BeobXA",                 "-100",       "XA",                  0, 327,  1, Edit,     F::XA},
+        {&S::YA,                 "BeobYA",                 "-100",       "YA",                  2, 329,  3, Edit,     F::YA},
+        {&S::ZA,                 "BeobZA",                 "100",        "ZA",                  4, 331,  5, Edit,     F::ZA},
+        {&S::HeadingA,           "RichtungA",              "45",         "HeadingA",            6, 350, 19, Edit,     F::HeadingA},
+        {&S::PitchA,             "NeigungA",               "-25",        "PitchA",              8, 366, 26, Edit,     F::PitchA},
         {&S::FocalLengthA,       "BrennA",                 "250",        "FocalLengthA",       12, 345, 14, Edit,     F::FocalLengthA},
-        {&S::RollA,              "VerkantenA",             nullptr,      "RollA",              10, 375, 42, Edit},
-        {&S::XE,                 "BeobXE",                 nullptr,      "XZ",                  1, 328,  2, Edit},
-        {&S::YE,                 "BeobYE",                 nullptr,      "YZ",                  3, 330,  4, Edit},
-        {&S::ZE,                 "BeobZE",                 nullptr,      "ZZ",                  5, 332,  6, Edit},
-        {&S::HeadingE,           "RichtungE",              nullptr,      "HeadingZ",            7, 351, 20, Edit},
-        {&S::PitchE,             "NeigungE",               nullptr,      "PitchZ",              9, 367, 27, Edit},
+        {&S::RollA,              "VerkantenA",             nullptr,      "RollA",              10, 375, 42, Edit,     F::RollA},
+        {&S::XE,                 "BeobXE",                 nullptr,      "XZ",                  1, 328,  2, Edit,     F::XE},
+        {&S::YE,                 "BeobYE",                 nullptr,      "YZ",                  3, 330,  4, Edit,     F::YE},
+        {&S::ZE,                 "BeobZE",                 nullptr,      "ZZ",                  5, 332,  6, Edit,     F::ZE},
+        {&S::HeadingE,           "RichtungE",              nullptr,      "HeadingZ",            7, 351, 20, Edit,     F::HeadingE},
+        {&S::PitchE,             "NeigungE",               nullptr,      "PitchZ",              9, 367, 27, Edit,     F::PitchE},
         {&S::FocalLengthE,       "BrennE",                 "250",        "FocalLengthZ",       13, 346, 15, Edit,     F::FocalLengthE},
-        {&S::RollE,              "VerkantenE",             nullptr,      "RollZ",              11, 377, 40, Edit},
+        {&S::RollE,              "VerkantenE",             nullptr,      "RollZ",              11, 377, 40, Edit,     F::RollE},
         {&S::Total,              "Bildanzahl",             "1",          "Total",              42, 387, 32, Edit,     F::Total},
-        {&S::Offset,             "Offset",                 nullptr,      "Offset",             45, 362, 45, Edit},
+        {&S::Offset,             "Offset",                 nullptr,      "Offset",             45, 362, 45, Edit,     F::Offset},
         {&S::From,               "StartbildNr",            nullptr,      "From",               43, 347, 16, Edit,     F::From},
         {&S::To,                 "EndbildNr",              nullptr,      "To",                 44, 386, 33, Edit,     F::To},
         {&S::LightX,             "LichtX",                 "1",          "LightX",             29, 356, 22, Edit,     F::LightX},
-        {&S::LightY,             "LichtY",                 "1",          "LightY",             30, 357, 23, Edit},
-        {&S::LightZ,             "LichtZ",                 "-1",         "LightZ",             31, 358, 24, Edit},
+        {&S::LightY,             "LichtY",                 "1",          "LightY",             30, 357, 23, Edit,     F::LightY},
+        {&S::LightZ,             "LichtZ",                 "-1",         "LightZ",             31, 358, 24, Edit,     F::LightZ},
         {&S::DustA,              "NebelA",                 "10000",      "DustA",              16, 337,  7, Edit,     F::DustA},
         {&S::DustE,              "NebelE",                 "10000",      "DustZ",              17, 338,  8, Edit,     F::DustE},
         {&S::Smoothness,         "Tr\xE4gheit",            nullptr,      "Smoothness",         41, 381, 37, Edit,     F::Smoothness},
@@ -53,8 +54,8 @@ const std::vector<SceneFieldRow>& SceneSchema() {
         {&S::ElevationFileName,  "HDateiname",             nullptr,      "ElevationFileName",  20, 343, 13, Edit,     F::ElevationFileName},
         {&S::ElevScaleX,         "HDateiSkalaX",           "1",          "ElevScaleX",         25, 339,  9, Edit,     F::ElevScaleX},
         {&S::ElevScaleY,         "HDateiSkalaY",           "1",          "ElevScaleY",         26, 340, 10, Edit,     F::ElevScaleY},
-        {&S::ElevScaleZA,        "HDateiSkalaZA",          "0.1",        "ElevScaleZA",        14, 341, 11, Edit},
-        {&S::ElevScaleZE,        "HDateiSkalaZE",          "0.1",        "ElevScaleZZ",        15, 342, 12, Edit},
+        {&S::ElevScaleZA,        "HDateiSkalaZA",          "0.1",        "ElevScaleZA",        14, 341, 11, Edit,     F::ElevScaleZA},
+        {&S::ElevScaleZE,        "HDateiSkalaZE",          "0.1",        "ElevScaleZZ",        15, 342, 12, Edit,     F::ElevScaleZE},
         {&S::UseMaskFile,        "MDateiVerwenden",        nullptr,      "UseMaskFile",        34, 389, 30, Check},
         {&S::MaskFileName,       "MaskenDateiName",        nullptr,      "MaskFileName",       22, 359, 25, Edit,     F::MaskFileName},
         {&S::SizeX,              "AusBreite",              "320",        "SizeX",              23, 379, 39, Edit,     F::SizeX},
@@ -66,9 +67,9 @@ const std::vector<SceneFieldRow>& SceneSchema() {
         {&S::BackgroundColor,    "Hintergrund",            nullptr,      nullptr,              -1,   0, -1, NoWidget},
         {{},                     "KannBerechnen",          nullptr,      nullptr,              -1,   0, -1, NoWidget, F::None,              K::JobReady},
         {&S::PathType,           "Rundflug",               nullptr,      "PathType",           40, 382, 36, Radios},
-        {{},                     "Punkt",                  nullptr,      nullptr,              -1,   0, -1, NoWidget, F::None,              K::PathPoints},
+        {{},                     "Punkt",                  nullptr,      nullptr,              -1, 378, -1, NoWidget, F::PathPoints,        K::PathPoints},
         {&S::AverageHeight,      "H\xF6he\xDC" "berBoden", nullptr,      "AverageHeight",      37, 311,  0, Edit,     F::AverageHeight},
-        {&S::RollFactor,         "VerkantenFaktor",        nullptr,      "RollFactor",         39, 376, 41, Edit},
+        {&S::RollFactor,         "VerkantenFaktor",        nullptr,      "RollFactor",         39, 376, 41, Edit,     F::RollFactor},
         {&S::PreviewRange,       "Voraussicht",            nullptr,      "PreviewRange",       38, 368, 28, Edit,     F::PreviewRange},
         {&S::UseRecorder,        "Recorder",               nullptr,      "UseRecorder",        36, 369, 44, Check},
     };
@@ -104,6 +105,14 @@ const SceneFieldRow* SceneFieldRowOf(SceneField field) {
     for (const SceneFieldRow& row : SceneSchema())
         if (row.check == field) return &row;
     return nullptr;
+}
+
+bool HoldsFiniteValue(const CSceneParams& scene, const SceneFieldRow& row) {
+    bool finite = true;
+    WithField(scene, row.member, [&](const auto& value) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(value)>, double>) finite = std::isfinite(value);
+    });
+    return finite;
 }
 
 void ReadSceneValue(const ProfileFile& profile, const char* key, double& value) {

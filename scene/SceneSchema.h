@@ -62,6 +62,9 @@ template <class Record, class Member, class F> void WithField(Record& record, co
         member);
 }
 
+// False when the row's field is a real that holds NaN or an infinity.
+bool HoldsFiniteValue(const CSceneParams& scene, const SceneFieldRow& row);
+
 // One stored value by its type: a double as the real reader reads it (a text that does not parse leaves
 // it alone), an int as the integer reader, a text as it stands, a colour from hexadecimal (left alone
 // when the text does not start with a hexadecimal number).

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <sys/wait.h>
 
@@ -77,6 +78,15 @@ TEST(CliCheck, PrintsTheFirstFailedRulesMessage) {
         {[](CSceneParams& s) { s.Smoothness = 1.000001; }, "0.0 <= Smoothness <= 1.0"},
         {[](CSceneParams& s) { s.Total = 16385; }, "The fotal frame count cannot exceed 16384."},
         {[](CSceneParams& s) { s.ElevationFileName = "gone.tga"; }, "Cannot open file '@/gone.tga'."},
+        // Written as "nan" and "inf", read back as such: the render would loop on them.
+        {[](CSceneParams& s) { s.YA = std::nan(""); }, "Please enter a number."},
+        {[](CSceneParams& s) {
+             s.PathType = 1, s.Total = 3, s.AverageHeight = s.PreviewRange = 1;
+             for (int i = 0; i < 5; ++i) s.SetPathPoint(i, 150, 150);
+         },
+         "The points of a curved flight path cannot all be at the same place."},
+        {[](CSceneParams& s) { s.FocalLengthE = HUGE_VAL; },
+         "Focal length in last frame has to be greater than zero."},
     };
     for (const Case& c : cases) {
         CSceneParams s = sceneBesideElevation(dir);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
@@ -163,6 +164,19 @@ TEST_F(RenderRunTest, SetUpFailuresEndTheRunWithTheirMessagesAndNoJobFile) {
         EXPECT_EQ(run(s).outcome, RunOutcome::Failed);
         ASSERT_EQ(platform.texts(), std::vector<std::string>{"Cannot open file '" + s.MaskFileName + "'."});
         EXPECT_EQ(platform.shown.back().icon, MsgIcon::Stop);
+    }
+}
+
+TEST_F(RenderRunTest, JobWithACameraThatIsNotFiniteFailsWithAMessage) {
+    for (double bad : {std::nan(""), HUGE_VAL}) {
+        platform.shown.clear();
+        CSceneParams s = hillScene(out, 2);
+        s.YA = bad;
+        RunResult r = run(s);
+        EXPECT_EQ(r.outcome, RunOutcome::Failed);
+        EXPECT_EQ(r.framesDrawn, 0);
+        EXPECT_EQ(platform.texts(), std::vector<std::string>{"The render job's value YA is not a number."});
+        EXPECT_EQ(jobFilesLeft(), 0);
     }
 }
 

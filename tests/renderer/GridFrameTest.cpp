@@ -113,6 +113,17 @@ TEST(GridFrame, QuadrantsStopOneCellShortOfTheEyeAndStripsCoverItsColumnAndRow) 
     EXPECT_EQ(firstOf(WalkUnit::Q3), (std::pair{t.q[3].xLow, t.q[3].yLow}));
 }
 
+TEST(GridFrame, CameraThatIsNotFiniteDrawsNothingAndEnds) {
+    const double nan = std::nan("");
+    for (const RenderCamera& cam : {MakeCamera(160, 120, Vector4::Point(30, nan, 60), 10, -50, 80),
+                                    MakeCamera(160, 120, Vector4::Point(HUGE_VAL, 30, 60), 10, -50, 80),
+                                    MakeCamera(160, 120, Vector4::Point(30, 30, 60), nan, -50, 80)}) {
+        Traversal t(MakeTerrain(64, 64, Hills), cam);
+        t.Run(RenderMode::Final);
+        EXPECT_EQ(t.triangles, 0);
+    }
+}
+
 TEST(GridFrame, EyeLeftOfTheTerrainDrawsOnlyQ1Q2AndStrip2) {
     Traversal t(MakeTerrain(64, 64, Hills), MakeCamera(160, 120, Vector4::Point(-10, 30, 40), 90, -30, 80));
     t.Run(RenderMode::Final);

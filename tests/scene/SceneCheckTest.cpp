@@ -1,9 +1,11 @@
 #include "scene/SceneParams.h"
 
+#include "scene/SceneSchema.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <functional>
 
@@ -120,9 +122,95 @@ TEST(SceneCheck, NumericRulesInOrderWithMessageAndField) {
     s.GridX = s.GridY = 16384, s.LightX = 0, s.LightY = 0, s.LightZ = 1e-300;
     EXPECT_TRUE(s.ValidateScene().ok);
     s.PathType = 1, s.Total = 3, s.From = 0, s.To = 2, s.AverageHeight = 0.1, s.PreviewRange = 0.1;
+    s.SetPathPoint(0, 0, 0), s.SetPathPoint(1, 0, 0), s.SetPathPoint(2, 0, 1); // a curve needs them
     EXPECT_TRUE(s.ValidateScene().ok);
     EXPECT_STREQ(SceneFieldName(SceneField::PreviewRange), "PreviewRange");
     EXPECT_EQ(SceneFieldControlId(SceneField::ElevationFileName), 343);
+}
+
+TEST(SceneCheck, NonFiniteRealsAreRefusedAfterTheThirtyRules) {
+    TempDir dir;
+    const std::string notANumber = "Please enter a number.";
+    // Every real field of the schema, with each non-finite value: refused by rule 31 with focus on it.
+    for (const SceneFieldRow& row : SceneSchema()) {
+        if (!std::holds_alternative<double CSceneParams::*>(row.member)) continue;
+        for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+            CSceneParams s = validScene(dir);
+            s.*std::get<double CSceneParams::*>(row.member) = bad;
+            const SceneCheck r = s.ValidateScene();
+            if (r.rule < 31) continue; // already refused by its range rule (NaN > 0 is false)
+            EXPECT_EQ(r.rule, 31) << row.key << bad;
+            EXPECT_NE(r.field, SceneField::None) << row.key;
+            EXPECT_EQ(SceneFieldRowOf(r.field), &row) << row.key << bad;
+        }
+    }
+    // A field with a range rule keeps its rule's message; the others get the form's.
+    CSceneParams s = validScene(dir);
+    s.FocalLengthA = HUGE_VAL;
+    EXPECT_EQ(s.ValidateScene().message, "Focal length in first frame has to be greater than zero.");
+    s = validScene(dir);
+    s.YA = std::nan("");
+    SceneCheck r = s.ValidateScene();
+    EXPECT_EQ(r.message, notANumber);
+    EXPECT_EQ(SceneFieldControlId(r.field), 329);
+    s.LightX = s.LightY = -HUGE_VAL;
+    EXPECT_EQ(s.ValidateScene().field, SceneField::YA); // the form's order: YA before the light
+    // A scene that failed an earlier rule still fails it.
+    s.FocalLengthA = HUGE_VAL;
+    s.Total = 16385;
+    EXPECT_EQ(s.ValidateScene().rule, 5);
+}
+
+TEST(SceneCheck, CurveNeedsThreePointsThatSpanALength) {
+    TempDir dir;
+    CSceneParams s = validScene(dir);
+    s.PathType = 1, s.Total = 3, s.AverageHeight = s.PreviewRange = 1;
+    auto expectRefused = [&](int rule, const char* message) {
+        const SceneCheck r = s.ValidateScene();
+        EXPECT_EQ(r.rule, rule);
+        EXPECT_EQ(r.message, message);
+        EXPECT_EQ(SceneFieldControlId(r.field), 378); // "Set..."
+    };
+    expectRefused(32, "A curved flight path needs at least three points.");
+    s.SetPathPoint(0, 150, 150), s.SetPathPoint(1, 150, 150);
+    expectRefused(32, "A curved flight path needs at least three points.");
+    for (int i = 2; i <= 4; ++i) s.SetPathPoint(i, 150, 150);
+    expectRefused(33, "The points of a curved flight path cannot all be at the same place.");
+    s.SetPathPoint(3, 150, 151);
+    EXPECT_TRUE(s.ValidateScene().ok);
+    s.ClearPathPoints();
+    s.PathType = 0; // a straight flight needs no points
+    EXPECT_TRUE(s.ValidateScene().ok);
+}
+
+TEST(SceneCheck, OffsetThatWrapsTheLastFrameNumberIsRefused) {
+    TempDir dir;
+    CSceneParams s = validScene(dir);
+    s.Total = 5, s.To = 4;
+    s.Offset = INT_MAX - 4;
+    EXPECT_TRUE(s.ValidateScene().ok);
+    s.Offset = INT_MAX - 3;
+    const SceneCheck r = s.ValidateScene();
+    EXPECT_EQ(r.rule, 34);
+    EXPECT_EQ(r.message, "The offset plus the last frame number cannot exceed 2147483647.");
+    EXPECT_EQ(r.field, SceneField::Offset);
+    s.Offset = INT_MIN; // frame numbers from INT_MIN up do not wrap
+    EXPECT_TRUE(s.ValidateScene().ok);
+}
+
+TEST(SceneCheck, FileNameWithANulByteCannotBeOpened) {
+    TempDir dir;
+    TempDir::write(dir.path("t.tga"), "x");
+    CSceneParams s = validScene(dir);
+    s.UseTextureFile = 1;
+    s.TextureFileName = dir.path("t.tga") + std::string(1, '\0') + "x"; // opens as t.tga
+    SceneCheck r = s.ValidateScene();
+    EXPECT_EQ(r.rule, 35);
+    EXPECT_EQ(r.message, "Cannot open file '" + dir.path("t.tga") + "'.");
+    EXPECT_EQ(r.field, SceneField::TextureFileName);
+    s = validScene(dir);
+    s.OutputFileName += std::string(1, '\0');
+    EXPECT_EQ(s.ValidateScene().field, SceneField::OutputFileName);
 }
 
 TEST(SceneCheck, FileRulesOpenTheFilesAndNameThem) {
