@@ -71,6 +71,8 @@ const std::vector<CliCommand>& cliCommands();
 CliCommand renderCommand();
 CliCommand checkCommand();
 CliCommand demImportCommand();
+CliCommand importElevationCommand();
+CliCommand importTextureCommand();
 CliCommand elevToGrayCommand();
 CliCommand grayToElevCommand();
 CliCommand elevToColorCommand();

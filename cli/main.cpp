@@ -53,10 +53,10 @@ bool takeOptionValue(const std::vector<std::string>& args, size_t& i, const std:
 
 const std::vector<CliCommand>& cliCommands() {
     static const std::vector<CliCommand> commands{
-        renderCommand(),     checkCommand(),       demImportCommand(),    elevToGrayCommand(),
-        grayToElevCommand(), elevToColorCommand(), eliminateRedCommand(), interpolateCommand(),
-        convolveCommand(),   mergeCommand(),       maskCommand(),         resampleCommand(),
-        rectifyCommand()};
+        renderCommand(),        checkCommand(),       demImportCommand(),  importElevationCommand(),
+        importTextureCommand(), elevToGrayCommand(),  grayToElevCommand(), elevToColorCommand(),
+        eliminateRedCommand(),  interpolateCommand(), convolveCommand(),   mergeCommand(),
+        maskCommand(),          resampleCommand(),    rectifyCommand()};
     return commands;
 }
 
