@@ -5,6 +5,7 @@
 #include "cli/ConsolePlatform.h"
 #include "cli/Interrupt.h"
 #include "cli/ProgressBar.h"
+#include "cli/RenderVideo.h"
 
 #include "app/CFormat.h"
 #include "app/IniSettings.h"
@@ -68,6 +69,8 @@ int runRender(const cli::Args& args) {
     mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
 
+    if (const std::string mistake = cli::RenderVideo::usageMistake(args); !mistake.empty())
+        return cli::usageError("render", mistake);
     const std::string& scenePath = args.positional[0];
     const std::string outputFolder = args.value("--output-dir");
     CSceneParams scene;
@@ -128,6 +131,17 @@ int runRender(const cli::Args& args) {
         return ExitFailure;
     }
 
+    // The video encoder is set up before any frame is rendered.
+    std::unique_ptr<cli::RenderVideo> video;
+    if (args.has("--video")) {
+        std::string error;
+        video = cli::RenderVideo::open(args, scene.SizeX, scene.SizeY, error);
+        if (!video) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return ExitFailure;
+        }
+    }
+
     ConsolePlatform platform;
     IniSettings settings;
     cli::InterruptGuard interrupt;
@@ -147,6 +161,8 @@ int runRender(const cli::Args& args) {
     options.sceneFile = scenePath;
     // No window watches the frames grow: each pixel is shaded once, at the end of its frame.
     options.deferShading = true;
+    options.frameSink = video.get();
+    options.writeFrameFiles = !video || args.has("--frames");
     // Several frames at once; a single frame is shared by picture rows instead.
     int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     if (args.has("--jobs")) parseIntStrict(args.value("--jobs"), jobs);
@@ -155,10 +171,11 @@ int runRender(const cli::Args& args) {
     else
         options.rowThreads = jobs;
     const RunResult result = RunJob(job->path(), picture, options, platform, settings, progress, observer);
+    const bool videoEnded = !video || video->end();
 
     remover.keep = !result.written.empty();
     if (result.outcome == RunOutcome::Stopped) return cli::InterruptGuard::exitStatus();
-    if (result.outcome == RunOutcome::Failed || result.writeFailures > 0) return ExitFailure;
+    if (result.outcome == RunOutcome::Failed || result.writeFailures > 0 || !videoEnded) return ExitFailure;
     // A flight recorder file that could not be written is lost data too (the run has said so).
     if (result.recorderFailed) return ExitFailure;
     return ExitOk;
@@ -166,7 +183,8 @@ int runRender(const cli::Args& args) {
 
 } // namespace
 
-CliCommand renderCommand() {
+// The options of render without those of the video.
+static CliCommand renderFrameCommand() {
     return {"render",
             {{{"--mode", true,
                [](const std::string& v) {
@@ -190,4 +208,11 @@ CliCommand renderCommand() {
              "only one scene file can be rendered",
              true},
             runRender};
+}
+
+CliCommand renderCommand() {
+    CliCommand command = renderFrameCommand();
+    const std::vector<cli::Option> video = cli::RenderVideo::options();
+    command.args.options.insert(command.args.options.end(), video.begin(), video.end());
+    return command;
 }

@@ -119,6 +119,10 @@ int main(int argc, char** argv) {
     }
     if (first == "--version") {
         std::printf("orvantis-cli %s\n", ORVANTIS_VERSION);
+#ifdef ORVANTIS_HAVE_VIDEO
+        // Scripts look here to learn whether render --video works.
+        std::printf("Video output: H.264 (.mp4), VP9 (.webm)\n");
+#endif
         return ExitOk;
     }
     for (const CliCommand& c : cliCommands()) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 class CTGAFile;
+class FrameSink;
 class Platform;
 class Progress;
 class SettingsStore;
@@ -74,6 +75,10 @@ struct RunOptions {
     // How triangles whose corners project onto one line are coloured; earlier versions' way only to
     // compare frames with theirs.
     CollinearShading collinear = CollinearShading::SumOfNormals;
+    // Raw and Final: every frame, masked, also goes to this sink (not owned), in frame order.
+    FrameSink* frameSink = nullptr;
+    // False: the frames go only to the sink; no frame files are written.
+    bool writeFrameFiles = true;
 };
 
 // Runs the job in jobFile into picture and deletes jobFile. The picture is (re)made at the job's output

@@ -1,3 +1,4 @@
+#include "render/FrameSink.h"
 #include "render/RunParts.h"
 
 #include "app/RegularFile.h"
@@ -57,6 +58,8 @@ void RunOutput::writeFrame(const std::string& name) {
     CTGAFile& picture = caller.picture;
     RunResult& result = caller.result;
     if (context.mask) picture.ApplyMask(*context.mask);
+    if (FrameSink* sink = caller.options.frameSink; sink && !sink->addFrame(picture)) ++result.writeFailures;
+    if (!caller.options.writeFrameFiles) return;
     if (name.empty()) {
         // Only a template that the scene check would refuse gets here.
         if (!reportedBadTemplate) caller.platform.error(LoadString(IDS_CHECK_OUTPUT_TEMPLATE));

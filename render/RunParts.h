@@ -49,7 +49,8 @@ public:
 
     // The name the files of frame index get; empty when the template cannot form one.
     std::string frameName(int index) const;
-    // Writes the picture, masked, as the files of the frame named name.
+    // Lays the mask over the picture, hands it to the frame sink and writes it as the files of the frame
+    // named name (unless the run writes no frame files).
     void writeFrame(const std::string& name);
 
     void openRecorder();
