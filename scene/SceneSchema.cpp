@@ -64,7 +64,7 @@ const std::vector<SceneFieldRow>& SceneSchema() {
         {&S::GridY,              "AusAuflY",               "16",         "GridY",              28, 349, 18, Edit,     F::GridY},
         {&S::UseBackgroundColor, "HintergrundVerwenden",   nullptr,      "UseBackgroundColor", 35, 388, 31, Check},
         {&S::HQ,                 "GenauRechnen",           nullptr,      "HQ",                 32, 352, 21, Check},
-        {&S::BackgroundColor,    "Hintergrund",            nullptr,      nullptr,              -1,   0, -1, NoWidget},
+        {&S::BackgroundColor,    "Hintergrund",            nullptr,      "BackgroundColor",    -1,   0, -1, NoWidget},
         {{},                     "KannBerechnen",          nullptr,      nullptr,              -1,   0, -1, NoWidget, F::None,              K::JobReady},
         {&S::PathType,           "Rundflug",               nullptr,      "PathType",           40, 382, 36, Radios},
         {{},                     "Punkt",                  nullptr,      nullptr,              -1, 378, -1, NoWidget, F::PathPoints,        K::PathPoints},

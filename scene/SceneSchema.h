@@ -35,7 +35,7 @@ struct SceneFieldRow {
     SceneMember member;
     const char* key;     // as a script stores it (Windows-1252 bytes)
     const char* initial; // the value of a new scene, as the scene text writes it; nullptr: 0 or empty
-    const char* name;    // in the scene text and the scene check; nullptr when in neither
+    const char* name;    // in the scene text and the scene check where they show it; nullptr: none
     int textLine;        // line of the scene text, -1 when the text leaves it out
     int control;         // the form control's id (its "controlId"), 0 when the form does not show it
     int formOrder;       // the place in the form's value exchange (which field a failed take stops at), -1
