@@ -1,5 +1,7 @@
 #include "app/AtomicFile.h"
 
+#include "app/ProcessTag.h"
+
 #include "app/Progress.h"
 
 #include <atomic>
@@ -9,9 +11,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <mutex>
-#include <set>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -48,15 +47,6 @@ std::string nameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string hostName() {
-    char host[256] = {};
-    if (::gethostname(host, sizeof host - 1) != 0 || !host[0]) return "host";
-    std::string h = host;
-    for (char& c : h)
-        if (c == '.' || c == '/') c = '_';
-    return h;
-}
-
 // Named temporary files: ".NAME.orvtmp.HOST.PID.XXXXXX" beside the target.
 std::string tempPrefix(const std::string& name, const std::string& host) {
     return "." + name + ".orvtmp." + host + ".";
@@ -65,15 +55,10 @@ std::string tempPrefix(const std::string& name, const std::string& host) {
 // Removes the named temporary files of this machine in folder whose process has ended. Once per folder and
 // process: a folder of many frames is not read again for every frame.
 void removeOrphans(const std::string& folder) {
-    static std::mutex lock;
-    static std::set<std::string> swept;
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        if (!swept.insert(folder).second) return;
-    }
+    if (!FirstSweepOf("saves", folder)) return;
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return;
-    const std::string marker = ".orvtmp." + hostName() + ".";
+    const std::string marker = ".orvtmp." + ThisHostTag() + ".";
     while (const dirent* e = ::readdir(dir)) {
         const std::string name = e->d_name;
         const size_t at = name.find(marker);
@@ -82,7 +67,7 @@ void removeOrphans(const std::string& folder) {
         const long pid = std::strtol(name.c_str() + at + marker.size(), &end, 10);
         if (pid <= 0 || !end || *end != '.' || std::strlen(end) != 7) continue;
         // Proof that it is an orphan: its process no longer exists on this machine.
-        if (pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        if (!ProcessHasEnded(pid)) continue;
         ::unlinkat(::dirfd(dir), name.c_str(), 0);
     }
     ::closedir(dir);
@@ -138,7 +123,7 @@ bool AtomicFile::open(const std::string& target) {
 }
 
 bool AtomicFile::openNamed(const std::string& folder) {
-    const std::string host = hostName();
+    const std::string host = ThisHostTag();
     std::string pattern =
         folder + "/" + tempPrefix(nameOf(finalPath), host) + std::to_string(::getpid()) + ".XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
@@ -201,7 +186,7 @@ bool AtomicFile::linkInPlace() {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, finalPath.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
     if (errno != EEXIST) return false;
-    const std::string base = folderOf(finalPath) + "/" + tempPrefix(nameOf(finalPath), hostName()) +
+    const std::string base = folderOf(finalPath) + "/" + tempPrefix(nameOf(finalPath), ThisHostTag()) +
                              std::to_string(::getpid()) + ".";
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {

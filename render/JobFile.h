@@ -1,5 +1,6 @@
 #pragma once
-// The render job file: a temporary script file ("ORVA..." in $TMPDIR or /tmp, created exclusively) that holds
+// The render job file: a temporary script file ("ORVA<pid>.<host>.XXXXXX" in $TMPDIR or /tmp, created
+// exclusively; a later process removes those whose process was killed) that holds
 // the scene exactly as the render launch writes it: the keys of the scene's own file in their order, every
 // value of the scene written over them, the job-ready key = 1, and exactly the scene's current path points.
 // The object owns the file: it is removed when the object goes (the run removes it earlier).

@@ -1,4 +1,5 @@
 #include "RunTestSupport.h"
+#include "app/ProcessTag.h"
 #include "app/Settings.h"
 #include "image/TGAFile.h"
 #include "render/FlightRecorder.h"
@@ -11,6 +12,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -315,4 +318,21 @@ TEST_F(RenderRunTest, JobFileHoldsTheSceneAndExactlyItsPoints) {
     auto fresh = JobFile::Create(s, "");
     ASSERT_TRUE(fresh);
     EXPECT_EQ(ProfileFile(fresh->path()).ReadString("BrennA"), "123.500000");
+}
+
+// A run killed outright (SIGKILL) leaves its job file; the next process's first job removes it, but not the
+// job of a process that still runs, nor files of other names.
+TEST_F(RenderRunTest, JobFilesOfKilledRunsAreRemovedByTheNextProcess) {
+    const std::string host = ThisHostTag();
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string orphan = "ORVA" + std::to_string(child) + "." + host + ".a1B2c3";
+    const std::string running = "ORVA" + std::to_string(::getppid()) + "." + host + ".d4E5f6";
+    for (const std::string& name : {orphan, running, std::string("ORVAold123")})
+        TempDir::write(tmp.path(name), "[Param]\r\n");
+    ASSERT_TRUE(makeJob(hillScene(out, 1)));
+    EXPECT_FALSE(std::filesystem::exists(tmp.path(orphan)));
+    EXPECT_TRUE(std::filesystem::exists(tmp.path(running)));
+    EXPECT_TRUE(std::filesystem::exists(tmp.path("ORVAold123")));
 }
