@@ -44,6 +44,14 @@ inline std::string FuzzDem(const uint8_t* data, size_t size) {
     DemImportResult result = DemImport(input.path(), out, env);
     FUZZ_REQUIRE(platform.waitDepth == 0, "wait cursor balanced");
     const std::string written = readFile(out);
+    if (result.refusal == DemRefusal::HeaderValues) {
+        // No columns, or header elevations the profiles cannot hold: refused before anything is written.
+        FUZZ_REQUIRE(headerRead && result.status == ToolStatus::Failed,
+                     "refused header values fail the import");
+        FUZZ_REQUIRE(platform.messages == 1, "one message for refused header values");
+        FUZZ_REQUIRE(written.empty(), "nothing written for refused header values");
+        return "";
+    }
     if (!headerRead) {
         FUZZ_REQUIRE(result.status == ToolStatus::Failed, "a damaged header stops the import");
         FUZZ_REQUIRE(platform.messages == 1, "one message for a damaged header");
