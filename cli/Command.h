@@ -25,7 +25,7 @@ struct Option {
 };
 
 // What a subcommand's command line may hold.
-struct ArgSpec {
+struct ArgLayout {
     std::vector<Option> options;
     size_t positionals = 2; // file names
     std::string missing = "missing file name";
@@ -52,15 +52,15 @@ struct Args {
 // Prints "orvantis-cli COMMAND: MESSAGE" and a hint to --help on stderr; returns ExitUsage.
 int usageError(const std::string& command, const std::string& message);
 
-// Reads args by spec. On a mistake prints the usage error and returns ExitUsage, otherwise ExitOk.
-int parseArgs(const std::string& command, const std::vector<std::string>& args, const ArgSpec& spec,
+// Reads args by their layout. On a mistake prints the usage error and returns ExitUsage, otherwise ExitOk.
+int parseArgs(const std::string& command, const std::vector<std::string>& args, const ArgLayout& layout,
               Args& out);
 
 } // namespace cli
 
 struct CliCommand {
     std::string name;
-    cli::ArgSpec args;
+    cli::ArgLayout args;
     std::function<int(const cli::Args& args)> run;
 };
 

@@ -68,22 +68,22 @@ int usageError(const std::string& command, const std::string& message) {
     return ExitUsage;
 }
 
-int parseArgs(const std::string& command, const std::vector<std::string>& args, const ArgSpec& spec,
+int parseArgs(const std::string& command, const std::vector<std::string>& args, const ArgLayout& layout,
               Args& out) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool isOption =
-            spec.sceneStyle ? a.size() > 1 && a[0] == '-' : a.size() > 2 && a.compare(0, 2, "--") == 0;
+            layout.sceneStyle ? a.size() > 1 && a[0] == '-' : a.size() > 2 && a.compare(0, 2, "--") == 0;
         if (!isOption) {
             out.positional.push_back(a);
-            if (spec.sceneStyle && out.positional.size() > spec.positionals)
-                return usageError(command, spec.tooMany);
+            if (layout.sceneStyle && out.positional.size() > layout.positionals)
+                return usageError(command, layout.tooMany);
             continue;
         }
         const std::string name = a.substr(0, a.find('='));
-        auto option = std::find_if(spec.options.begin(), spec.options.end(),
+        auto option = std::find_if(layout.options.begin(), layout.options.end(),
                                    [&](const Option& o) { return o.name == name; });
-        if (option == spec.options.end() || (!option->takesValue && a != name))
+        if (option == layout.options.end() || (!option->takesValue && a != name))
             return usageError(command, "unknown option '" + a + "'");
         if (!option->takesValue) {
             out.flags.insert(name);
@@ -91,7 +91,7 @@ int parseArgs(const std::string& command, const std::vector<std::string>& args, 
         }
         std::string value;
         if (!takeOptionValue(args, i, name, value)) {
-            if (!spec.sceneStyle) return usageError(command, "option " + name + " needs a value");
+            if (!layout.sceneStyle) return usageError(command, "option " + name + " needs a value");
             return usageError(command, a == name ? name + " needs a value" : "unknown option '" + a + "'");
         }
         if (option->check)
@@ -99,8 +99,8 @@ int parseArgs(const std::string& command, const std::vector<std::string>& args, 
                 return usageError(command, mistake);
         out.values[name] = value;
     }
-    if (out.positional.size() < spec.positionals) return usageError(command, spec.missing);
-    if (out.positional.size() > spec.positionals) return usageError(command, spec.tooMany);
+    if (out.positional.size() < layout.positionals) return usageError(command, layout.missing);
+    if (out.positional.size() > layout.positionals) return usageError(command, layout.tooMany);
     return ExitOk;
 }
 

@@ -39,7 +39,7 @@ std::string format(int id, const FormatArg* args, size_t count) {
         // A conversion: flags, width and precision, a length modifier, then its letter.
         size_t end = text.find_first_not_of("-+ #0123456789.hlLqjzt", percent + 1);
         if (end == std::string::npos) mismatch(id, "unfinished conversion");
-        const std::string spec = text.substr(percent, end - percent + 1);
+        const std::string conversion = text.substr(percent, end - percent + 1);
         i = end + 1;
         const char letter = text[end];
         if (letter == '%') {
@@ -48,28 +48,28 @@ std::string format(int id, const FormatArg* args, size_t count) {
         }
         if (used == count) mismatch(id, "too few arguments");
         const FormatArg& a = args[used++];
-        const bool isLong = spec.find('l') != std::string::npos;
-        const bool isLongLong = spec.find("ll") != std::string::npos;
+        const bool isLong = conversion.find('l') != std::string::npos;
+        const bool isLongLong = conversion.find("ll") != std::string::npos;
         switch (letter) {
         case 'd':
         case 'i':
-            if (a.kind != FormatArg::Integer) mismatch(id, spec + " needs a whole number");
-            out += isLongLong ? cformat(spec.c_str(), a.integer)
-                   : isLong   ? cformat(spec.c_str(), static_cast<long>(a.integer))
-                              : cformat(spec.c_str(), static_cast<int>(a.integer));
+            if (a.kind != FormatArg::Integer) mismatch(id, conversion + " needs a whole number");
+            out += isLongLong ? cformat(conversion.c_str(), a.integer)
+                   : isLong   ? cformat(conversion.c_str(), static_cast<long>(a.integer))
+                              : cformat(conversion.c_str(), static_cast<int>(a.integer));
             break;
         case 'f':
         case 'e':
         case 'g':
-            if (a.kind != FormatArg::Real) mismatch(id, spec + " needs a real number");
-            out += cformat(spec.c_str(), a.real);
+            if (a.kind != FormatArg::Real) mismatch(id, conversion + " needs a real number");
+            out += cformat(conversion.c_str(), a.real);
             break;
         case 's':
-            if (a.kind != FormatArg::Text) mismatch(id, spec + " needs a text");
-            out += cformat(spec.c_str(), a.text);
+            if (a.kind != FormatArg::Text) mismatch(id, conversion + " needs a text");
+            out += cformat(conversion.c_str(), a.text);
             break;
         default:
-            mismatch(id, "unknown conversion " + spec);
+            mismatch(id, "unknown conversion " + conversion);
         }
     }
     if (used != count) mismatch(id, "too many arguments");
