@@ -99,11 +99,6 @@ inline void Hit(const Rays& b, double dySin, double dyCos, const RayPlane& plane
 template <int Mode>
 inline void TriangleShader::ShadePixel(const TriangleState& tri, double nx, double ny, double nz, int column,
                                        const RowRays& rays, uint8_t* out) {
-    if (tri.marked) {
-        out[0] = out[2] = 255;
-        out[1] = 0;
-        return;
-    }
     const int K = tri.dustGrey;
     const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
     // A zero normal shows the dust alone.
@@ -169,7 +164,19 @@ template <int Mode> void TriangleShader::ShadeSpanAs(int row, int left, int righ
     }
 }
 
+namespace {
+void paintMarked(uint8_t* out) {
+    out[0] = out[2] = 255;
+    out[1] = 0;
+}
+} // namespace
+
 void TriangleShader::ShadeSpan(int row, int left, int right, uint8_t* out) {
+    // Marked triangles are painted per span, so the per-pixel shading carries no test for them.
+    if (current.marked) {
+        for (int c = left; c <= right; ++c, out += 3) paintMarked(out);
+        return;
+    }
     switch (ModeOf()) {
     case 0:
         ShadeSpanAs<0>(row, left, right, out);
@@ -230,4 +237,8 @@ void TriangleShader::ShadeOwnedRow(int row, const PixelOwner* owners, int width,
         ShadeOwnedRowAs<2>(row, owners, width, out);
         break;
     }
+    if (collinear != CollinearShading::Marked) return;
+    for (int c = 0; c < width; ++c)
+        if (owners[c].triangle >= 0 && kept[static_cast<size_t>(owners[c].triangle)].marked)
+            paintMarked(out + 3 * c);
 }
