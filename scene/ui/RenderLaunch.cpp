@@ -42,13 +42,11 @@ CRenderingView* LaunchRender(COrvantisView& form, RenderMode mode) {
         return nullptr;
     }
 
-    // The render document takes its picture size from here when its view is first updated.
-    {
-        const CSceneParams values = ReadJobValues(job->path());
-        RenderOutputSize& size = RenderOutputSize::of(app);
-        size.width = values.SizeX;
-        size.height = values.SizeY;
-    }
+    // The render document takes its picture size from here when its view is first updated (the job holds
+    // the same whole numbers).
+    RenderOutputSize& size = RenderOutputSize::of(app);
+    size.width = values.SizeX;
+    size.height = values.SizeY;
 
     CDocTemplate* tmpl = app.docTemplate(104);
     CDocument* doc = tmpl ? tmpl->OpenDocumentFile(app, std::string()) : nullptr;
