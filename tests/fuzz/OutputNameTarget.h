@@ -45,7 +45,8 @@ inline std::string FuzzOutputName(const uint8_t* data, size_t size) {
     scene.ElevationFileName = "/proc/self/exe";
     scene.OutputFileName = templ;
     const SceneCheck check = scene.ValidateScene();
-    FUZZ_REQUIRE(check.ok || check.rule == 29, "only the output name can fail");
+    // Rule 35 refuses a template holding a NUL byte, which no file can be named after.
+    FUZZ_REQUIRE(check.ok || check.rule == 29 || check.rule == 35, "only the output name can fail");
     if (check.ok) FUZZ_REQUIRE(FormatOutputName(templ, 0).has_value(), "a passing template can be formed");
     if (!check.ok)
         FUZZ_REQUIRE(!check.message.empty() && check.field == SceneField::OutputFileName,
