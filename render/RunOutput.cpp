@@ -15,15 +15,26 @@ std::string FrameName(const CSceneParams& job, int index) {
     return FormatOutputName(job.OutputFileName, job.Offset + index).value_or(std::string());
 }
 
-// By default the recorder goes with the frames.
+// The part's own file when the run is one part of several.
 std::string RecorderPath(const CSceneParams& job, const RunOptions& options) {
+    const std::string path = RunRecorderPath(job, options);
+    const RunPart& part = options.part;
+    return part.count > 0 ? RecorderPartPath(path, part.index, part.count) : path;
+}
+
+} // namespace
+
+std::string RunFrameName(const CSceneParams& job, int index) {
+    return FrameName(job, index);
+}
+
+// By default the recorder goes with the frames (of the whole range, also for a part).
+std::string RunRecorderPath(const CSceneParams& job, const RunOptions& options) {
     std::filesystem::path folder = options.recorderFolder;
     if (folder.empty()) folder = std::filesystem::path(FrameName(job, job.From)).parent_path();
     const std::string fileName = LoadString(IDS_RECORDER_FILE_NAME);
     return folder.empty() ? fileName : (folder / fileName).string();
 }
-
-} // namespace
 
 std::string OutputOverInput(const CSceneParams& job, const RunOptions& options) {
     std::vector<std::string> inputs{options.sceneFile, job.ElevationFileName};
@@ -83,7 +94,11 @@ void RunOutput::writeFrame(const std::string& name) {
 
 void RunOutput::openRecorder() {
     if (context.job.UseRecorder == 0) return;
-    recorder.Open(RecorderPath(context.job, caller.options));
+    const RunPart& part = caller.options.part;
+    if (part.count > 0)
+        recorder.Open(RecorderPath(context.job, caller.options), part.stamp);
+    else
+        recorder.Open(RecorderPath(context.job, caller.options));
 }
 
 void RunOutput::closeRecorder() {
