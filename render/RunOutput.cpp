@@ -11,10 +11,6 @@
 
 namespace {
 
-std::string FrameName(const CSceneParams& job, int index) {
-    return FormatOutputName(job.OutputFileName, job.Offset + index).value_or(std::string());
-}
-
 // The part's own file when the run is one part of several.
 std::string RecorderPath(const CSceneParams& job, const RunOptions& options) {
     const std::string path = RunRecorderPath(job, options);
@@ -25,13 +21,13 @@ std::string RecorderPath(const CSceneParams& job, const RunOptions& options) {
 } // namespace
 
 std::string RunFrameName(const CSceneParams& job, int index) {
-    return FrameName(job, index);
+    return FormatOutputName(job.OutputFileName, job.Offset + index).value_or(std::string());
 }
 
 // By default the recorder goes with the frames (of the whole range, also for a part).
 std::string RunRecorderPath(const CSceneParams& job, const RunOptions& options) {
     std::filesystem::path folder = options.recorderFolder;
-    if (folder.empty()) folder = std::filesystem::path(FrameName(job, job.From)).parent_path();
+    if (folder.empty()) folder = std::filesystem::path(RunFrameName(job, job.From)).parent_path();
     const std::string fileName = LoadString(IDS_RECORDER_FILE_NAME);
     return folder.empty() ? fileName : (folder / fileName).string();
 }
@@ -49,7 +45,7 @@ std::string OutputOverInput(const CSceneParams& job, const RunOptions& options) 
     if (job.UseRecorder != 0) message = overInput(RecorderPath(job, options));
     const int count = PlannedFrameCount(job.PathType, job.From, job.To, job.Total);
     for (int i = 0; i < count && message.empty(); ++i) {
-        const std::string name = FrameName(job, job.From + i);
+        const std::string name = RunFrameName(job, job.From + i);
         if (job.OutputFileFormat != 1) message = overInput(name);
         if (job.OutputFileFormat != 0 && message.empty()) message = overInput(CTGAFile::YuvFileName(name));
     }
@@ -62,7 +58,7 @@ RunOutput::RunOutput(const RenderContext& context, const RunCaller& caller)
                caller.options.decimalSeparator ? *caller.options.decimalSeparator : UserDecimalSeparator()) {}
 
 std::string RunOutput::frameName(int index) const {
-    return FrameName(context.job, index);
+    return RunFrameName(context.job, index);
 }
 
 void RunOutput::writeFrame(const std::string& name) {

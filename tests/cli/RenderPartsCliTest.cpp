@@ -44,6 +44,12 @@ std::map<std::string, std::string> filesIn(const std::string& folder) {
     return files;
 }
 
+// The tests say which scheduler variables a run sees.
+void clearSchedulerVariables() {
+    for (const char* name : {"SLURM_ARRAY_TASK_ID", "SLURM_ARRAY_TASK_COUNT", "JOB_COMPLETION_INDEX"})
+        unsetenv(name);
+}
+
 CliRun renderPart(const std::string& scene, const std::string& out, const std::string& part,
                   const TempDir& tmp) {
     return runRender({"render", scene, "--output-dir", out, "--part", part, "--quiet"}, tmp);
@@ -56,6 +62,7 @@ CliRun merge(const std::string& scene, const std::string& out, int parts, const 
 } // namespace
 
 TEST(CliRenderParts, PartsAndTheirMergeGiveTheFilesOfAWholeRunByteForByte) {
+    clearSchedulerVariables();
     TempDir dir, tmp;
     const std::string scene = writeCurvedScene(dir, 9); // frames 0 ... 7
     ASSERT_EQ(runRender({"render", scene, "--output-dir", dir.path("whole"), "--quiet"}, tmp).status, 0);
@@ -136,6 +143,7 @@ TEST(CliRenderParts, TheMergeNamesWhatIsMissingAndThePartsToRenderAgain) {
 }
 
 TEST(CliRenderParts, BadPartsAreUsageErrors) {
+    clearSchedulerVariables();
     TempDir dir, tmp;
     const std::string scene = writeCurvedScene(dir, 9);
     for (const char* part : {"3/3", "-1/3", "1/0", "1", "x/2", "auto/", ""})
