@@ -56,7 +56,7 @@ bench: deps
 	cmake --build $(BUILD) -j $(JOBS)
 	@scripts/run-bench $(BUILD)
 
-check-cluster: build
+check-cluster: demo-data
 	ORVANTIS_CLUSTER_DEPS=1 scripts/install-deps
 	$(AS_ROOT) scripts/check-cluster $(CLI)
 
