@@ -152,12 +152,11 @@ QSize CRenderingView::fittedFrameSize() const {
 
 void CRenderingView::fitFrameToPicture() {
     ChildFrame* f = frame();
-    if (!f) return;
-    const bool maximised = f->isMaximized();
-    if (maximised) f->showNormal();
+    // Maximised windows stay so (restoring one would restore every window of the area); the picture
+    // scrolls in them.
+    if (!f || f->isMaximized()) return;
     f->resize(fittedFrameSize());
-    // A maximised window comes back maximised for the frames that are written; a Preview stays as fitted.
-    if (maximised && renderMode != RenderMode::Preview) f->showMaximized();
+    f->keepInsideArea();
 }
 
 void CRenderingView::repaintNow() {
@@ -188,9 +187,16 @@ void CRenderingView::onTimer() {
     repaintNow();
 }
 
+bool CRenderingView::CanCloseRendering() {
+    if (!running) return true;
+    RequestStop();
+    return false;
+}
+
 void CRenderingView::RequestStop() {
     CDocument* doc = GetDocument();
-    if (!doc) return;
+    // A finished run has nothing to cancel.
+    if (!doc || !running) return;
     if (doc->app().platform().message(LoadString(IDS_CANCEL_RENDERING_QUESTION), MsgIcon::Information,
                                       MsgButtons::YesNo) == MsgAnswer::Yes)
         stopFlag = true;
