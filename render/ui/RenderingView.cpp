@@ -169,6 +169,9 @@ void CRenderingView::drawPicture(QPainter& painter) {
     if (wire.empty()) return;
     painter.save();
     painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+    // Lines that leave the picture end at its edge (a maximised window shows more than the picture).
+    if (const CTGADocument* doc = GetImageDocument())
+        painter.setClipRect(QRect(QPoint(0, 0), doc->documentSize()));
     // The crosses with the default black pen, the stalks with a blue one, one pixel wide.
     const QPen black(Qt::black, 0);
     const QPen blue(QColor(0, 0, 255), 0);
