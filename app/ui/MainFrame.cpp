@@ -26,6 +26,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -465,8 +466,15 @@ void CMainFrame::restorePlacement(int showCommand) {
         return;
     }
     if (showCommand != 1) p->showCommand = static_cast<unsigned>(showCommand);
-    if (p->right > p->left && p->bottom > p->top)
-        setGeometry(insideAvailableArea(QRect(p->left, p->top, p->right - p->left, p->bottom - p->top), {}));
+    if (p->right > p->left && p->bottom > p->top) {
+        // The window manager's frame is not known before the window is shown: a title bar and thin borders
+        // are kept free for it, so that the title bar of a window placed at the screen's edge stays on it.
+        const int border = 4;
+        const QMargins frame(border, style()->pixelMetric(QStyle::PM_TitleBarHeight) + border, border,
+                             border);
+        setGeometry(
+            insideAvailableArea(QRect(p->left, p->top, p->right - p->left, p->bottom - p->top), frame));
+    }
     switch (p->showCommand) {
     case 2: // minimised; it comes back maximised when it was so
         setWindowState((p->flags & 2) ? (Qt::WindowMinimized | Qt::WindowMaximized) : Qt::WindowMinimized);
