@@ -15,15 +15,25 @@ add_custom_command(
     DEPENDS orvantis-cli-docs ${CMAKE_SOURCE_DIR}/res/man/orvantis-cli.1.in
     VERBATIM)
 
-# Debian keeps manual pages compressed (-n: the same bytes on every build).
+# The package's maintainer and its changelog, which Debian asks of every package.
+set(ORVANTIS_MAINTAINER "Orvantis developers <orvantis@example.org>" CACHE STRING
+    "The Maintainer of the Debian package and its changelog entry")
+string(TIMESTAMP orvantis_date "%a, %d %b %Y 00:00:00 +0000" UTC)
+file(CONFIGURE OUTPUT ${orvantis_gen}/changelog
+     CONTENT "orvantis (${PROJECT_VERSION}) stable; urgency=medium\n\n  * Orvantis ${PROJECT_VERSION}.\n\n\
+ -- ${ORVANTIS_MAINTAINER}  ${orvantis_date}\n")
+
+# Debian keeps manual pages and changelogs compressed (-n: the same bytes on every build).
 set(orvantis_man_pages)
 foreach(page ${orvantis_gen}/orvantis-cli.1 ${CMAKE_SOURCE_DIR}/res/man/orvantis.1
-             ${CMAKE_SOURCE_DIR}/res/man/orvantis486.1)
+             ${CMAKE_SOURCE_DIR}/res/man/orvantis486.1 ${orvantis_gen}/changelog)
     get_filename_component(name ${page} NAME)
     add_custom_command(OUTPUT ${orvantis_gen}/${name}.gz
                        COMMAND sh -c "gzip -9n < \"$0\" > \"$1\"" ${page} ${orvantis_gen}/${name}.gz
                        DEPENDS ${page} VERBATIM)
-    list(APPEND orvantis_man_pages ${orvantis_gen}/${name}.gz)
+    if(NOT name STREQUAL "changelog")
+        list(APPEND orvantis_man_pages ${orvantis_gen}/${name}.gz)
+    endif()
 endforeach()
 
 # The demo's elevation file and texture, made by the program's own tools.
@@ -37,6 +47,7 @@ add_custom_command(
             ${CMAKE_SOURCE_DIR}/cmake/MakeDemoData.cmake
     VERBATIM)
 add_custom_target(orvantis-install-files ALL DEPENDS ${orvantis_man_pages} ${orvantis_demo_data}
+                                                     ${orvantis_gen}/changelog.gz
                                                      ${orvantis_gen}/completions/orvantis-cli)
 add_dependencies(orvantis-install-files orvantis-cli)
 
@@ -59,7 +70,7 @@ install(FILES ${orvantis_gen}/completions/orvantis-cli
 install(FILES examples/demo-curved.ovs examples/demo-straight.ovs examples/README.md examples/jacksboro.dem
         DESTINATION ${orvantis_share}/examples)
 install(FILES ${orvantis_demo_data} DESTINATION ${orvantis_share}/examples/generated)
-install(FILES res/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvantis)
+install(FILES res/copyright ${orvantis_gen}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvantis)
 
 # The Debian package. The MIME, desktop and icon caches are brought up to date by the file triggers of
 # shared-mime-info, desktop-file-utils and the icon theme, so the package needs no maintainer scripts.
@@ -70,16 +81,18 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "terrain fly-over renderer and terrain tools")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Orvantis renders animated fly-overs of terrain from an elevation image, an optional texture and an\n"
-    "optional mask: a pinhole camera flies a straight eased path or a closed smooth curve with terrain\n"
-    "following, and every frame is written as TGA or YUV, or encoded into an MP4 or WebM video.\n"
+    "Orvantis renders animated fly-overs of terrain from an elevation image, an\n"
+    "optional texture and an optional mask: a pinhole camera flies a straight eased\n"
+    "path or a closed smooth curve with terrain following, and every frame is\n"
+    "written as TGA or YUV, or encoded into an MP4 or WebM video.\n"
     ".\n"
-    "The package holds the desktop application (orvantis), the command line (orvantis-cli) that renders\n"
-    "scenes and runs the terrain and image tools without a window (USGS DEM and GDAL raster import,\n"
-    "colouring, convolution, merging, masking, resampling, rectification), the user guide and a demo\n"
-    "over real terrain.")
+    "The package holds the desktop application (orvantis), the command line\n"
+    "(orvantis-cli) that renders scenes and runs the terrain and image tools without\n"
+    "a window (USGS DEM and GDAL raster import, colouring, convolution, merging,\n"
+    "masking, resampling, rectification), the user guide and a demo over real\n"
+    "terrain.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Orvantis developers <orvantis@localhost>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORVANTIS_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
