@@ -11,8 +11,10 @@ add_custom_command(
     OUTPUT ${orvantis_gen}/orvantis-cli.1 ${orvantis_gen}/completions/orvantis-cli
     COMMAND ${CMAKE_COMMAND} -E make_directory ${orvantis_gen}/completions
     COMMAND orvantis-cli-docs ${CMAKE_SOURCE_DIR}/res/man/orvantis-cli.1.in ${orvantis_gen}/orvantis-cli.1
-            ${orvantis_gen}/completions/orvantis-cli ${PROJECT_VERSION}
+            ${CMAKE_SOURCE_DIR}/res/completion/orvantis-cli.bash.in ${orvantis_gen}/completions/orvantis-cli
+            ${PROJECT_VERSION}
     DEPENDS orvantis-cli-docs ${CMAKE_SOURCE_DIR}/res/man/orvantis-cli.1.in
+            ${CMAKE_SOURCE_DIR}/res/completion/orvantis-cli.bash.in
     VERBATIM)
 
 # The package's maintainer and its changelog, which Debian asks of every package.

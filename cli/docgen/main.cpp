@@ -1,13 +1,13 @@
 // orvantis-cli-docs: writes the manual page and the bash completion of orvantis-cli from the same help table
 // that --help prints (cli/Help.inc), so neither can fall behind a new subcommand or option.
 //
-// Usage: orvantis-cli-docs MANUAL_TEMPLATE OUT_MANUAL OUT_COMPLETION VERSION
-// The template's @VERSION@, @SYNOPSIS@ and @SUBCOMMANDS@ are replaced.
+// Usage: orvantis-cli-docs MANUAL_TEMPLATE OUT_MANUAL COMPLETION_TEMPLATE OUT_COMPLETION VERSION
+// The templates' @NAME@ parts are replaced.
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
-#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -236,37 +236,13 @@ std::string completionFor(const std::string& placeholder) {
     return "_orvantis_cli_files ''";
 }
 
-std::string completionScript() {
-    std::string names;
-    for (const Help& h : kHelp) names += std::string(names.empty() ? "" : " ") + h.name;
-    std::string out = "# bash completion for orvantis-cli, generated from its --help by orvantis-cli-docs.\n"
-                      "\n"
-                      "# Folders and the files that a glob does not exclude (\"\" excludes nothing).\n"
-                      "_orvantis_cli_files() {\n"
-                      "    local IFS=$'\\n'\n"
-                      "    compopt -o filenames 2>/dev/null\n"
-                      "    if [ \"$1\" = -d ]; then\n"
-                      "        COMPREPLY=($(compgen -d -- \"$cur\"))\n"
-                      "    else\n"
-                      "        COMPREPLY=($(compgen -d -- \"$cur\") $(compgen -f -X \"$1\" -- \"$cur\"))\n"
-                      "    fi\n"
-                      "}\n"
-                      "\n"
-                      "_orvantis_cli() {\n"
-                      "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}\n"
-                      "    COMPREPLY=()\n"
-                      "    if [ \"$COMP_CWORD\" -eq 1 ]; then\n"
-                      "        COMPREPLY=($(compgen -W " +
-                      quoted(names + " --help --version") +
-                      " -- \"$cur\"))\n"
-                      "        return\n"
-                      "    fi\n"
-                      "    local options='' valued=' '\n"
-                      "    case ${COMP_WORDS[1]} in\n";
+// The subcommands' cases of the completion script: their options and the completion of their values
+// ("@OPTIONS@"), and of their file names ("@FILES@").
+std::string optionCases() {
+    std::string out;
     for (const Help& h : kHelp) {
         const CommandInfo c = commandInfo(h);
         std::string options, valued;
-        out += "    " + c.name + ")\n";
         // The options whose values complete alike share one pattern.
         std::vector<std::pair<std::string, std::string>> values; // completion, "--a|--b"
         for (const OptionInfo& o : c.options) {
@@ -281,6 +257,7 @@ std::string completionScript() {
             else
                 same->second += '|' + o.name;
         }
+        out += "    " + c.name + ")\n";
         out += "        options=" + quoted(options + "--help") + " valued=" + quoted(" " + valued) + "\n";
         if (!values.empty()) {
             out += "        case $prev in\n";
@@ -289,31 +266,16 @@ std::string completionScript() {
         }
         out += "        ;;\n";
     }
-    out += "    *) return ;;\n"
-           "    esac\n"
-           "    if [[ $cur == -* ]]; then\n"
-           "        COMPREPLY=($(compgen -W \"$options\" -- \"$cur\"))\n"
-           "        return\n"
-           "    fi\n"
-           "    # Which file name is being typed: the words before it that are neither options nor their "
-           "values.\n"
-           "    local i files=0\n"
-           "    for ((i = 2; i < COMP_CWORD; ++i)); do\n"
-           "        case ${COMP_WORDS[i]} in\n"
-           "        -*=*) ;;\n"
-           "        -*) [[ $valued == *\" ${COMP_WORDS[i]} \"* ]] && ((++i)) ;;\n"
-           "        *) ((++files)) ;;\n"
-           "        esac\n"
-           "    done\n"
-           "    case ${COMP_WORDS[1]}:$files in\n";
+    return out;
+}
+
+std::string fileCases() {
+    std::string out;
     for (const Help& h : kHelp) {
         const CommandInfo c = commandInfo(h);
         for (size_t i = 0; i < c.files.size(); ++i)
             out += "    " + c.name + ":" + std::to_string(i) + ") " + completionFor(c.files[i]) + " ;;\n";
     }
-    out += "    esac\n"
-           "}\n"
-           "complete -F _orvantis_cli orvantis-cli\n";
     return out;
 }
 
@@ -323,25 +285,39 @@ bool writeFile(const std::string& path, const std::string& text) {
     return static_cast<bool>(out.flush());
 }
 
+std::string readFile(const char* path, bool& ok) {
+    std::ifstream in(path, std::ios::binary);
+    ok = ok && in;
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "Usage: orvantis-cli-docs MANUAL_TEMPLATE OUT_MANUAL OUT_COMPLETION VERSION\n");
+    if (argc != 6) {
+        std::fprintf(stderr, "Usage: orvantis-cli-docs MANUAL_TEMPLATE OUT_MANUAL COMPLETION_TEMPLATE "
+                             "OUT_COMPLETION VERSION\n");
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "orvantis-cli-docs: cannot read %s\n", argv[1]);
+    bool ok = true;
+    std::string manual = readFile(argv[1], ok);
+    std::string completion = readFile(argv[3], ok);
+    if (!ok) {
+        std::fprintf(stderr, "orvantis-cli-docs: cannot read the templates\n");
         return 1;
     }
-    std::string manual((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string sections;
-    for (const Help& h : kHelp) sections += manualSection(h);
-    replaceAll(manual, "@VERSION@", argv[4]);
+    std::string sections, names;
+    for (const Help& h : kHelp) {
+        sections += manualSection(h);
+        names += std::string(names.empty() ? "" : " ") + h.name;
+    }
+    replaceAll(manual, "@VERSION@", argv[5]);
     replaceAll(manual, "@SYNOPSIS@\n", manualSynopsis());
     replaceAll(manual, "@SUBCOMMANDS@\n", sections);
-    if (!writeFile(argv[2], manual) || !writeFile(argv[3], completionScript())) {
+    replaceAll(completion, "@SUBCOMMANDS@", names);
+    replaceAll(completion, "@OPTIONS@\n", optionCases());
+    replaceAll(completion, "@FILES@\n", fileCases());
+    if (!writeFile(argv[2], manual) || !writeFile(argv[4], completion)) {
         std::fprintf(stderr, "orvantis-cli-docs: cannot write the outputs\n");
         return 1;
     }
