@@ -231,8 +231,9 @@ std::string completionFor(const std::string& placeholder) {
         std::all_of(placeholder.begin() + static_cast<long>(dot) + 1, placeholder.end(),
                     [](char ch) { return std::isalnum(static_cast<unsigned char>(ch)); }))
         return "_orvantis_cli_files " + quoted("!" + extensionGlob(placeholder.substr(dot + 1)));
-    // Numbers and coordinates: nothing to offer.
-    if (placeholder.size() == 1 || placeholder.find(',') != std::string::npos) return "COMPREPLY=()";
+    // Numbers, coordinates and fractions (N, X1,Y1,..., K/N): nothing to offer. Other names stand for files.
+    if (placeholder.size() == 1 || placeholder.find_first_of(",/") != std::string::npos)
+        return "COMPREPLY=()";
     return "_orvantis_cli_files ''";
 }
 
