@@ -65,8 +65,10 @@ if(TARGET orvantis)
     install(FILES res/orvantis-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
             RENAME orvantis.xml)
     install(FILES res/help/index.html res/help/guide.css DESTINATION ${orvantis_share}/help)
+    install(FILES ${orvantis_gen}/orvantis.1.gz ${orvantis_gen}/orvantis486.1.gz
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
-install(FILES ${orvantis_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${orvantis_gen}/orvantis-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${orvantis_gen}/completions/orvantis-cli
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 install(FILES examples/demo-curved.ovs examples/demo-straight.ovs examples/README.md examples/jacksboro.dem
