@@ -70,15 +70,20 @@ struct CommandInfo {
     std::vector<OptionInfo> options;
 };
 
+// The placeholder as it stands in a list: "[--mode", "raw|final]", "N," give "--mode", "raw|final", "N".
+std::string bare(std::string w) {
+    w = trimBrackets(w);
+    if (!w.empty() && w.back() == ',') w.pop_back();
+    return w;
+}
+
+// Adds the option w[i], with the value that follows it, unless the command has it already.
 void addOption(CommandInfo& c, const std::vector<std::string>& w, size_t i) {
-    const std::string name = trimBrackets(w[i]);
+    const std::string name = bare(w[i]);
     for (const OptionInfo& o : c.options)
         if (o.name == name) return;
     std::string value;
-    if (i + 1 < w.size() && !w[i + 1].empty() && w[i + 1][0] != '-' && w[i + 1][0] != '[' &&
-        w[i + 1][0] != '|')
-        value = trimBrackets(w[i + 1]);
-    if (!value.empty() && value.back() == ',') value.pop_back();
+    if (i + 1 < w.size() && std::string("-[|").find(w[i + 1][0]) == std::string::npos) value = bare(w[i + 1]);
     c.options.push_back({name, value});
 }
 
@@ -98,12 +103,7 @@ CommandInfo commandInfo(const Help& h) {
         if (!splitOptionLine(line, tag, text)) continue;
         const std::vector<std::string> tw = words(tag);
         for (size_t i = 0; i < tw.size(); ++i)
-            if (tw[i].rfind("--", 0) == 0) {
-                std::vector<std::string> one = tw;
-                one[i] = trimBrackets(one[i]);
-                if (!one[i].empty() && one[i].back() == ',') one[i].pop_back();
-                addOption(c, one, i);
-            }
+            if (tw[i].rfind("--", 0) == 0) addOption(c, tw, i);
     }
     return c;
 }
