@@ -82,6 +82,18 @@ CSceneParams baseScene(const TempDir& dir, int frames) {
     return s;
 }
 
+// Low over the textured terrain with the exact lookup: the near texels are magnified (the 4 x 4 filter),
+// the far ones averaged, the sky shows the background colour.
+CSceneParams lowTexturedScene(const TempDir& dir, int frames) {
+    CSceneParams s = baseScene(dir, frames);
+    s.UseTextureFile = 1;
+    s.HQ = 1;
+    s.ZA = 30, s.ZE = 26;
+    s.UseBackgroundColor = 1;
+    s.BackgroundColor = 0x00E6BE96;
+    return s;
+}
+
 // How a run spreads its work.
 struct Spread {
     const char* name;
@@ -95,12 +107,9 @@ protected:
     // Runs the scene and lists every file of the output folder with its hash, in name order.
     std::string render(const CSceneParams& scene, RenderMode mode,
                        CollinearShading collinear = CollinearShading::SumOfNormals) {
-        RunOptions options;
+        RunOptions options = spreadOptions();
         options.collinear = collinear;
         options.mode = mode;
-        options.frameThreads = GetParam().frameThreads;
-        options.rowThreads = GetParam().rowThreads;
-        options.deferShading = GetParam().deferShading;
         const RunResult r = runScene(scene, options);
         EXPECT_EQ(r.outcome, RunOutcome::Completed);
         EXPECT_TRUE(platform.shown.empty());
@@ -120,6 +129,13 @@ protected:
         // The files were announced in frame order.
         EXPECT_TRUE(std::is_sorted(r.written.begin(), r.written.end()));
         return listing;
+    }
+    RunOptions spreadOptions() const {
+        RunOptions options;
+        options.frameThreads = GetParam().frameThreads;
+        options.rowThreads = GetParam().rowThreads;
+        options.deferShading = GetParam().deferShading;
+        return options;
     }
     // The listing now, and the one of earlier versions' collinear triangles.
     void expectListings(const CSceneParams& scene, RenderMode mode, const char* now, const char* earlier) {
@@ -149,13 +165,7 @@ TEST_P(GuardTest, QuickTextureLookup) {
 }
 
 TEST_P(GuardTest, ExactTextureLookupNearAndFar) {
-    // Low over the terrain: the near texels are magnified (the 4 x 4 filter), the far ones averaged.
-    CSceneParams s = baseScene(out, 3);
-    s.UseTextureFile = 1;
-    s.HQ = 1;
-    s.ZA = 30, s.ZE = 26;
-    s.UseBackgroundColor = 1;
-    s.BackgroundColor = 0x00E6BE96;
+    const CSceneParams s = lowTexturedScene(out, 3);
     expectListings(s, RenderMode::Final, /* now */
                    "OVRECORD.XLS 18f92e9abd79cf58\n"
                    "frame000.tga c417f3a9824d90e0\n"
@@ -242,20 +252,11 @@ TEST_P(GuardTest, CurvedFlightWithRecorder) {
 }
 
 TEST_P(GuardTest, SupersampledFramesAreTheBoxAverageOfTheFramesRenderedLarger) {
-    // Low over the textured terrain with the exact lookup: ridges, texture detail, dust and background.
-    CSceneParams s = baseScene(out, 2);
-    s.UseTextureFile = 1;
-    s.HQ = 1;
-    s.ZA = 30, s.ZE = 26;
-    s.UseBackgroundColor = 1;
-    s.BackgroundColor = 0x00E6BE96;
+    // Ridges against the sky, texture detail and dust.
+    CSceneParams s = lowTexturedScene(out, 2);
     auto frames = [&](CSceneParams scene, const std::string& prefix) {
         scene.OutputFileName = out.path(prefix + "%03d.tga");
-        RunOptions options;
-        options.frameThreads = GetParam().frameThreads;
-        options.rowThreads = GetParam().rowThreads;
-        options.deferShading = GetParam().deferShading;
-        const RunResult r = runScene(scene, options);
+        const RunResult r = runScene(scene, spreadOptions());
         EXPECT_EQ(r.outcome, RunOutcome::Completed);
         std::vector<std::string> files;
         for (const std::string& name : r.written) files.push_back(TempDir::read(name));
