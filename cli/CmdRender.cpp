@@ -84,6 +84,7 @@ int runRender(const cli::Args& args) {
     }
     if (args.has("--from")) parseIntStrict(args.value("--from"), scene.From);
     if (args.has("--to")) parseIntStrict(args.value("--to"), scene.To);
+    if (args.has("--supersample")) parseIntStrict(args.value("--supersample"), scene.Supersampling);
 
     // Input names are taken relative to the scene's folder; the frames and the recorder file go to the
     // output folder (the scene's folder unless one is given).
@@ -217,6 +218,13 @@ static CliCommand renderFrameCommand() {
                    return parseIntStrict(v, n) && n >= 1 && n <= 256
                               ? ""
                               : "--jobs needs a number of threads from 1 to 256";
+               }},
+              {"--supersample", true,
+               [](const std::string& v) {
+                   int k = 0;
+                   return parseIntStrict(v, k) && k >= 1 && k <= kMaxSupersampling
+                              ? ""
+                              : "--supersample needs a factor from 1 to 4";
                }},
               {"--quiet", false},
               {"-q", false}},

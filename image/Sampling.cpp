@@ -1,6 +1,8 @@
 #include "image/Sampling.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 FilterWeights::FilterWeights(int antialiasing) {
     const double a = antialiasing == 0 ? 1.0 : static_cast<double>(antialiasing);
@@ -92,5 +94,23 @@ void ApplyMask(Image24& target, const PixelView& mask) {
                 p[2] = m.r;
             }
         }
+    }
+}
+
+void AverageBlocks(const PixelView& source, int k, Image24& target) {
+    const int width = target.width(), height = target.height();
+    if (!source.pixels || k < 1 || source.width < k * width || source.height < k * height) return;
+    const unsigned area = static_cast<unsigned>(k * k);
+    std::vector<unsigned> sums(3 * static_cast<size_t>(width));
+    for (int y = 0; y < height; ++y) {
+        std::fill(sums.begin(), sums.end(), 0u);
+        for (int row = k * y; row < k * y + k; ++row) {
+            const uint8_t* p = source.pixels + static_cast<size_t>(row) * static_cast<size_t>(source.stride);
+            for (int x = 0; x < width; ++x)
+                for (int i = 0; i < k; ++i, p += 3)
+                    for (int c = 0; c < 3; ++c) sums[3 * static_cast<size_t>(x) + c] += p[c];
+        }
+        uint8_t* out = target.pixelAt(0, y);
+        for (size_t i = 0; i < sums.size(); ++i) out[i] = static_cast<uint8_t>((sums[i] + area / 2) / area);
     }
 }

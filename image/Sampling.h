@@ -30,3 +30,6 @@ Bgr SampleFiltered(const PixelView& view, const FilterWeights& weights, double x
                    FilterCache& cache, const void* source, unsigned long long version);
 // Masks target in place: mask pixel (0,0) transparent, (1,0) brighter, (2,0) darker, others opaque.
 void ApplyMask(Image24& target, const PixelView& mask);
+// Shrinks source (k times target's width and height) into target: each target pixel gets, per channel, the
+// average of its k x k block rounded to the nearest integer, (sum + k*k/2) / (k*k). k = 1 copies.
+void AverageBlocks(const PixelView& source, int k, Image24& target);

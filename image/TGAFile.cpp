@@ -183,3 +183,9 @@ void CTGAFile::ApplyMask(const CTGAFile& mask) {
     ::ApplyMask(image, mask.view());
     ++contentVersion;
 }
+
+void CTGAFile::AverageBlocksOf(const CTGAFile& source, int k) {
+    if (!accessible()) return;
+    ::AverageBlocks(source.view(), k, image);
+    ++contentVersion;
+}

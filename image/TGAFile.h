@@ -60,6 +60,8 @@ public:
     void FillColor(uint32_t colour);
     // Masks this image in place (see ApplyMask in Sampling.h).
     void ApplyMask(const CTGAFile& mask);
+    // This image becomes source (k times its width and height) shrunk by averaging (see AverageBlocks).
+    void AverageBlocksOf(const CTGAFile& source, int k);
 
     // Direct pixel access (valid while open for access). Row 0 is the bottom row.
     bool hasImage() const { return !image.empty(); }

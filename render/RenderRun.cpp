@@ -13,7 +13,6 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
-#include <cstring>
 #include <deque>
 #include <exception>
 #include <mutex>
@@ -21,8 +20,18 @@
 
 namespace {
 
-void SetView(RenderCamera& camera, const PathFrame& f) {
-    camera.Set(Vector4::Point(f.x, f.y, f.z), f.heading, f.pitch, f.focalLength, f.roll);
+// k: the supersampling factor; the focal distance grows with the picture, so that it shows the same view.
+void SetView(RenderCamera& camera, const PathFrame& f, int k) {
+    camera.Set(Vector4::Point(f.x, f.y, f.z), f.heading, f.pitch, f.focalLength * k, f.roll);
+}
+
+// The camera of the picture a frame is rendered in: the output's size times the supersampling factor k.
+RenderCamera RunCamera(const RenderContext& context) {
+    const int k = context.supersampling;
+    const int width = k * context.job.SizeX, height = k * context.job.SizeY;
+    // The screen centre in whole pixels: an odd size puts it on the pixel left of and above the middle.
+    return RenderCamera(context.frame.light, width, height, static_cast<double>(width / 2),
+                        static_cast<double>(-(height / 2)));
 }
 
 // A frame rendered by one of the frame threads while the run goes on computing the next camera values and
@@ -50,9 +59,7 @@ public:
         : context(context), caller(caller), picture(caller.picture), control(caller.control), output(output),
           drawn(drawn),
           pipelined(caller.options.mode != RenderMode::Preview && caller.options.frameThreads > 1),
-          // The screen centre in whole pixels: an odd size puts it on the pixel left of and above the middle.
-          camera(context.frame.light, context.job.SizeX, context.job.SizeY,
-                 static_cast<double>(context.job.SizeX / 2), static_cast<double>(-(context.job.SizeY / 2))) {}
+          k(context.supersampling), camera(RunCamera(context)) {}
     ~Production() override { abandonTasks(); }
 
     std::exception_ptr loopError; // what ended the loop while the frames in flight were collected
@@ -70,7 +77,7 @@ public:
     void drawFrame(const PathFrame& f) override {
         const std::string name = output.frameName(f.index);
         if (pipelined) return queueFrame(f, name);
-        SetView(camera, f);
+        SetView(camera, f, k);
         caller.observer.frameStarting(f.index, name);
         if (caller.options.mode == RenderMode::Preview) {
             control.pump();
@@ -78,7 +85,14 @@ public:
             recordFrame(f);
         } else {
             startPicture(picture, name);
-            RenderTerrainFrame(frameInputs(camera, picture, f), control);
+            if (k == 1) {
+                RenderTerrainFrame(frameInputs(camera, picture, f), control);
+            } else {
+                if (!large) large = makeImage();
+                startPicture(*large, name);
+                RenderTerrainFrame(frameInputs(camera, *large, f), control);
+                picture.AverageBlocksOf(*large, k);
+            }
             finishFrame(f, name);
         }
     }
@@ -101,6 +115,13 @@ public:
     }
 
 private:
+    // An image of the size frames are rendered at (the picture's times the supersampling factor).
+    std::unique_ptr<CTGAFile> makeImage() const {
+        auto image = std::make_unique<CTGAFile>(caller.platform, context.antialiasing);
+        if (!image->CreateImage(k * picture.GetWidth(), k * picture.GetHeight())) throw std::bad_alloc();
+        return image;
+    }
+
     void startPicture(CTGAFile& image, const std::string& name) const {
         image.setPathName(name);
         if (context.job.UseBackgroundColor != 0) {
@@ -145,8 +166,8 @@ private:
     size_t framesInFlight() const {
         constexpr size_t budget = size_t{512} << 20;
         const size_t threads = static_cast<size_t>(caller.options.frameThreads);
-        const size_t pictureBytes = std::max<size_t>(1, 3 * static_cast<size_t>(picture.GetWidth()) *
-                                                            static_cast<size_t>(picture.GetHeight()));
+        const size_t pictureBytes = std::max<size_t>(1, 3 * static_cast<size_t>(k * picture.GetWidth()) *
+                                                            static_cast<size_t>(k * picture.GetHeight()));
         return std::clamp(budget / pictureBytes, threads, 2 * threads);
     }
 
@@ -159,8 +180,7 @@ private:
             task->image = std::move(spareImages.back());
             spareImages.pop_back();
         } else {
-            task->image = std::make_unique<CTGAFile>(caller.platform, context.antialiasing);
-            if (!task->image->CreateImage(picture.GetWidth(), picture.GetHeight())) throw std::bad_alloc();
+            task->image = makeImage();
         }
         FrameTask& t = *task;
         tasks.push_back(std::move(task));
@@ -173,7 +193,7 @@ private:
             // A frame that was still waiting when the run stopped is not started at all.
             if (!stopTasks.load(std::memory_order_relaxed)) {
                 RenderCamera view = camera; // not moved while frames are pipelined
-                SetView(view, t.frame);
+                SetView(view, t.frame, k);
                 startPicture(*t.image, t.name);
                 RenderTerrainFrame(frameInputs(view, *t.image, t.frame), t);
             }
@@ -217,9 +237,7 @@ private:
         if (!stopped) {
             // The frame goes through the run's own picture, as a frame rendered there would.
             startPicture(picture, t.name);
-            const size_t rowBytes = 3 * static_cast<size_t>(picture.GetWidth());
-            for (int y = 0; y < picture.GetHeight(); ++y)
-                std::memcpy(picture.pixelAt(0, y), t.image->pixelAt(0, y), rowBytes);
+            picture.AverageBlocksOf(*t.image, k); // a copy without supersampling
             finishFrame(t.frame, t.name);
         }
         spareImages.push_back(std::move(t.image));
@@ -238,7 +256,9 @@ private:
     RunOutput& output;
     const FrameSpan drawn;
     const bool pipelined;
-    RenderCamera camera; // the view of the frame drawn here; the frame threads copy it
+    const int k;                     // the supersampling factor
+    RenderCamera camera;             // the view of the frame drawn here; the frame threads copy it
+    std::unique_ptr<CTGAFile> large; // supersampling, one frame at a time: the frame before it is shrunk
 
     std::deque<std::unique_ptr<FrameTask>> tasks; // in frame order
     std::vector<std::unique_ptr<CTGAFile>> spareImages;

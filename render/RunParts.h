@@ -32,6 +32,9 @@ struct RenderContext {
     std::unique_ptr<WireModel> wire; // Preview
     // What every frame is rendered with (the camera, picture, z scale and dust come with the frame).
     FrameInputs frame;
+    // Raw and Final: the job's supersampling factor k (frames are rendered at k times the output's width
+    // and height and shrunk into the picture); 1 in Preview.
+    int supersampling = 1;
 };
 
 // Reads jobFile into context and loads its images. The picture is (re)made at the job's output size when

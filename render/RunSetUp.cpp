@@ -25,6 +25,16 @@ bool SetUpRun(const std::string& jobFile, int antialiasing, const RunCaller& cal
             return false;
         }
     }
+    // The scene check's supersampling rules, for a hand-edited job; Preview draws at the output size.
+    static_assert(kMaxRenderPixels == Image24::maxPixels);
+    if (inMemory) {
+        const SceneCheck check = CheckSupersampling(job);
+        if (!check.ok) {
+            platform.error(check.message);
+            return false;
+        }
+        context.supersampling = job.Supersampling;
+    }
     FrameInputs& frame = context.frame;
 
     frame.light = Vector4::Direction(job.LightX, job.LightY, job.LightZ);

@@ -182,6 +182,18 @@ SceneCheck CSceneParams::ValidateScene() const {
     for (const auto& [name, field] : names)
         if (name && name->find('\0') != std::string::npos)
             return fail(35, FormatString(IDS_CANNOT_OPEN_FILE, name->c_str()), field);
+    return CheckSupersampling(*this);
+}
+
+SceneCheck CheckSupersampling(const CSceneParams& scene) {
+    const int k = scene.Supersampling;
+    if (!(k >= 1 && k <= kMaxSupersampling))
+        return fail(36, LoadString(IDS_CHECK_SUPERSAMPLING), SceneField::Supersampling);
+    // The frames are rendered k times as wide and as high: that picture must fit in memory as the output
+    // does.
+    if (static_cast<long long>(k) * scene.SizeX * k * scene.SizeY > kMaxRenderPixels)
+        return fail(37, FormatString(IDS_CHECK_SUPERSAMPLING_SIZE, k, k * scene.SizeX, k * scene.SizeY),
+                    SceneField::Supersampling);
     return SceneCheck{};
 }
 

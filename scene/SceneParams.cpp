@@ -70,6 +70,12 @@ void readKeys(const ProfileFile& profile, CSceneParams& s, bool job) {
     int outputTga = 0;
     for (const SceneFieldRow& row : SceneSchema()) {
         switch (row.kind) {
+        case SceneKeyKind::Optional:
+            if (!profile.HasKey(row.key)) {
+                SetInitialValue(s, row);
+                break;
+            }
+            [[fallthrough]];
         case SceneKeyKind::Value:
             WithField(s, row.member, [&](auto& field) { ReadSceneValue(profile, row.key, field); });
             break;
@@ -118,6 +124,13 @@ namespace {
 void putJobValues(const CSceneParams& s, PrivateProfile& profile) {
     for (const SceneFieldRow& row : SceneSchema()) {
         switch (row.kind) {
+        case SceneKeyKind::Optional:
+            // Over an existing file a value back at its default takes the key away.
+            if (!IsStoredValue(s, row)) {
+                profile.remove(kSection, row.key);
+                break;
+            }
+            [[fallthrough]];
         case SceneKeyKind::Value:
             WithField(s, row.member,
                       [&](const auto& field) { profile.set(kSection, row.key, SceneValueText(field)); });
@@ -152,7 +165,9 @@ PrivateProfile copySceneKeys(const PrivateProfile& source) {
             }
             continue;
         }
-        target.set(kSection, row.key, source.get(kSection, row.key).value_or(""));
+        const std::optional<std::string> value = source.get(kSection, row.key);
+        if (row.kind == SceneKeyKind::Optional && !value) continue;
+        target.set(kSection, row.key, value.value_or(""));
     }
     return target;
 }

@@ -17,6 +17,10 @@ struct PathPoint {
 };
 
 constexpr int kMaxPathPoints = 100;
+// The supersampling factors a scene may ask for, and the most pixels the picture a frame is rendered in may
+// have (the largest image kept in memory, 16384 x 16384).
+constexpr int kMaxSupersampling = 4;
+constexpr long long kMaxRenderPixels = 1LL << 28;
 
 // The fields that a failed scene check puts the focus into.
 enum class SceneField {
@@ -62,6 +66,7 @@ enum class SceneField {
     RollFactor,
     Offset,
     PathPoints,
+    Supersampling,
 };
 
 // The field's name as the scene text spells it ("FocalLengthA", ...); "" for None.
@@ -124,6 +129,9 @@ public:
     int UseBackgroundColor = 0;
     int HQ = 0;
     uint32_t BackgroundColor = 0; // 0x00BBGGRR; a new record starts black
+    // Each frame is rendered at this many times the width and the height and every block of k x k pixels
+    // averaged into one (1 to 4; 1: off). Stored only when above 1.
+    int Supersampling = 1;
     // Flight path and flight security.
     int PathType = 0; // 0 straight, 1 curve through the path points
     double AverageHeight = 0;
@@ -162,6 +170,10 @@ public:
     SceneCheck ValidateScene() const;
 };
 
+// Rules 36 and 37 of the scene check: the supersampling factor is 1 to 4, and the picture the frames are
+// rendered in (the output size times the factor, in both directions) holds at most kMaxRenderPixels.
+SceneCheck CheckSupersampling(const CSceneParams& scene);
+
 // Reads a job file that WriteJobValues wrote, as a render run takes it: from an empty record (a missing
 // integer is 0, a missing real 0.0, a missing text empty), the path points up to the first with x = -1.
 CSceneParams ReadJobValues(const std::string& path);
@@ -182,7 +194,7 @@ std::optional<std::string> FormatOutputName(const std::string& templ, int number
 void ResolveSceneRelativePaths(CSceneParams& scene, const std::string& sceneDir);
 
 // The scene text that Copy puts on the clipboard: the header "Orvantis Clipboard Data - OVS" and 46 lines
-// "value\t(Name)", all ended by CR LF.
+// "value\t(Name)" (a 47th, Supersampling, when it is above 1), all ended by CR LF.
 std::string BuildSceneText(const CSceneParams& scene);
 // True when text starts with the header of a scene text (case-sensitive, at the very start).
 bool IsSceneText(const std::string& text);

@@ -64,6 +64,7 @@ const std::vector<SceneFieldRow>& SceneSchema() {
         {&S::GridY,              "AusAuflY",               "16",         "GridY",              28, 349, 18, Edit,     F::GridY},
         {&S::UseBackgroundColor, "HintergrundVerwenden",   nullptr,      "UseBackgroundColor", 35, 388, 31, Check},
         {&S::HQ,                 "GenauRechnen",           nullptr,      "HQ",                 32, 352, 21, Check},
+        {&S::Supersampling,      "Ueberabtastung",         "1",          "Supersampling",      46, 392, 46, Edit,     F::Supersampling,     K::Optional},
         {&S::BackgroundColor,    "Hintergrund",            nullptr,      "BackgroundColor",    -1,   0, -1, NoWidget},
         {{},                     "KannBerechnen",          nullptr,      nullptr,              -1,   0, -1, NoWidget, F::None,              K::JobReady},
         {&S::PathType,           "Rundflug",               nullptr,      "PathType",           40, 382, 36, Radios},
@@ -105,6 +106,21 @@ const SceneFieldRow* SceneFieldRowOf(SceneField field) {
     for (const SceneFieldRow& row : SceneSchema())
         if (row.check == field) return &row;
     return nullptr;
+}
+
+bool IsStoredValue(const CSceneParams& scene, const SceneFieldRow& row) {
+    if (row.kind != SceneKeyKind::Optional) return true;
+    bool differs = true;
+    WithField(scene, row.member, [&](const auto& value) { differs = SceneValueText(value) != row.initial; });
+    return differs;
+}
+
+void SetInitialValue(CSceneParams& scene, const SceneFieldRow& row) {
+    WithField(scene, row.member, [&](auto& field) {
+        using T = std::decay_t<decltype(field)>;
+        field = T{};
+        if (row.initial) ParseSceneValue(row.initial, 0, field);
+    });
 }
 
 bool HoldsFiniteValue(const CSceneParams& scene, const SceneFieldRow& row) {

@@ -26,6 +26,10 @@ enum class SceneKeyKind {
     OutputYuv,  // the second flag: 1 for YUV and for both; with the row before it gives the output format
     JobReady,   // written into a job file only, "1"; never into a script
     PathPoints, // the place of the point keys (PointKey) in the key order
+    // A value row stored only when it differs from a new scene's value (initial), in scripts, jobs and the
+    // scene text alike, so that files written before the field existed keep their bytes; a file without it
+    // reads that value.
+    Optional,
 };
 
 // The control that shows a field in the scene form.
@@ -61,6 +65,11 @@ template <class Record, class Member, class F> void WithField(Record& record, co
         },
         member);
 }
+
+// False for an Optional row whose field holds a new scene's value (it is then not stored); true otherwise.
+bool IsStoredValue(const CSceneParams& scene, const SceneFieldRow& row);
+// Gives the row's field a new scene's value (what a file without the row's key reads).
+void SetInitialValue(CSceneParams& scene, const SceneFieldRow& row);
 
 // False when the row's field is a real that holds NaN or an infinity.
 bool HoldsFiniteValue(const CSceneParams& scene, const SceneFieldRow& row);

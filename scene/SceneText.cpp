@@ -10,6 +10,7 @@ std::string BuildSceneText(const CSceneParams& scene) {
     std::string text = LoadString(IDS_SCENE_CLIPBOARD_HEADER);
     text += "\r\n";
     for (const SceneFieldRow* row : SceneTextRows()) {
+        if (!IsStoredValue(scene, *row)) continue;
         WithField(scene, row->member, [&](const auto& field) { text += SceneValueText(field); });
         text += cformat("\t(%s)\r\n", row->name);
     }
@@ -26,6 +27,11 @@ bool ParseSceneText(const std::string& text, CSceneParams& scene) {
     size_t cursor = std::string(LoadString(IDS_SCENE_CLIPBOARD_HEADER)).size() + 2;
     for (const SceneFieldRow* row : SceneTextRows()) {
         if (cursor > text.size()) cursor = text.size();
+        // An optional line is the text's last when present; a text without it has the default.
+        if (row->kind == SceneKeyKind::Optional && cursor == text.size()) {
+            SetInitialValue(scene, *row);
+            continue;
+        }
         WithField(scene, row->member, [&](auto& field) { ParseSceneValue(text, cursor, field); });
         size_t lf = text.find('\n', cursor);
         cursor = lf == std::string::npos ? text.size() : lf + 1;

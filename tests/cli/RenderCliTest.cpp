@@ -112,6 +112,8 @@ TEST(CliRender, BadUsageAndFailedChecks) {
     for (const char* jobs : {"0", "x", "-2", "257"})
         EXPECT_EQ(runRender({"render", scene, "--jobs", jobs}, tmp).status, 2);
     EXPECT_EQ(runRender({"render", scene, "--jobs"}, tmp).status, 2);
+    for (const char* k : {"0", "5", "2x"})
+        EXPECT_EQ(runRender({"render", scene, "--supersample", k}, tmp).status, 2);
 
     // --to is checked like the scene's own value.
     CliRun late = runRender({"render", scene, "--to", "3"}, tmp);
@@ -125,6 +127,28 @@ TEST(CliRender, BadUsageAndFailedChecks) {
     EXPECT_EQ(missing.err, "Cannot open file '" + dir.path("none.ovs") + "'.\n");
     EXPECT_FALSE(fs::exists(dir.path("shot00.tga")));
     EXPECT_EQ(jobFilesIn(tmp), 0);
+}
+
+TEST(CliRender, SupersampleOverridesTheScenesFactorEitherWay) {
+    TempDir dir, tmp;
+    const std::string scene = writeScene(dir, 1);
+    CSceneParams s;
+    ASSERT_TRUE(s.LoadScript(scene));
+    s.Supersampling = 3;
+    ASSERT_TRUE(s.WriteJobValues(dir.path("k3.ovs")));
+    auto frame = [&](const std::string& file, std::vector<std::string> options, const std::string& folder) {
+        std::vector<std::string> args{"render", file, "--quiet", "--output-dir", dir.path(folder)};
+        args.insert(args.end(), options.begin(), options.end());
+        const CliRun r = runRender(args, tmp);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return TempDir::read(dir.path(folder + "/shot00.tga"));
+    };
+    const std::string plain = frame(scene, {}, "plain");
+    const std::string three = frame(dir.path("k3.ovs"), {}, "three");
+    EXPECT_EQ(three.size(), plain.size()); // the output size stays
+    EXPECT_NE(three, plain);
+    EXPECT_EQ(frame(scene, {"--supersample", "3"}, "up"), three);
+    EXPECT_EQ(frame(dir.path("k3.ovs"), {"--supersample", "1"}, "down"), plain);
 }
 
 TEST(CliRender, CtrlCLeavesTheFrameInProgressUnwrittenAndNoJobFile) {

@@ -3,7 +3,8 @@
 // file by file, with the hashes recorded from the plain single-threaded renderer. Every way of spreading the
 // work over threads must write the same bytes. Each scene is also rendered the way earlier versions lit
 // triangles whose corners project onto one line (the dust alone): those frames keep the hashes recorded
-// before that mend, so the mend changed nothing else.
+// before that mend, so the mend changed nothing else. A supersampled frame must be the box average of the
+// frame rendered at the larger size.
 
 #include "RunTestSupport.h"
 #include "app/Settings.h"
@@ -81,6 +82,18 @@ CSceneParams baseScene(const TempDir& dir, int frames) {
     return s;
 }
 
+// Low over the textured terrain with the exact lookup: the near texels are magnified (the 4 x 4 filter),
+// the far ones averaged, the sky shows the background colour.
+CSceneParams lowTexturedScene(const TempDir& dir, int frames) {
+    CSceneParams s = baseScene(dir, frames);
+    s.UseTextureFile = 1;
+    s.HQ = 1;
+    s.ZA = 30, s.ZE = 26;
+    s.UseBackgroundColor = 1;
+    s.BackgroundColor = 0x00E6BE96;
+    return s;
+}
+
 // How a run spreads its work.
 struct Spread {
     const char* name;
@@ -94,12 +107,9 @@ protected:
     // Runs the scene and lists every file of the output folder with its hash, in name order.
     std::string render(const CSceneParams& scene, RenderMode mode,
                        CollinearShading collinear = CollinearShading::SumOfNormals) {
-        RunOptions options;
+        RunOptions options = spreadOptions();
         options.collinear = collinear;
         options.mode = mode;
-        options.frameThreads = GetParam().frameThreads;
-        options.rowThreads = GetParam().rowThreads;
-        options.deferShading = GetParam().deferShading;
         const RunResult r = runScene(scene, options);
         EXPECT_EQ(r.outcome, RunOutcome::Completed);
         EXPECT_TRUE(platform.shown.empty());
@@ -119,6 +129,13 @@ protected:
         // The files were announced in frame order.
         EXPECT_TRUE(std::is_sorted(r.written.begin(), r.written.end()));
         return listing;
+    }
+    RunOptions spreadOptions() const {
+        RunOptions options;
+        options.frameThreads = GetParam().frameThreads;
+        options.rowThreads = GetParam().rowThreads;
+        options.deferShading = GetParam().deferShading;
+        return options;
     }
     // The listing now, and the one of earlier versions' collinear triangles.
     void expectListings(const CSceneParams& scene, RenderMode mode, const char* now, const char* earlier) {
@@ -148,13 +165,7 @@ TEST_P(GuardTest, QuickTextureLookup) {
 }
 
 TEST_P(GuardTest, ExactTextureLookupNearAndFar) {
-    // Low over the terrain: the near texels are magnified (the 4 x 4 filter), the far ones averaged.
-    CSceneParams s = baseScene(out, 3);
-    s.UseTextureFile = 1;
-    s.HQ = 1;
-    s.ZA = 30, s.ZE = 26;
-    s.UseBackgroundColor = 1;
-    s.BackgroundColor = 0x00E6BE96;
+    const CSceneParams s = lowTexturedScene(out, 3);
     expectListings(s, RenderMode::Final, /* now */
                    "OVRECORD.XLS 18f92e9abd79cf58\n"
                    "frame000.tga c417f3a9824d90e0\n"
@@ -238,6 +249,52 @@ TEST_P(GuardTest, CurvedFlightWithRecorder) {
                    "frame003.tga 1de521a807f3a129\n"
                    "frame004.tga aff639d0f3e352bc\n"
                    "frame005.tga a2d1c6a8887acb56\n");
+}
+
+TEST_P(GuardTest, SupersampledFramesAreTheBoxAverageOfTheFramesRenderedLarger) {
+    // Ridges against the sky, texture detail and dust.
+    CSceneParams s = lowTexturedScene(out, 2);
+    auto frames = [&](CSceneParams scene, const std::string& prefix) {
+        scene.OutputFileName = out.path(prefix + "%03d.tga");
+        const RunResult r = runScene(scene, spreadOptions());
+        EXPECT_EQ(r.outcome, RunOutcome::Completed);
+        std::vector<std::string> files;
+        for (const std::string& name : r.written) files.push_back(TempDir::read(name));
+        return files;
+    };
+    const std::vector<std::string> plain = frames(s, "plain");
+    const std::string plainRecorder = TempDir::read(out.path("OVRECORD.XLS"));
+    // The same view at twice the size: twice the focal length.
+    CSceneParams large = s;
+    large.SizeX *= 2, large.SizeY *= 2;
+    large.FocalLengthA *= 2, large.FocalLengthE *= 2;
+    const std::vector<std::string> big = frames(large, "large");
+    s.Supersampling = 2;
+    const std::vector<std::string> smooth = frames(s, "smooth");
+    // The recorder keeps the scene's camera.
+    EXPECT_EQ(TempDir::read(out.path("OVRECORD.XLS")), plainRecorder);
+
+    ASSERT_EQ(smooth.size(), 2u);
+    ASSERT_EQ(big.size(), 2u);
+    const size_t header = 18, w = 120, h = 90;
+    for (size_t i = 0; i < smooth.size(); ++i) {
+        ASSERT_EQ(big[i].size(), header + 4 * w * h * 3);
+        // Each pixel, per channel, the mean of its 2 x 2 block rounded to nearest (rows bottom first in
+        // both).
+        std::string expected = plain[i].substr(0, header);
+        for (size_t y = 0; y < h; ++y)
+            for (size_t x = 0; x < w; ++x)
+                for (size_t c = 0; c < 3; ++c) {
+                    unsigned sum = 0;
+                    for (size_t dy = 0; dy < 2; ++dy)
+                        for (size_t dx = 0; dx < 2; ++dx)
+                            sum += static_cast<uint8_t>(
+                                big[i][header + ((2 * y + dy) * 2 * w + 2 * x + dx) * 3 + c]);
+                    expected += static_cast<char>((sum + 2) / 4);
+                }
+        EXPECT_TRUE(smooth[i] == expected) << "frame " << i;
+        EXPECT_NE(smooth[i], plain[i]) << "frame " << i;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Spreads, GuardTest,

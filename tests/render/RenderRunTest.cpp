@@ -171,6 +171,22 @@ TEST_F(RenderRunTest, SetUpFailuresEndTheRunWithTheirMessagesAndNoJobFile) {
                                            "than the 18 bytes of a TGA header."});
         EXPECT_EQ(platform.shown.back().icon, MsgIcon::Stop);
     }
+    {
+        SCOPED_TRACE("supersampling edited into the job by hand");
+        platform.shown.clear();
+        CSceneParams s = hillScene(out, 1);
+        s.Supersampling = 5;
+        EXPECT_EQ(run(s).outcome, RunOutcome::Failed);
+        EXPECT_EQ(platform.texts(), std::vector<std::string>{"Supersampling has to be between 1 and 4."});
+        // A mask fits the frames, not the larger picture they are rendered in.
+        platform.shown.clear();
+        s.Supersampling = 2;
+        writeTga(out.path("mask.tga"), 32, 24, [](int, int) { return 0u; });
+        s.UseMaskFile = 1;
+        s.MaskFileName = out.path("mask.tga");
+        EXPECT_EQ(run(s).outcome, RunOutcome::Completed);
+        EXPECT_TRUE(platform.shown.empty());
+    }
 }
 
 TEST_F(RenderRunTest, JobWithACameraThatIsNotFiniteFailsWithAMessage) {

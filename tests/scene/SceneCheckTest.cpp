@@ -243,6 +243,35 @@ TEST(SceneCheck, FileRulesOpenTheFilesAndNameThem) {
     EXPECT_EQ(s.ValidateScene().rule, 29);
 }
 
+TEST(SceneCheck, SupersamplingOutOfRangeOrTooLargeForMemoryIsRefusedAtItsField) {
+    TempDir dir;
+    for (int k : {0, -1, 5}) {
+        CSceneParams s = validScene(dir);
+        s.Supersampling = k;
+        const SceneCheck r = s.ValidateScene();
+        EXPECT_EQ(r.rule, 36) << k;
+        EXPECT_EQ(r.message, "Supersampling has to be between 1 and 4.");
+        EXPECT_EQ(r.field, SceneField::Supersampling);
+    }
+    // The output size limits are the output's; the picture rendered at k times it must fit in memory.
+    CSceneParams s = validScene(dir);
+    s.SizeX = s.SizeY = 16384;
+    EXPECT_TRUE(s.ValidateScene().ok);
+    s.Supersampling = 2;
+    SceneCheck r = s.ValidateScene();
+    EXPECT_EQ(r.rule, 37);
+    EXPECT_EQ(r.message,
+              "Supersampling 2 renders each frame at 32768 x 32768 pixels, more than 16384 x 16384 "
+              "pixels in all.");
+    EXPECT_EQ(SceneFieldControlId(r.field), 392);
+    s.SizeX = 8192, s.SizeY = 8193;
+    EXPECT_EQ(s.ValidateScene().rule, 37);
+    s.SizeY = 8192;
+    EXPECT_TRUE(s.ValidateScene().ok);
+    s.SizeX = 0; // the output's own rule comes first
+    EXPECT_EQ(s.ValidateScene().rule, 17);
+}
+
 TEST(SceneCheck, OutputTemplateRule) {
     TempDir dir;
     const std::string bad = "Output file name template has to contain a valid C/C++ number format string.";

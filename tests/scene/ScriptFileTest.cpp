@@ -275,6 +275,50 @@ TEST(ScriptFile, RenderRunReadsTheJobBackFromAnEmptyRecordAndEndsThePathAtXMinus
     EXPECT_EQ(read.lastIndex, 0);
 }
 
+TEST(ScriptFile, SupersamplingIsStoredOnlyAboveOneInScriptsJobsAndTheSceneText) {
+    TempDir dir;
+    const std::string elevation = dir.path("e.tga");
+    TempDir::write(elevation, "x");
+    CSceneParams s;
+    s.NewScene();
+    s.ElevationFileName = elevation;
+    EXPECT_EQ(s.Supersampling, 1);
+    const std::string script = dir.path("k.ovs");
+    s.Supersampling = 3;
+    ASSERT_TRUE(s.SaveScript(script).ok());
+    EXPECT_NE(TempDir::read(script).find("\r\nGenauRechnen=0\r\nUeberabtastung=3\r\nHintergrund=0\r\n"),
+              std::string::npos);
+    CSceneParams back;
+    ASSERT_TRUE(back.LoadScript(script));
+    EXPECT_EQ(back.Supersampling, 3);
+
+    // Back at 1 the key goes, also from a job written over the scene's file, and a file without it reads 1.
+    s.Supersampling = 1;
+    const std::string job = dir.path("job"); // as a render job is made: the scene's keys, then its values
+    ASSERT_TRUE(CopySceneKeys(script, job));
+    EXPECT_NE(TempDir::read(job).find("Ueberabtastung=3"), std::string::npos);
+    ASSERT_TRUE(s.WriteJobValues(job));
+    EXPECT_EQ(TempDir::read(job).find("Ueberabtastung"), std::string::npos);
+    EXPECT_EQ(ReadJobValues(job).Supersampling, 1);
+    ASSERT_TRUE(s.SaveScript(script).ok());
+    EXPECT_EQ(TempDir::read(script), expectedNewScene(elevation));
+    back.Supersampling = 4;
+    ASSERT_TRUE(back.LoadScript(script));
+    EXPECT_EQ(back.Supersampling, 1);
+
+    // The scene text: a 47th line only above 1; a text without it pastes 1.
+    s.Supersampling = 2;
+    const std::string text = BuildSceneText(s);
+    EXPECT_EQ(text.substr(text.size() - 21), "\r\n2\t(Supersampling)\r\n");
+    CSceneParams pasted;
+    pasted.NewScene();
+    ASSERT_TRUE(ParseSceneText(text, pasted));
+    EXPECT_EQ(pasted.Supersampling, 2);
+    s.Supersampling = 1;
+    ASSERT_TRUE(ParseSceneText(BuildSceneText(s), pasted));
+    EXPECT_EQ(pasted.Supersampling, 1);
+}
+
 TEST(ScriptFile, SaveReportsACheckFailureOrAWriteFailureAndLeavesTheOldFile) {
     TempDir dir;
     CSceneParams s;

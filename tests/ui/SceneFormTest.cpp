@@ -47,6 +47,7 @@ TEST(SceneForm, ANewSceneShowsItsDefaults) {
     EXPECT_EQ(h.text(349), "16");
     EXPECT_EQ(h.text(374), "nn%03d.tga");
     EXPECT_EQ(h.text(387), "1");
+    EXPECT_EQ(h.text(392), "1"); // supersampling off
     EXPECT_TRUE(static_cast<QRadioButton*>(h.form->control(384))->isChecked());
     EXPECT_TRUE(static_cast<QRadioButton*>(h.form->control(382))->isChecked());
     for (int id : {383, 324, 359, 319, 378, 314}) EXPECT_FALSE(h.form->control(id)->isEnabled()) << id;
