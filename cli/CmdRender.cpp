@@ -7,12 +7,14 @@
 #include "cli/ProgressBar.h"
 #include "cli/RenderVideo.h"
 
+#include "app/AtomicFile.h"
 #include "app/CFormat.h"
 #include "app/IniSettings.h"
 #include "app/Progress.h"
 #include "app/SettingsDefaults.h"
 #include "image/TGAFile.h"
 #include "render/CameraPath.h"
+#include "render/FlightProfile.h"
 #include "render/JobFile.h"
 #include "render/RenderRun.h"
 #include "res/StringTable.h"
@@ -50,7 +52,10 @@ public:
         std::printf("%s\n", path.c_str());
         std::fflush(stdout);
     }
+    void frameRecorded(int index, const RecorderRow& row) override { profile.push_back({index, row}); }
     void runEnded(const RunResult&) override { bar.finish(); }
+
+    std::vector<ProfileSample> profile;
 
 private:
     cli::ProgressBar& bar;
@@ -172,10 +177,22 @@ int runRender(const cli::Args& args) {
         options.rowThreads = jobs;
     const RunResult result = RunJob(job->path(), picture, options, platform, settings, progress, observer);
     const bool videoEnded = !video || video->end();
+    bool profileWritten = true;
+    if (args.has("--profile") && result.outcome == RunOutcome::Completed) {
+        const std::string path = args.value("--profile");
+        profileWritten = writeFileAtomically(path, ProfileSvg(LayoutProfile(observer.profile, 960, 600)));
+        if (profileWritten) {
+            std::printf("%s\n", path.c_str());
+            std::fflush(stdout);
+        } else {
+            std::fprintf(stderr, "%s\n", FormatString(IDS_PROFILE_CANNOT_WRITE, path).c_str());
+        }
+    }
 
     remover.keep = !result.written.empty();
     if (result.outcome == RunOutcome::Stopped) return cli::InterruptGuard::exitStatus();
-    if (result.outcome == RunOutcome::Failed || result.writeFailures > 0 || !videoEnded) return ExitFailure;
+    if (result.outcome == RunOutcome::Failed || result.writeFailures > 0 || !videoEnded || !profileWritten)
+        return ExitFailure;
     // A flight recorder file that could not be written is lost data too (the run has said so).
     if (result.recorderFailed) return ExitFailure;
     return ExitOk;
@@ -201,6 +218,8 @@ static CliCommand renderFrameCommand() {
                               ? ""
                               : "--jobs needs a number of threads from 1 to 256";
                }},
+              {"--profile", true,
+               [](const std::string& v) { return v.empty() ? "--profile needs a file name" : ""; }},
               {"--quiet", false},
               {"-q", false}},
              1,

@@ -21,10 +21,6 @@
 
 namespace {
 
-void SetView(RenderCamera& camera, const PathFrame& f) {
-    camera.Set(Vector4::Point(f.x, f.y, f.z), f.heading, f.pitch, f.focalLength, f.roll);
-}
-
 // A frame rendered by one of the frame threads while the run goes on computing the next camera values and
 // finishing the frames before it. Its thread reports the frame's percentage here and hears the stop request.
 struct FrameTask : Progress {
@@ -49,9 +45,7 @@ public:
     Production(const RenderContext& context, const RunCaller& caller, RunOutput& output)
         : context(context), caller(caller), picture(caller.picture), control(caller.control), output(output),
           pipelined(caller.options.mode != RenderMode::Preview && caller.options.frameThreads > 1),
-          // The screen centre in whole pixels: an odd size puts it on the pixel left of and above the middle.
-          camera(context.frame.light, context.job.SizeX, context.job.SizeY,
-                 static_cast<double>(context.job.SizeX / 2), static_cast<double>(-(context.job.SizeY / 2))) {}
+          camera(PictureCamera(context.frame.light, context.job.SizeX, context.job.SizeY)) {}
     ~Production() override { abandonTasks(); }
 
     std::exception_ptr loopError; // what ended the loop while the frames in flight were collected
@@ -68,7 +62,7 @@ public:
     void drawFrame(const PathFrame& f) override {
         const std::string name = output.frameName(f.index);
         if (pipelined) return queueFrame(f, name);
-        SetView(camera, f);
+        SetFrameView(camera, f);
         caller.observer.frameStarting(f.index, name);
         if (caller.options.mode == RenderMode::Preview) {
             control.pump();
@@ -101,12 +95,7 @@ public:
 private:
     void startPicture(CTGAFile& image, const std::string& name) const {
         image.setPathName(name);
-        if (context.job.UseBackgroundColor != 0) {
-            image.FillColor(context.job.BackgroundColor);
-        } else {
-            const double level = std::trunc(std::fabs(context.frame.light.z) * 256.0);
-            image.FillGray(static_cast<uint8_t>(std::min(level, 255.0)));
-        }
+        StartFramePicture(context.job, context.frame.light, image);
     }
 
     FrameInputs frameInputs(const RenderCamera& view, CTGAFile& image, const PathFrame& f) const {
@@ -135,6 +124,7 @@ private:
     void recordFrame(const PathFrame& f) {
         ++caller.result.framesDrawn;
         output.recordRow(f.recorder);
+        caller.observer.frameRecorded(f.index, f.recorder);
     }
 
     // Frames queued, rendering or rendered but not yet finished. More frames than threads keep every thread
@@ -171,7 +161,7 @@ private:
             // A frame that was still waiting when the run stopped is not started at all.
             if (!stopTasks.load(std::memory_order_relaxed)) {
                 RenderCamera view = camera; // not moved while frames are pipelined
-                SetView(view, t.frame);
+                SetFrameView(view, t.frame);
                 startPicture(*t.image, t.name);
                 RenderTerrainFrame(frameInputs(view, *t.image, t.frame), t);
             }
@@ -260,6 +250,25 @@ void ProduceFrames(const RenderContext& context, const RunCaller& caller, RunOut
 }
 
 } // namespace
+
+RenderCamera PictureCamera(const Vector4& light, int width, int height) {
+    // The screen centre in whole pixels: an odd size puts it on the pixel left of and above the middle.
+    return RenderCamera(light, width, height, static_cast<double>(width / 2),
+                        static_cast<double>(-(height / 2)));
+}
+
+void SetFrameView(RenderCamera& camera, const PathFrame& f) {
+    camera.Set(Vector4::Point(f.x, f.y, f.z), f.heading, f.pitch, f.focalLength, f.roll);
+}
+
+void StartFramePicture(const CSceneParams& job, const Vector4& light, CTGAFile& picture) {
+    if (job.UseBackgroundColor != 0) {
+        picture.FillColor(job.BackgroundColor);
+    } else {
+        const double level = std::trunc(std::fabs(light.z) * 256.0);
+        picture.FillGray(static_cast<uint8_t>(std::min(level, 255.0)));
+    }
+}
 
 RunResult RunJob(const std::string& jobFile, CTGAFile& picture, const RunOptions& options, Platform& platform,
                  SettingsStore& settings, Progress& control, RenderObserver& observer) {
