@@ -1,5 +1,7 @@
 #include "render/FlightProfile.h"
 
+#include "res/StringTable.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -12,26 +14,26 @@ constexpr PlotColour kTextColour{0, 0, 0};
 
 struct SeriesDef {
     const char* key;
-    const char* name;
+    int name; // string id
     PlotColour colour;
     int panel; // 0 heights, 1 angles
     double (*value)(const RecorderRow&);
 };
 
 const SeriesDef kSeries[] = {
-    {"altitude", "Camera altitude", {30, 90, 200}, 0, [](const RecorderRow& r) { return r.altitude; }},
+    {"altitude", IDS_PROFILE_ALTITUDE, {30, 90, 200}, 0, [](const RecorderRow& r) { return r.altitude; }},
     {"ground",
-     "Ground under the camera",
+     IDS_PROFILE_GROUND,
      {140, 90, 40},
      0,
      [](const RecorderRow& r) { return r.altitude - r.relativeAltitude; }},
     {"relative",
-     "Height above ground",
+     IDS_PROFILE_RELATIVE,
      {30, 150, 60},
      0,
      [](const RecorderRow& r) { return r.relativeAltitude; }},
-    {"pitch", "Pitch (degrees)", {150, 40, 170}, 1, [](const RecorderRow& r) { return r.pitch; }},
-    {"roll", "Roll (degrees)", {220, 110, 0}, 1, [](const RecorderRow& r) { return r.roll; }},
+    {"pitch", IDS_PROFILE_PITCH, {150, 40, 170}, 1, [](const RecorderRow& r) { return r.pitch; }},
+    {"roll", IDS_PROFILE_ROLL, {220, 110, 0}, 1, [](const RecorderRow& r) { return r.roll; }},
 };
 
 // A number as text with a decimal point, `decimals` digits after it.
@@ -140,14 +142,17 @@ PlotPicture LayoutProfile(const std::vector<ProfileSample>& samples, int width, 
             // The legend above the panel: a short stroke of the series' colour and its name.
             const double y = box.top - 10;
             pic.lines.push_back({{{legendX, y - 4}, {legendX + 18, y - 4}}, s.colour, 2.0, ""});
-            pic.texts.push_back({{legendX + 24, y}, s.name, PlotText::Start, kTextColour});
-            legendX += 24 + 7.0 * static_cast<double>(std::string(s.name).size()) + 20;
+            const std::string name = LoadString(s.name);
+            pic.texts.push_back({{legendX + 24, y}, name, PlotText::Start, kTextColour});
+            legendX += 24 + 7.0 * static_cast<double>(name.size()) + 20;
         }
         const double l = box.left, t = box.top, r = box.left + box.width, b = box.top + box.height;
         pic.lines.push_back({{{l, t}, {r, t}, {r, b}, {l, b}, {l, t}}, kFrameColour, 1.0, ""});
     }
-    pic.texts.push_back(
-        {{left + plotWidth, static_cast<double>(height) - 4}, "Frame", PlotText::End, kTextColour});
+    pic.texts.push_back({{left + plotWidth, static_cast<double>(height) - 4},
+                         LoadString(IDS_PROFILE_FRAME_AXIS),
+                         PlotText::End,
+                         kTextColour});
     return pic;
 }
 

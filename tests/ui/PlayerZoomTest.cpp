@@ -24,19 +24,25 @@ namespace {
 
 class Player : public Harness {
 protected:
+    // Runs a small scene of `total` frames in mode; the bar of its window (nullptr when there is none).
+    PlaybackPanel* runSmallScene(RenderMode mode, int total) {
+        form = smallScene(80, 60, 24, total, total - 1);
+        view = launch(form, mode);
+        return view ? view->playbackPanel() : nullptr;
+    }
     static std::string pixels(const CTGAFile& p) {
         return std::string(reinterpret_cast<const char*>(p.pixelAt(0, 0)),
                            static_cast<size_t>(p.GetWidth()) * p.GetHeight() * 3);
     }
+
+    COrvantisView* form = nullptr;
+    CRenderingView* view = nullptr;
 };
 
 } // namespace
 
 TEST_F(Player, PreviewPlaysAtTheClocksPaceAndTheTimelineShowsTheFinalFramesWritingNothing) {
-    COrvantisView* form = smallScene(80, 60, 24, 6, 5);
-    CRenderingView* view = launch(form, RenderMode::Preview);
-    ASSERT_NE(view, nullptr);
-    PlaybackPanel* panel = view->playbackPanel();
+    PlaybackPanel* panel = runSmallScene(RenderMode::Preview, 6);
     ASSERT_NE(panel, nullptr);
     ASSERT_TRUE(panel->hasPlayer());
     // The player starts on the run's last frame, drawn as the run drew it.
@@ -81,10 +87,7 @@ TEST_F(Player, PreviewPlaysAtTheClocksPaceAndTheTimelineShowsTheFinalFramesWriti
 }
 
 TEST_F(Player, AFlightOfSeveralFramesHasItsProfileAsASecondTabAndAsValidSvg) {
-    COrvantisView* form = smallScene(80, 60, 24, 4, 3);
-    CRenderingView* view = launch(form, RenderMode::Raw);
-    ASSERT_NE(view, nullptr);
-    PlaybackPanel* panel = view->playbackPanel();
+    PlaybackPanel* panel = runSmallScene(RenderMode::Raw, 4);
     ASSERT_NE(panel, nullptr);
     EXPECT_FALSE(panel->hasPlayer()); // only a Preview plays
     ASSERT_NE(panel->tabs(), nullptr);
