@@ -31,6 +31,9 @@ std::unique_ptr<FlightPlayback> FlightPlayback::Load(const CSceneParams& job, Pl
     std::unique_ptr<FlightPlayback> playback(new FlightPlayback());
     RenderContext& context = *playback->context;
     context.job = job;
+    // Nothing is written: names of output files are no concern of the player's.
+    context.job.OutputFileName.clear();
+    context.job.UseRecorder = 0;
     // Set-up as for a Final run; its picture is only needed while the job's size is checked.
     CTGAFile setUpPicture(platform, antialiasing);
     RunOptions options;
