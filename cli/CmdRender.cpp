@@ -5,6 +5,7 @@
 #include "cli/ConsolePlatform.h"
 #include "cli/Interrupt.h"
 #include "cli/ProgressBar.h"
+#include "cli/RenderParts.h"
 #include "cli/RenderVideo.h"
 
 #include "app/AtomicFile.h"
@@ -23,6 +24,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <malloc.h>
 #include <thread>
 #include <unistd.h>
@@ -74,8 +77,11 @@ int runRender(const cli::Args& args) {
     mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
 
-    if (const std::string mistake = cli::RenderVideo::usageMistake(args); !mistake.empty())
-        return cli::usageError("render", mistake);
+    for (const std::string& mistake : {cli::RenderVideo::usageMistake(args), cli::partUsageMistake(args)})
+        if (!mistake.empty()) return cli::usageError("render", mistake);
+    // A part holds some of the frames, a merge renders none: the profile is that of a whole run.
+    if (args.has("--profile") && (args.has("--part") || args.has("--merge-parts")))
+        return cli::usageError("render", "--profile goes with a whole run, not with --part or --merge-parts");
     const std::string& scenePath = args.positional[0];
     const std::string outputFolder = args.value("--output-dir");
     CSceneParams scene;
@@ -136,6 +142,20 @@ int runRender(const cli::Args& args) {
         return ExitFailure;
     }
 
+    // The parts of a flight and their merge tell by the scene's bytes that they belong together.
+    RunPart part;
+    std::string sceneBytes;
+    if (args.has("--part") || args.has("--merge-parts")) {
+        std::ifstream in(scenePath, std::ios::binary);
+        sceneBytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    if (args.has("--merge-parts")) return cli::mergeParts(args, scene, sceneBytes, outputDir.string());
+    if (args.has("--part")) {
+        if (const std::string mistake = cli::partFromArgs(args, part); !mistake.empty())
+            return cli::usageError("render", mistake);
+        part.stamp = RecorderPartStamp(sceneBytes, scene.From, scene.To, part.index, part.count);
+    }
+
     // The video encoder is set up before any frame is rendered.
     std::unique_ptr<cli::RenderVideo> video;
     if (args.has("--video")) {
@@ -168,10 +188,11 @@ int runRender(const cli::Args& args) {
     options.deferShading = true;
     options.frameSink = video.get();
     options.writeFrameFiles = !video || args.has("--frames");
+    options.part = part;
     // Several frames at once; a single frame is shared by picture rows instead.
     int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     if (args.has("--jobs")) parseIntStrict(args.value("--jobs"), jobs);
-    if (PlannedFrameCount(scene.PathType, scene.From, scene.To, scene.Total) > 1)
+    if (DrawnFrames(scene, part).count > 1)
         options.frameThreads = jobs;
     else
         options.rowThreads = jobs;
@@ -233,5 +254,7 @@ CliCommand renderCommand() {
     CliCommand command = renderFrameCommand();
     const std::vector<cli::Option> video = cli::RenderVideo::options();
     command.args.options.insert(command.args.options.end(), video.begin(), video.end());
+    const std::vector<cli::Option> parts = cli::partOptions();
+    command.args.options.insert(command.args.options.end(), parts.begin(), parts.end());
     return command;
 }

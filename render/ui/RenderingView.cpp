@@ -161,12 +161,11 @@ QSize CRenderingView::fittedFrameSize() const {
 
 void CRenderingView::fitFrameToPicture() {
     ChildFrame* f = frame();
-    if (!f) return;
-    const bool maximised = f->isMaximized();
-    if (maximised) f->showNormal();
+    // Maximised windows stay so (restoring one would restore every window of the area); the picture
+    // scrolls in them.
+    if (!f || f->isMaximized()) return;
     f->resize(fittedFrameSize());
-    // A maximised window comes back maximised for the frames that are written; a Preview stays as fitted.
-    if (maximised && renderMode != RenderMode::Preview) f->showMaximized();
+    f->keepInsideArea();
 }
 
 void CRenderingView::repaintNow() {
@@ -188,6 +187,9 @@ void CRenderingView::drawPicture(QPainter& painter) {
     if (wire.empty()) return;
     painter.save();
     painter.setTransform(pictureTransform(), true);
+    // Lines that leave the picture end at its edge (a maximised window shows more than the picture).
+    if (const CTGADocument* doc = GetImageDocument())
+        painter.setClipRect(QRect(QPoint(0, 0), doc->documentSize()));
     // The crosses with the default black pen, the stalks with a blue one, one pixel wide.
     const QPen black(Qt::black, 0);
     const QPen blue(QColor(0, 0, 255), 0);
@@ -206,9 +208,16 @@ void CRenderingView::onTimer() {
     repaintNow();
 }
 
+bool CRenderingView::CanCloseRendering() {
+    if (!running) return true;
+    RequestStop();
+    return false;
+}
+
 void CRenderingView::RequestStop() {
     CDocument* doc = GetDocument();
-    if (!doc) return;
+    // A finished run has nothing to cancel.
+    if (!doc || !running) return;
     if (doc->app().platform().message(LoadString(IDS_CANCEL_RENDERING_QUESTION), MsgIcon::Information,
                                       MsgButtons::YesNo) == MsgAnswer::Yes)
         stopFlag = true;
@@ -281,8 +290,8 @@ void CRenderingView::addPanel(Platform& platform, int antialiasing) {
     setViewportMargins(0, 0, 0, panel->sizeHint().height());
     placePanel();
     panel->show();
-    // The window grows by the bar, unless it fills the workspace.
-    if (ChildFrame* f = frame(); f && !f->isMaximized()) f->resize(fittedFrameSize());
+    // The window grows by the bar (as far as there is room), unless it fills the workspace.
+    fitFrameToPicture();
 }
 
 void CRenderingView::placePanel() {

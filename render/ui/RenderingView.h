@@ -6,6 +6,7 @@
 // frame, and "Stop rendering" ends the run after a question.
 //
 // After the run the window shows the last frame; a stopped run, and a mask of the wrong size, close it.
+// The window is fitted to the picture as far as the main window has room; a larger picture scrolls.
 // A run that ends whole gets a bar under the picture (render/ui/PlaybackPanel.h): after a Preview a player
 // of its frames, after a flight of several frames the flight profile as a second tab.
 
@@ -69,15 +70,17 @@ public:
     // The whole run of jobFile in mode; returns when it has ended, the job file deleted by then.
     void RunJob(const std::string& jobFile, RenderMode mode, const std::string& sceneFile = {});
 
-    // "Stop rendering": asks the question; Yes sets the stop flag.
+    // "Stop rendering": asks the question while a run holds the window; Yes sets the stop flag.
     bool IsRenderingView() const override { return true; }
+    bool IsRendering() const override { return running; }
     void RequestStop() override;
     // Sets the stop flag without asking (the question has been answered elsewhere).
     void SetStopFlag() { stopFlag = true; }
     bool stopRequested() const { return stopFlag; }
 
-    // No close while a run holds the window.
-    bool CanCloseRendering() override { return !running; }
+    // No close while a run holds the window: closing it asks whether to stop the run (Yes stops it, and
+    // the stopped run closes the window).
+    bool CanCloseRendering() override;
     bool isRunning() const { return running; }
     RenderMode mode() const { return renderMode; }
 

@@ -284,4 +284,8 @@ TEST(CliRender, ProfileIsWrittenAfterTheFramesAndAProfileThatCannotBeWrittenFail
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("Couldn't write the flight profile"), std::string::npos) << bad.err;
     EXPECT_FALSE(fs::exists(dir.path("no")));
+    // A part holds only some of the frames: no profile of it.
+    EXPECT_EQ(runRender({"render", scene, "--part", "0/2", "--profile", dir.path("part.svg")}, tmp).status,
+              2);
+    EXPECT_FALSE(fs::exists(dir.path("part.svg")));
 }
