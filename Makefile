@@ -2,6 +2,7 @@
 #   make run             install, build and render the bundled demo into out/demo/
 #   make gui             open the desktop application on the demo scene (its data made first)
 #   make test            install, build and run every test
+#   make package         the Debian package orvantis_VERSION_ARCH.deb, here (apt install ./orvantis_*.deb)
 #   make check-sanitize  core tests under AddressSanitizer and UndefinedBehaviorSanitizer (clang)
 #   make bench           the renderer benchmarks
 #   make fuzz            every file reader under libFuzzer, FUZZ_SECONDS each (default 60; clang)
@@ -16,7 +17,7 @@ CLI       := $(BUILD)/orvantis-cli
 FUZZ_SECONDS ?= 60
 AS_ROOT   := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps build run gui test check-sanitize bench format fuzz demo-data clean check-cluster
+.PHONY: all deps build run gui test package check-sanitize bench format fuzz demo-data clean check-cluster
 
 all: build
 
@@ -40,6 +41,10 @@ gui: demo-data
 
 test: build
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
+
+package: build
+	cmake --build $(BUILD) --target package
+	cp $(BUILD)/orvantis_*.deb .
 
 check-sanitize: deps
 	CC=clang CXX=clang++ cmake -S . -B $(ASAN) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DORVANTIS_GUI=OFF \

@@ -21,6 +21,13 @@ QString configHome() {
     return d.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : d;
 }
 
+// The system's data folders ($XDG_DATA_DIRS).
+QStringList systemDataDirs() {
+    QString data = qEnvironmentVariable("XDG_DATA_DIRS");
+    if (data.isEmpty()) data = QStringLiteral("/usr/local/share:/usr/share");
+    return data.split(':', Qt::SkipEmptyParts);
+}
+
 QString readResource(const QString& name) {
     QFile f(name);
     if (!f.open(QIODevice::ReadOnly)) return QString();
@@ -79,37 +86,24 @@ void addDefault(const QString& file, const QString& key, const QString& value) {
     writeIfChanged(file, lines.join('\n') + '\n');
 }
 
+// True when the program at executable was installed (its entry lies in ../share beside it) or a package's
+// entry is installed in a system data folder: the user's own entry would hide it.
+bool packageInstalled(const QString& executable) {
+    const QString entry = QStringLiteral("/applications/orvantis.desktop");
+    if (QFileInfo::exists(QFileInfo(executable).absolutePath() + QStringLiteral("/../share") + entry))
+        return true;
+    for (const QString& d : systemDataDirs())
+        if (QFileInfo::exists(d + entry)) return true;
+    return false;
+}
+
 void runQuietly(const QString& program, const QStringList& args) {
     if (QStandardPaths::findExecutable(program).isEmpty()) return;
     QProcess::startDetached(program, args);
 }
-} // namespace
 
-QStringList mimeAppsLists() {
-    QStringList list;
-    list << configHome() + QStringLiteral("/mimeapps.list");
-    QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
-    if (dirs.isEmpty()) dirs = QStringLiteral("/etc/xdg");
-    for (const QString& d : dirs.split(':', Qt::SkipEmptyParts)) list << d + QStringLiteral("/mimeapps.list");
-    list << dataHome() + QStringLiteral("/applications/mimeapps.list");
-    QString data = qEnvironmentVariable("XDG_DATA_DIRS");
-    if (data.isEmpty()) data = QStringLiteral("/usr/local/share:/usr/share");
-    for (const QString& d : data.split(':', Qt::SkipEmptyParts)) {
-        list << d + QStringLiteral("/applications/mimeapps.list");
-        list << d + QStringLiteral("/applications/defaults.list");
-    }
-    return list;
-}
-
-QString defaultApplication(const QString& mimeType) {
-    for (const QString& file : mimeAppsLists()) {
-        const QString v = keyFileValue(file, QStringLiteral("Default Applications"), mimeType);
-        if (!v.isEmpty()) return v;
-    }
-    return QString();
-}
-
-void install(const QString& executable) {
+// The entry, the icon and the types under the user's data folder.
+void writeUserFiles(const QString& executable) {
     const QString data = dataHome();
     QString entry = readResource(QStringLiteral(":/desktop/orvantis.desktop"));
     QString mime = readResource(QStringLiteral(":/desktop/orvantis-mime.xml"));
@@ -129,6 +123,57 @@ void install(const QString& executable) {
     const QString mimeDir = data + QStringLiteral("/mime");
     if (writeIfChanged(mimeDir + QStringLiteral("/packages/orvantis.xml"), mime))
         runQuietly(QStringLiteral("update-mime-database"), {mimeDir});
+}
+
+// The files an earlier run of a build folder's program wrote would hide the package's (and start that
+// program from the menu): they go. An entry the user changed stays.
+void removeEarlierUserFiles() {
+    const QString data = dataHome();
+    const QString appsDir = data + QStringLiteral("/applications");
+    const QRegularExpression execLine(QStringLiteral("^Exec=.*$"), QRegularExpression::MultilineOption);
+    QString written = readResource(appsDir + QStringLiteral("/orvantis.desktop"));
+    QString ours = readResource(QStringLiteral(":/desktop/orvantis.desktop"));
+    if (written.isEmpty() || written.remove(execLine) != ours.remove(execLine)) return;
+    QFile::remove(appsDir + QStringLiteral("/orvantis.desktop"));
+    runQuietly(QStringLiteral("update-desktop-database"), {appsDir});
+    const QString icon = data + QStringLiteral("/icons/hicolor/scalable/apps/orvantis.svg");
+    if (readResource(icon) == readResource(QStringLiteral(":/icons/orvantis.svg"))) QFile::remove(icon);
+    const QString mimeDir = data + QStringLiteral("/mime");
+    if (readResource(mimeDir + QStringLiteral("/packages/orvantis.xml")) ==
+        readResource(QStringLiteral(":/desktop/orvantis-mime.xml"))) {
+        QFile::remove(mimeDir + QStringLiteral("/packages/orvantis.xml"));
+        runQuietly(QStringLiteral("update-mime-database"), {mimeDir});
+    }
+}
+} // namespace
+
+QStringList mimeAppsLists() {
+    QStringList list;
+    list << configHome() + QStringLiteral("/mimeapps.list");
+    QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
+    if (dirs.isEmpty()) dirs = QStringLiteral("/etc/xdg");
+    for (const QString& d : dirs.split(':', Qt::SkipEmptyParts)) list << d + QStringLiteral("/mimeapps.list");
+    list << dataHome() + QStringLiteral("/applications/mimeapps.list");
+    for (const QString& d : systemDataDirs()) {
+        list << d + QStringLiteral("/applications/mimeapps.list");
+        list << d + QStringLiteral("/applications/defaults.list");
+    }
+    return list;
+}
+
+QString defaultApplication(const QString& mimeType) {
+    for (const QString& file : mimeAppsLists()) {
+        const QString v = keyFileValue(file, QStringLiteral("Default Applications"), mimeType);
+        if (!v.isEmpty()) return v;
+    }
+    return QString();
+}
+
+void install(const QString& executable) {
+    if (packageInstalled(executable))
+        removeEarlierUserFiles();
+    else
+        writeUserFiles(executable);
 
     // Each type is bound to the program only when no program is its default yet.
     for (const char* type : {scriptMimeType, tgaMimeType}) {
@@ -138,4 +183,5 @@ void install(const QString& executable) {
                        QStringLiteral("orvantis.desktop"));
     }
 }
+
 } // namespace DesktopIntegration

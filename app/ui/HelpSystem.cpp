@@ -2,6 +2,7 @@
 
 #include "app/ui/HelpWindow.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
@@ -17,20 +18,9 @@ QPointer<HelpWindow>& window() {
     static QPointer<HelpWindow> w;
     return w;
 }
-} // namespace
 
-QString anchor(int topic) {
-    return QStringLiteral("topic-%1").arg(topic);
-}
-
-QUrl resourceUrl(int topic) {
-    QUrl url(QStringLiteral("qrc:/help/index.html"));
-    if (topic != 0) url.setFragment(anchor(topic));
-    return url;
-}
-
-QUrl topicUrl(int topic) {
-    // The pages live in the program's resources; the browser needs files.
+// Copies the pages from the resources into the user's cache folder; returns that folder.
+QString unpackedGuide() {
     QString dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     if (dir.isEmpty()) dir = QDir::tempPath() + QStringLiteral("/orvantis");
     dir += QStringLiteral("/help");
@@ -46,6 +36,28 @@ QUrl topicUrl(int topic) {
         QFile::setPermissions(dst, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                                        QFileDevice::ReadOther);
     }
+    return dir;
+}
+} // namespace
+
+QString anchor(int topic) {
+    return QStringLiteral("topic-%1").arg(topic);
+}
+
+QUrl resourceUrl(int topic) {
+    QUrl url(QStringLiteral("qrc:/help/index.html"));
+    if (topic != 0) url.setFragment(anchor(topic));
+    return url;
+}
+
+QUrl topicUrl(int topic) {
+    // An installed program has the pages as files beside it; a build has them only in its resources, and
+    // the browser needs files.
+    const QString installed =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/orvantis/help");
+    const QString dir = QFileInfo::exists(installed + QStringLiteral("/index.html"))
+                            ? QDir(installed).canonicalPath()
+                            : unpackedGuide();
     QUrl url = QUrl::fromLocalFile(dir + QStringLiteral("/index.html"));
     if (topic != 0) url.setFragment(anchor(topic));
     return url;

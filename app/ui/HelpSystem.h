@@ -1,7 +1,7 @@
 #pragma once
 // The user guide: HTML pages shipped inside the program, shown in a help window of our own at the anchor of
-// a help topic ("#topic-65923"). The window also offers the guide in the desktop's web browser, for which
-// the pages are unpacked into the user's cache folder.
+// a help topic ("#topic-65923"). The window also offers the guide in the desktop's web browser: an installed
+// program's pages under ../share/orvantis/help, else the pages unpacked into the user's cache folder.
 
 #include <QString>
 #include <QUrl>

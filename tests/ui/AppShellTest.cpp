@@ -432,3 +432,42 @@ TEST(AppShell, DesktopFilesAndDefaultsOnlyWhereNoneExists) {
     unsetenv("XDG_CONFIG_DIRS");
     unsetenv("XDG_DATA_DIRS");
 }
+
+// A user entry would hide the one a package installed (and run a build folder's program from the menu).
+TEST(AppShell, DesktopFilesLeftToAnInstalledPackage) {
+    TempDir home;
+    const std::string data = home.path("data");
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", home.path("config").c_str(), 1);
+    setenv("XDG_CONFIG_DIRS", home.path("nodirs").c_str(), 1);
+    setenv("XDG_DATA_DIRS", home.path("nodirs").c_str(), 1);
+    for (const char* dir : {"system/applications", "prefix/bin", "prefix/share/applications"})
+        std::filesystem::create_directories(home.path(dir));
+    TempDir::write(home.path("system/applications/orvantis.desktop"), "[Desktop Entry]\n");
+    TempDir::write(home.path("prefix/share/applications/orvantis.desktop"), "[Desktop Entry]\n");
+    apptest::ensureApplication();
+    const std::string entry = data + "/applications/orvantis.desktop";
+    auto userFiles = [&] {
+        return std::filesystem::exists(entry) ||
+               std::filesystem::exists(data + "/mime/packages/orvantis.xml") ||
+               std::filesystem::exists(data + "/icons/hicolor/scalable/apps/orvantis.svg");
+    };
+    DesktopIntegration::install("/work/build/orvantis");
+    ASSERT_TRUE(userFiles());
+
+    // Then the package is installed: the build's program writes nothing and takes back what it wrote.
+    setenv("XDG_DATA_DIRS", home.path("system").c_str(), 1);
+    DesktopIntegration::install("/work/build/orvantis");
+    EXPECT_FALSE(userFiles());
+    // The installed program itself, also under a prefix the desktop does not search; an entry of the
+    // user's own stays.
+    setenv("XDG_DATA_DIRS", home.path("nodirs").c_str(), 1);
+    TempDir::write(entry, "[Desktop Entry]\nName=Terrain\nExec=orvantis --mine %f\n");
+    DesktopIntegration::install(QString::fromStdString(home.path("prefix/bin/orvantis")));
+    EXPECT_EQ(TempDir::read(entry), "[Desktop Entry]\nName=Terrain\nExec=orvantis --mine %f\n");
+    EXPECT_FALSE(std::filesystem::exists(data + "/mime/packages/orvantis.xml"));
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_CONFIG_DIRS");
+    unsetenv("XDG_DATA_DIRS");
+}
