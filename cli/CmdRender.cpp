@@ -8,11 +8,14 @@
 #include "cli/RenderParts.h"
 #include "cli/RenderVideo.h"
 
+#include "app/AtomicFile.h"
 #include "app/CFormat.h"
 #include "app/IniSettings.h"
 #include "app/Progress.h"
 #include "app/SettingsDefaults.h"
 #include "image/TGAFile.h"
+#include "render/CameraPath.h"
+#include "render/FlightProfile.h"
 #include "render/JobFile.h"
 #include "render/RenderRun.h"
 #include "res/StringTable.h"
@@ -52,7 +55,10 @@ public:
         std::printf("%s\n", path.c_str());
         std::fflush(stdout);
     }
+    void frameRecorded(int index, const RecorderRow& row) override { profile.push_back({index, row}); }
     void runEnded(const RunResult&) override { bar.finish(); }
+
+    std::vector<ProfileSample> profile;
 
 private:
     cli::ProgressBar& bar;
@@ -73,6 +79,9 @@ int runRender(const cli::Args& args) {
 
     for (const std::string& mistake : {cli::RenderVideo::usageMistake(args), cli::partUsageMistake(args)})
         if (!mistake.empty()) return cli::usageError("render", mistake);
+    // A part holds some of the frames, a merge renders none: the profile is that of a whole run.
+    if (args.has("--profile") && (args.has("--part") || args.has("--merge-parts")))
+        return cli::usageError("render", "--profile goes with a whole run, not with --part or --merge-parts");
     const std::string& scenePath = args.positional[0];
     const std::string outputFolder = args.value("--output-dir");
     CSceneParams scene;
@@ -190,10 +199,22 @@ int runRender(const cli::Args& args) {
         options.rowThreads = jobs;
     const RunResult result = RunJob(job->path(), picture, options, platform, settings, progress, observer);
     const bool videoEnded = !video || video->end();
+    bool profileWritten = true;
+    if (args.has("--profile") && result.outcome == RunOutcome::Completed) {
+        const std::string path = args.value("--profile");
+        profileWritten = writeFileAtomically(path, ProfileSvg(LayoutProfile(observer.profile, 960, 600)));
+        if (profileWritten) {
+            std::printf("%s\n", path.c_str());
+            std::fflush(stdout);
+        } else {
+            std::fprintf(stderr, "%s\n", FormatString(IDS_PROFILE_CANNOT_WRITE, path).c_str());
+        }
+    }
 
     remover.keep = !result.written.empty();
     if (result.outcome == RunOutcome::Stopped) return cli::InterruptGuard::exitStatus();
-    if (result.outcome == RunOutcome::Failed || result.writeFailures > 0 || !videoEnded) return ExitFailure;
+    if (result.outcome == RunOutcome::Failed || result.writeFailures > 0 || !videoEnded || !profileWritten)
+        return ExitFailure;
     // A flight recorder file that could not be written is lost data too (the run has said so).
     if (result.recorderFailed) return ExitFailure;
     return ExitOk;
@@ -226,6 +247,8 @@ static CliCommand renderFrameCommand() {
                               ? ""
                               : "--supersample needs a factor from 1 to 4";
                }},
+              {"--profile", true,
+               [](const std::string& v) { return v.empty() ? "--profile needs a file name" : ""; }},
               {"--quiet", false},
               {"-q", false}},
              1,

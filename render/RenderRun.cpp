@@ -21,17 +21,15 @@
 namespace {
 
 // k: the supersampling factor; the focal distance grows with the picture, so that it shows the same view.
-void SetView(RenderCamera& camera, const PathFrame& f, int k) {
-    camera.Set(Vector4::Point(f.x, f.y, f.z), f.heading, f.pitch, f.focalLength * k, f.roll);
+void SetView(RenderCamera& camera, PathFrame f, int k) {
+    f.focalLength = f.focalLength * k;
+    SetFrameView(camera, f);
 }
 
 // The camera of the picture a frame is rendered in: the output's size times the supersampling factor k.
 RenderCamera RunCamera(const RenderContext& context) {
     const int k = context.supersampling;
-    const int width = k * context.job.SizeX, height = k * context.job.SizeY;
-    // The screen centre in whole pixels: an odd size puts it on the pixel left of and above the middle.
-    return RenderCamera(context.frame.light, width, height, static_cast<double>(width / 2),
-                        static_cast<double>(-(height / 2)));
+    return PictureCamera(context.frame.light, k * context.job.SizeX, k * context.job.SizeY);
 }
 
 // A frame rendered by one of the frame threads while the run goes on computing the next camera values and
@@ -124,12 +122,7 @@ private:
 
     void startPicture(CTGAFile& image, const std::string& name) const {
         image.setPathName(name);
-        if (context.job.UseBackgroundColor != 0) {
-            image.FillColor(context.job.BackgroundColor);
-        } else {
-            const double level = std::trunc(std::fabs(context.frame.light.z) * 256.0);
-            image.FillGray(static_cast<uint8_t>(std::min(level, 255.0)));
-        }
+        StartFramePicture(context.job, context.frame.light, image);
     }
 
     FrameInputs frameInputs(const RenderCamera& view, CTGAFile& image, const PathFrame& f) const {
@@ -158,6 +151,7 @@ private:
     void recordFrame(const PathFrame& f) {
         ++caller.result.framesDrawn;
         output.recordRow(f.recorder);
+        caller.observer.frameRecorded(f.index, f.recorder);
     }
 
     // Frames queued, rendering or rendered but not yet finished. More frames than threads keep every thread
@@ -284,6 +278,25 @@ void ProduceFrames(const RenderContext& context, const RunCaller& caller, RunOut
 }
 
 } // namespace
+
+RenderCamera PictureCamera(const Vector4& light, int width, int height) {
+    // The screen centre in whole pixels: an odd size puts it on the pixel left of and above the middle.
+    return RenderCamera(light, width, height, static_cast<double>(width / 2),
+                        static_cast<double>(-(height / 2)));
+}
+
+void SetFrameView(RenderCamera& camera, const PathFrame& f) {
+    camera.Set(Vector4::Point(f.x, f.y, f.z), f.heading, f.pitch, f.focalLength, f.roll);
+}
+
+void StartFramePicture(const CSceneParams& job, const Vector4& light, CTGAFile& picture) {
+    if (job.UseBackgroundColor != 0) {
+        picture.FillColor(job.BackgroundColor);
+    } else {
+        const double level = std::trunc(std::fabs(light.z) * 256.0);
+        picture.FillGray(static_cast<uint8_t>(std::min(level, 255.0)));
+    }
+}
 
 RunResult RunJob(const std::string& jobFile, CTGAFile& picture, const RunOptions& options, Platform& platform,
                  SettingsStore& settings, Progress& control, RenderObserver& observer) {

@@ -9,6 +9,7 @@
 // object that carries the percentages, the stop request and the message pump, and an observer that hears
 // about frames, written files and the end of the run.
 
+#include "render/FlightRecorder.h"
 #include "render/PartRun.h"
 #include "render/WireModel.h"
 #include "renderer/CollinearShading.h"
@@ -51,6 +52,8 @@ public:
     virtual void pictureChanged() {}
     // Preview: the frame's wire model, to be drawn over the (white) picture.
     virtual void wireModel(const std::vector<WireSegment>& /*segments*/) {}
+    // The flight recorder's values of a drawn frame (whether or not a recorder file is written).
+    virtual void frameRecorded(int /*index*/, const RecorderRow& /*row*/) {}
     // A file of the frame has been written.
     virtual void frameWritten(const std::string& /*path*/) {}
     // The run has ended (the job file is gone by now).

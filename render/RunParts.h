@@ -3,6 +3,7 @@
 // strings the parts together, in render/RenderRun.cpp) and output (render/RunOutput.cpp).
 
 #include "image/Gelaende.h"
+#include "render/CameraPath.h"
 #include "render/FlightRecorder.h"
 #include "render/RenderRun.h"
 #include "renderer/TerrainRenderer.h"
@@ -40,6 +41,14 @@ struct RenderContext {
 // Reads jobFile into context and loads its images. The picture is (re)made at the job's output size when
 // its size differs. False when the run cannot go on: the user has been told why (also by the loaders).
 bool SetUpRun(const std::string& jobFile, int antialiasing, const RunCaller& caller, RenderContext& context);
+// The same for the job already in context.job (a player that renders frames of a scene it holds).
+bool SetUpJob(int antialiasing, const RunCaller& caller, RenderContext& context);
+
+// The camera of a picture of width x height pixels, the camera of a path frame, and the picture of a frame
+// before its terrain: the background of the job.
+RenderCamera PictureCamera(const Vector4& light, int width, int height);
+void SetFrameView(RenderCamera& camera, const PathFrame& frame);
+void StartFramePicture(const CSceneParams& job, const Vector4& light, CTGAFile& picture);
 
 // Raw and Final: the message naming an output file of the run (a frame's TGA or YUV file, the recorder file)
 // that is the scene file or one of the job's input files, and that input; "" when there is none.

@@ -5,11 +5,16 @@
 #include <algorithm>
 
 bool SetUpRun(const std::string& jobFile, int antialiasing, const RunCaller& caller, RenderContext& context) {
+    context.job = ReadJobValues(jobFile);
+    return SetUpJob(antialiasing, caller, context);
+}
+
+bool SetUpJob(int antialiasing, const RunCaller& caller, RenderContext& context) {
     // Preview draws the wire model straight from the files; Raw and Final keep the pixels in memory.
     const RunOptions& options = caller.options;
     const bool inMemory = options.mode != RenderMode::Preview;
     Platform& platform = caller.platform;
-    const CSceneParams& job = context.job = ReadJobValues(jobFile);
+    const CSceneParams& job = context.job;
     context.antialiasing = antialiasing;
     if (inMemory) {
         if (const std::string overInput = OutputOverInput(job, options); !overInput.empty()) {

@@ -60,6 +60,11 @@ constexpr int StopRendering = 32816;
 constexpr int Options = 32817;
 constexpr int FirstToLast = 32818;
 constexpr int LastToFirst = 32819;
+// Zoom of image and rendering windows
+constexpr int ZoomIn = 32840;
+constexpr int ZoomOut = 32841;
+constexpr int ZoomActualSize = 32842;
+constexpr int ZoomToFit = 32843;
 
 // The tool commands in the order of every Calculate menu.
 constexpr int toolCommands[] = {DemConversion,

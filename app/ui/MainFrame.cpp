@@ -234,6 +234,11 @@ void CMainFrame::createAccelerators() {
         {QKeySequence(Qt::SHIFT | Qt::Key_F1), cmd::ContextHelp},
         {QKeySequence(Qt::Key_F6), cmd::NextPane},
         {QKeySequence(Qt::SHIFT | Qt::Key_F6), cmd::PrevPane},
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), cmd::ZoomIn},
+        {QKeySequence(Qt::CTRL | Qt::Key_Equal), cmd::ZoomIn},
+        {QKeySequence(Qt::CTRL | Qt::Key_Minus), cmd::ZoomOut},
+        {QKeySequence(Qt::CTRL | Qt::Key_0), cmd::ZoomActualSize},
+        {QKeySequence(Qt::CTRL | Qt::Key_9), cmd::ZoomToFit},
     };
     for (const auto& e : table) {
         auto* a = new QAction(this);

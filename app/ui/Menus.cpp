@@ -71,7 +71,11 @@ std::vector<Popup> image(bool rendering) {
              {newItem, openItem, closeItem, saveItem, saveAsItem, sep, printItem, previewItem, setupItem, sep,
               recentItem, sep, exitItem}},
             editMenu,
-            viewMenu,
+            {viewMenu.title, join(viewMenu.items, {sep,
+                                                   {"Zoom &In\tCtrl++", cmd::ZoomIn},
+                                                   {"Zoom O&ut\tCtrl+-", cmd::ZoomOut},
+                                                   {"&Actual Size (100 %)\tCtrl+0", cmd::ZoomActualSize},
+                                                   {"&Fit to Window\tCtrl+9", cmd::ZoomToFit}})},
             {"&Calculate", calculate},
             windowMenu,
             helpMenu};

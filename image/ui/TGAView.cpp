@@ -5,6 +5,7 @@
 #include "app/ui/OrvantisApp.h"
 #include "app/ui/QtPlatform.h"
 #include "image/ui/TGADocument.h"
+#include "res/StringTable.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,8 +15,11 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QStatusBar>
+#include <QWheelEvent>
 
 #include <cstring>
+#include <iterator>
 
 CTGAView::CTGAView(CTGADocument* doc, QWidget* parent) : QAbstractScrollArea(parent) {
     Q_UNUSED(doc);
@@ -30,6 +34,15 @@ CTGAView::CTGAView(CTGADocument* doc, QWidget* parent) : QAbstractScrollArea(par
     onCommand(
         cmd::EditPaste, [this] { OnEditPaste(); }, [](CommandState& s) { s.enabled = clipboardHasImage(); });
     onCommand(cmd::FilePrint, [this] { OnFilePrint(); });
+    auto zoomState = [this](CommandState& st) { st.enabled = canZoom(); };
+    onCommand(
+        cmd::ZoomIn, [this] { zoomIn(); }, zoomState);
+    onCommand(
+        cmd::ZoomOut, [this] { zoomOut(); }, zoomState);
+    onCommand(
+        cmd::ZoomActualSize, [this] { setZoom(1.0); }, zoomState);
+    onCommand(
+        cmd::ZoomToFit, [this] { zoomToFit(); }, zoomState);
     onCommand(cmd::FilePrintPreview, [this] { OnFilePrintPreview(); });
 }
 
@@ -50,16 +63,90 @@ int CTGAView::HelpTopic() {
     return help::ImageView;
 }
 
-void CTGAView::updateScrollSizes() {
+QSize CTGAView::zoomedPictureSize() const {
     CTGADocument* doc = GetImageDocument();
     const QSize size = doc ? doc->documentSize() : QSize(1, 1);
-    const QSize page = viewport()->size();
+    if (zoom == 1.0) return size;
+    return QSize(qMax(1, qRound(size.width() * zoom)), qMax(1, qRound(size.height() * zoom)));
+}
+
+void CTGAView::updateScrollSizes() {
+    const QSize size = zoomedPictureSize();
+    // A picture that fits the view without scroll bars gets none, even while they are still shown.
+    const QSize room = maximumViewportSize();
+    const bool fits = size.width() <= room.width() && size.height() <= room.height();
+    const QSize page = fits ? room : viewport()->size();
     horizontalScrollBar()->setRange(0, qMax(0, size.width() - page.width()));
     verticalScrollBar()->setRange(0, qMax(0, size.height() - page.height()));
     horizontalScrollBar()->setPageStep(page.width());
     verticalScrollBar()->setPageStep(page.height());
     horizontalScrollBar()->setSingleStep(qMax(1, page.width() / 10));
     verticalScrollBar()->setSingleStep(qMax(1, page.height() / 10));
+}
+
+// ---- zoom -------------------------------------------------------------------------------------------------
+
+double CTGAView::NextZoomStep(double current, int direction) {
+    static const double steps[] = {1.0 / 16, 1.0 / 12, 1.0 / 8, 1.0 / 6, 0.25, 1.0 / 3, 0.5,  2.0 / 3, 1.0,
+                                   1.5,      2.0,      3.0,     4.0,     6.0,  8.0,     12.0, 16.0};
+    if (direction > 0) {
+        for (double s : steps)
+            if (s > current * (1 + 1e-9)) return s;
+        return steps[std::size(steps) - 1];
+    }
+    for (auto it = std::rbegin(steps); it != std::rend(steps); ++it)
+        if (*it < current * (1 - 1e-9)) return *it;
+    return steps[0];
+}
+
+bool CTGAView::canZoom() const {
+    return zoomable && GetImageDocument() && GetImageDocument()->image().hasImage();
+}
+
+void CTGAView::setZoom(double factor, QPointF anchor) {
+    factor = qBound(1.0 / 16, factor, 16.0);
+    if (!zoomable || factor == zoom) return;
+    const QSize page = viewport()->size();
+    if (anchor.x() < 0) anchor = QPointF(page.width() / 2.0, page.height() / 2.0);
+    // The picture point under the anchor stays under it.
+    const QPointF point =
+        (anchor + QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value())) / zoom;
+    zoom = factor;
+    updateScrollSizes();
+    horizontalScrollBar()->setValue(qRound(point.x() * zoom - anchor.x()));
+    verticalScrollBar()->setValue(qRound(point.y() * zoom - anchor.y()));
+    viewport()->update();
+    if (CDocument* doc = GetDocument())
+        if (CMainFrame* main = doc->app().mainFrame())
+            main->statusBar()->showMessage(
+                QString::fromStdString(FormatString(IDS_ZOOM_STATUS, qRound(zoom * 100))), 3000);
+}
+
+void CTGAView::zoomToFit() {
+    CTGADocument* doc = GetImageDocument();
+    if (!doc) return;
+    const QSize size = doc->documentSize();
+    // The viewport's size without scroll bars: the fitted picture needs none.
+    const QSize room = maximumViewportSize();
+    if (size.isEmpty() || room.isEmpty()) return;
+    setZoom(qMin(double(room.width()) / size.width(), double(room.height()) / size.height()));
+}
+
+QTransform CTGAView::pictureTransform() const {
+    QTransform t;
+    t.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+    t.scale(zoom, zoom);
+    return t;
+}
+
+void CTGAView::wheelEvent(QWheelEvent* event) {
+    if (zoomable && (event->modifiers() & Qt::ControlModifier)) {
+        const int delta = event->angleDelta().y();
+        if (delta != 0 && canZoom()) setZoom(NextZoomStep(zoom, delta > 0 ? 1 : -1), event->position());
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::wheelEvent(event);
 }
 
 void CTGAView::resizeEvent(QResizeEvent* event) {
@@ -84,8 +171,11 @@ void CTGAView::drawPicture(QPainter& p) {
     const QImage img = bitmapImage();
     if (img.isNull()) return;
     p.save();
+    p.setTransform(pictureTransform(), true);
+    // Shrunk pictures are filtered; enlarged ones show their pixels as squares.
+    if (zoom < 1.0) p.setRenderHint(QPainter::SmoothPixmapTransform);
     // Flip while drawing instead of copying the picture.
-    p.translate(-horizontalScrollBar()->value(), img.height() - verticalScrollBar()->value());
+    p.translate(0, img.height());
     p.scale(1, -1);
     p.drawImage(0, 0, img);
     p.restore();

@@ -50,6 +50,8 @@ HeldTemplateRegistration pathTemplate{
 CPathView::CPathView(CPathDoc* doc, QWidget* parent)
     : CTGAView(doc, parent), editingCursor(makeEditingCursor()) {
     setObjectName(QStringLiteral("PathView"));
+    // Points are placed with the mouse on the map's own pixels.
+    zoomable = false;
     viewport()->setMouseTracking(true);
     onCommand(cmd::Apply, [this] { OnApply(); });
     onCommand(cmd::EditCopy, [this] { OnEditCopy(); });

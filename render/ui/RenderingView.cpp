@@ -8,8 +8,12 @@
 #include "app/ui/OrvantisApp.h"
 #include "app/ui/QtPlatform.h"
 #include "app/ui/UiRegistry.h"
+#include "render/FlightPlayback.h"
 #include "render/RenderRun.h"
+#include "render/ui/PlaybackPanel.h"
+#include "render/ui/ProfileView.h"
 #include "res/StringTable.h"
+#include "scene/SceneParams.h"
 #include "scene/ui/OrvantisView.h"
 
 #include <QCoreApplication>
@@ -96,6 +100,9 @@ public:
         view.wire = segments;
         view.repaintNow();
     }
+    void frameRecorded(int index, const RecorderRow& row) override {
+        view.profileRows.push_back({index, row});
+    }
 
 private:
     CRenderingView& view;
@@ -147,7 +154,9 @@ QSize CRenderingView::fittedFrameSize() const {
     const QSize picture = GetImageDocument() ? GetImageDocument()->documentSize() : QSize(1, 1);
     const ChildFrame* f = frame();
     const QSize decoration = f ? f->size() - size() : QSize();
-    return picture + QSize(2 * frameWidth(), 2 * frameWidth()) + decoration;
+    const QMargins bar = viewportMargins();
+    return picture + QSize(2 * frameWidth(), 2 * frameWidth()) + decoration +
+           QSize(bar.left() + bar.right(), bar.top() + bar.bottom());
 }
 
 void CRenderingView::fitFrameToPicture() {
@@ -165,10 +174,19 @@ void CRenderingView::repaintNow() {
 
 void CRenderingView::drawPicture(QPainter& painter) {
     ++paints;
+    if (!playerImage.isNull()) {
+        // The player's shaded frame, smaller than the picture, fills the picture's place.
+        painter.save();
+        painter.setTransform(pictureTransform(), true);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(QPointF(0, 0), QSizeF(GetImageDocument()->documentSize())), playerImage);
+        painter.restore();
+        return;
+    }
     CTGAView::drawPicture(painter);
     if (wire.empty()) return;
     painter.save();
-    painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+    painter.setTransform(pictureTransform(), true);
     // Lines that leave the picture end at its edge (a maximised window shows more than the picture).
     if (const CTGADocument* doc = GetImageDocument())
         painter.setClipRect(QRect(QPoint(0, 0), doc->documentSize()));
@@ -213,6 +231,12 @@ void CRenderingView::RunJob(const std::string& jobFile, RenderMode mode, const s
     renderMode = mode;
     stopFlag = false;
     wire.clear();
+    profileRows.clear();
+    playerImage = QImage();
+    delete panel;
+    panel = nullptr;
+    setViewportMargins(0, 0, 0, 0);
+    if (mode == RenderMode::Preview) previewJob = std::make_unique<CSceneParams>(ReadJobValues(jobFile));
     updateScrollSizes();
     fitFrameToPicture();
     doc->SetModifiedFlag(true);
@@ -247,5 +271,43 @@ void CRenderingView::endRun(const RunResult& result) {
     }
     shownPercent = -1;
     repaintNow();
-    if ((stopFlag || result.closeWindow) && doc) doc->OnCloseDocument();
+    if ((stopFlag || result.closeWindow) && doc) {
+        doc->OnCloseDocument();
+        return;
+    }
+    if (doc && result.outcome == RunOutcome::Completed)
+        addPanel(doc->app().platform(), settings::ReadAntialiasing(doc->app().settings()));
+}
+
+void CRenderingView::addPanel(Platform& platform, int antialiasing) {
+    std::unique_ptr<FlightPlayback> playback;
+    if (renderMode == RenderMode::Preview && previewJob && profileRows.size() >= 2)
+        playback = FlightPlayback::Load(*previewJob, platform, antialiasing);
+    previewJob.reset();
+    if (!playback && profileRows.size() < 2) return;
+    panel = new PlaybackPanel(*this, platform, std::move(playback), std::move(profileRows));
+    profileRows.clear();
+    setViewportMargins(0, 0, 0, panel->sizeHint().height());
+    placePanel();
+    panel->show();
+    // The window grows by the bar (as far as there is room), unless it fills the workspace.
+    fitFrameToPicture();
+}
+
+void CRenderingView::placePanel() {
+    if (!panel) return;
+    const int bar = viewportMargins().bottom();
+    panel->setGeometry(0, height() - bar, width(), bar);
+    if (ProfileView* profile = panel->profileView()) profile->setGeometry(0, 0, width(), height() - bar);
+}
+
+void CRenderingView::resizeEvent(QResizeEvent* event) {
+    CTGAView::resizeEvent(event);
+    placePanel();
+}
+
+void CRenderingView::showPlayerFrame(std::vector<WireSegment> segments, QImage shaded) {
+    wire = std::move(segments);
+    playerImage = std::move(shaded);
+    repaintNow();
 }

@@ -7,19 +7,25 @@
 //
 // After the run the window shows the last frame; a stopped run, and a mask of the wrong size, close it.
 // The window is fitted to the picture as far as the main window has room; a larger picture scrolls.
+// A run that ends whole gets a bar under the picture (render/ui/PlaybackPanel.h): after a Preview a player
+// of its frames, after a flight of several frames the flight profile as a second tab.
 
 #include "image/ui/TGADocument.h"
 #include "image/ui/TGAView.h"
+#include "render/FlightProfile.h"
 #include "render/WireModel.h"
 #include "renderer/RenderMode.h"
 
 #include <QPointer>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
 class COrvantisView;
+class CSceneParams;
+class PlaybackPanel;
 class QLabel;
 class QTimer;
 struct RunResult;
@@ -94,8 +100,15 @@ public:
     // The frame window's size that shows the whole picture (its client area the picture's size).
     QSize fittedFrameSize() const;
 
+    // The bar under the picture after a whole run (nullptr before, or when it has nothing to offer).
+    PlaybackPanel* playbackPanel() const { return panel; }
+    // The player shows a frame: its wire model, or a shaded picture drawn over the whole picture's area.
+    void showPlayerFrame(std::vector<WireSegment> segments, QImage shaded);
+    const QImage& playerPicture() const { return playerImage; }
+
 protected:
     void drawPicture(QPainter& painter) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     class Control;
@@ -109,6 +122,8 @@ private:
     void showProgress(int percent);
     QLabel* progressPane() const;
     void endRun(const RunResult& result);
+    void addPanel(Platform& platform, int antialiasing);
+    void placePanel();
 
     QPointer<COrvantisView> form;
     RenderMode renderMode = RenderMode::Final;
@@ -120,4 +135,8 @@ private:
     std::chrono::milliseconds pumpInterval;
     QTimer* timer = nullptr;
     std::vector<WireSegment> wire;
+    std::unique_ptr<CSceneParams> previewJob; // the job of a Preview, for its player
+    std::vector<ProfileSample> profileRows;   // the recorder's values of the run's frames
+    PlaybackPanel* panel = nullptr;
+    QImage playerImage;
 };

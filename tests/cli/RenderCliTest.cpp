@@ -291,3 +291,25 @@ TEST(CliRender, AFailedRunRemovesTheEmptyOutputFolderItMadeAndNamesMayNotLeaveIt
     EXPECT_FALSE(fs::exists(dir.path("out")));
     EXPECT_EQ(jobFilesIn(tmp), 0);
 }
+
+TEST(CliRender, ProfileIsWrittenAfterTheFramesAndAProfileThatCannotBeWrittenFailsTheRun) {
+    TempDir dir, tmp;
+    const std::string scene = writeScene(dir, 3);
+    CliRun r = runRender({"render", scene, "--quiet", "--profile", dir.path("flight.svg")}, tmp);
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(lines(r.out).size(), 4u);
+    EXPECT_EQ(lines(r.out).back(), dir.path("flight.svg"));
+    const std::string svg = TempDir::read(dir.path("flight.svg"));
+    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+    for (const char* series : {"altitude", "ground", "relative", "pitch", "roll"})
+        EXPECT_NE(svg.find(std::string("id=\"") + series + "\""), std::string::npos) << series;
+
+    CliRun bad = runRender({"render", scene, "--quiet", "--profile", dir.path("no/such/folder/f.svg")}, tmp);
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("Couldn't write the flight profile"), std::string::npos) << bad.err;
+    EXPECT_FALSE(fs::exists(dir.path("no")));
+    // A part holds only some of the frames: no profile of it.
+    EXPECT_EQ(runRender({"render", scene, "--part", "0/2", "--profile", dir.path("part.svg")}, tmp).status,
+              2);
+    EXPECT_FALSE(fs::exists(dir.path("part.svg")));
+}
