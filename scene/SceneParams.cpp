@@ -81,6 +81,14 @@ void readKeys(const ProfileFile& profile, CSceneParams& s, bool job) {
             break;
         case SceneKeyKind::JobReady:
             break;
+        case SceneKeyKind::Optional:
+            WithField(s, row.member, [&](auto& field) {
+                if (profile.ReadString(row.key).empty())
+                    ParseSceneValue(row.initial, 0, field);
+                else
+                    ReadSceneValue(profile, row.key, field);
+            });
+            break;
         case SceneKeyKind::PathPoints: {
             int count = 0;
             for (; count < kMaxPathPoints; ++count) {
@@ -136,6 +144,16 @@ void putJobValues(const CSceneParams& s, PrivateProfile& profile) {
             for (int i = 0; i <= s.lastIndex && i < kMaxPathPoints; ++i)
                 profile.set(kSection, PointKey(i), cformat("%d,%d", s.points[i].x, s.points[i].y));
             break;
+        case SceneKeyKind::Optional:
+            WithField(s, row.member, [&](const auto& field) {
+                std::decay_t<decltype(field)> initial{};
+                ParseSceneValue(row.initial, 0, initial);
+                if (field == initial)
+                    profile.remove(kSection, row.key); // also from a job made over the scene's own file
+                else
+                    profile.set(kSection, row.key, SceneValueText(field));
+            });
+            break;
         }
     }
 }
@@ -152,7 +170,8 @@ PrivateProfile copySceneKeys(const PrivateProfile& source) {
             }
             continue;
         }
-        target.set(kSection, row.key, source.get(kSection, row.key).value_or(""));
+        const std::string value = source.get(kSection, row.key).value_or("");
+        if (row.kind != SceneKeyKind::Optional || !value.empty()) target.set(kSection, row.key, value);
     }
     return target;
 }

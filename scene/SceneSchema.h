@@ -26,6 +26,9 @@ enum class SceneKeyKind {
     OutputYuv,  // the second flag: 1 for YUV and for both; with the row before it gives the output format
     JobReady,   // written into a job file only, "1"; never into a script
     PathPoints, // the place of the point keys (PointKey) in the key order
+    // A value stored only when it differs from its initial one, which a missing key reads as: fields
+    // added later, so that every older script loads and saves byte for byte.
+    Optional,
 };
 
 // The control that shows a field in the scene form.
