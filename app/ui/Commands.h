@@ -60,6 +60,9 @@ constexpr int StopRendering = 32816;
 constexpr int Options = 32817;
 constexpr int FirstToLast = 32818;
 constexpr int LastToFirst = 32819;
+// Added later; numbered apart from the commands above.
+constexpr int ImportElevation = 32840; // File: a terrain from an elevation raster (GDAL)
+constexpr int RenderVideo = 32841;     // a scene's frames straight into a video file (FFmpeg)
 
 // The tool commands in the order of every Calculate menu.
 constexpr int toolCommands[] = {DemConversion,

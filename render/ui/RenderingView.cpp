@@ -196,7 +196,8 @@ void CRenderingView::RequestStop() {
         stopFlag = true;
 }
 
-void CRenderingView::RunJob(const std::string& jobFile, RenderMode mode, const std::string& sceneFile) {
+void CRenderingView::RunJob(const std::string& jobFile, RenderMode mode, const std::string& sceneFile,
+                            FrameSink* sink) {
     CTGADocument* doc = GetImageDocument();
     OrvantisApp& app = doc->app();
     QPointer<CRenderingView> self(this);
@@ -218,6 +219,8 @@ void CRenderingView::RunJob(const std::string& jobFile, RenderMode mode, const s
     RunOptions options;
     options.mode = mode;
     options.sceneFile = sceneFile;
+    options.frameSink = sink;
+    options.writeFrameFiles = sink == nullptr;
     // Raw and Final share each frame over the processor's cores, by picture rows (the same bytes).
     options.rowThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     const RunResult result =

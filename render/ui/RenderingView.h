@@ -19,6 +19,7 @@
 #include <vector>
 
 class COrvantisView;
+class FrameSink;
 class QLabel;
 class QTimer;
 struct RunResult;
@@ -60,8 +61,10 @@ public:
     void AttachForm(COrvantisView* form);
     COrvantisView* attachedForm() const { return form.data(); }
 
-    // The whole run of jobFile in mode; returns when it has ended, the job file deleted by then.
-    void RunJob(const std::string& jobFile, RenderMode mode, const std::string& sceneFile = {});
+    // The whole run of jobFile in mode; returns when it has ended, the job file deleted by then. With a
+    // sink (Render to Video) the frames go only to the sink, no frame files are written.
+    void RunJob(const std::string& jobFile, RenderMode mode, const std::string& sceneFile = {},
+                FrameSink* sink = nullptr);
 
     // "Stop rendering": asks the question; Yes sets the stop flag.
     bool IsRenderingView() const override { return true; }

@@ -22,7 +22,7 @@ struct RegisterLauncher {
 
 } // namespace
 
-CRenderingView* LaunchRender(COrvantisView& form, RenderMode mode) {
+CRenderingView* LaunchRender(COrvantisView& form, RenderMode mode, FrameSink* sink) {
     CDocument* sceneDoc = form.GetDocument();
     if (!sceneDoc) return nullptr;
     OrvantisApp& app = sceneDoc->app();
@@ -60,7 +60,7 @@ CRenderingView* LaunchRender(COrvantisView& form, RenderMode mode) {
     QPointer<CRenderingView> window(view);
     view->AttachForm(&form);
     form.renderWindowOpen = 1;
-    view->RunJob(job->path(), mode, sceneDoc->GetPathName());
+    view->RunJob(job->path(), mode, sceneDoc->GetPathName(), sink);
 
     if (launchingForm)
         if (CDocument* d = launchingForm->GetDocument()) d->SetModifiedFlag(wasModified);
