@@ -79,7 +79,9 @@ CImportElevationDialog::CImportElevationDialog(const ToolDialogContext& context,
     auto* grid = new QGridLayout(this);
     int row = 0;
     auto addFileRow = [&](const QString& label, QLineEdit* edit, QPushButton* browse) {
-        grid->addWidget(new QLabel(label, this), row, 0);
+        auto* name = new QLabel(label, this);
+        name->setBuddy(edit);
+        grid->addWidget(name, row, 0);
         grid->addWidget(edit, row, 1);
         if (browse) grid->addWidget(browse, row, 2);
         ++row;
@@ -101,10 +103,14 @@ CImportElevationDialog::CImportElevationDialog(const ToolDialogContext& context,
     maxSizeEdit->setPlaceholderText(QStringLiteral("no limit"));
     options->addWidget(unitBox);
     options->addSpacing(12);
-    options->addWidget(new QLabel(QStringLiteral("Largest side (pixels):"), this));
+    auto* sizeLabel = new QLabel(QStringLiteral("&Largest side (pixels):"), this);
+    sizeLabel->setBuddy(maxSizeEdit);
+    options->addWidget(sizeLabel);
     options->addWidget(maxSizeEdit);
     options->addStretch(1);
-    grid->addWidget(new QLabel(QStringLiteral("&Unit:"), this), row, 0);
+    auto* unitLabel = new QLabel(QStringLiteral("&Unit:"), this);
+    unitLabel->setBuddy(unitBox);
+    grid->addWidget(unitLabel, row, 0);
     grid->addLayout(options, row++, 1, 1, 2);
 
     textureEdit = makeEdit(this, "textureEdit");
