@@ -114,6 +114,7 @@ private:
     RenderMode renderMode = RenderMode::Final;
     bool stopFlag = false;
     bool running = false;
+    bool sinkOnly = false; // the frames go only to a sink (no frame files)
     int shownPercent = -1;
     int paints = 0;
     long long cells = 0;

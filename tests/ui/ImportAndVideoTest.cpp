@@ -137,8 +137,9 @@ TEST_F(RenderToVideo, TheSceneWindowEncodesItsFramesAtItsOwnRateAndAStopLeavesNo
     EXPECT_EQ(v.frames.size(), 3u);
     EXPECT_EQ(v.frameRate.num, 10);
     EXPECT_EQ(v.width, 80);
-    // Only the video: no frame files, no job left, the scene free again.
+    // Only the video: no frame files (nor their names in the recent files), no job left, the scene free.
     EXPECT_TRUE(outputFiles().empty());
+    EXPECT_TRUE(app->recentFiles().empty());
     EXPECT_TRUE(jobFiles().empty());
     EXPECT_EQ(form->renderWindowOpen, 0);
     EXPECT_TRUE(shown.empty()) << shown.front().text;
