@@ -6,6 +6,7 @@
 #   make bench           the renderer benchmarks
 #   make fuzz            every file reader under libFuzzer, FUZZ_SECONDS each (default 60; clang)
 #   make format          clang-format every source file
+#   make check-cluster   the demo rendered as 4 parts on a single-node Slurm started here (docs/cluster.md)
 
 JOBS      ?= $(shell nproc)
 BUILD     ?= build
@@ -13,8 +14,9 @@ ASAN      ?= build-asan
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CLI       := $(BUILD)/orvantis-cli
 FUZZ_SECONDS ?= 60
+AS_ROOT   := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps build run gui test check-sanitize bench format fuzz demo-data clean
+.PHONY: all deps build run gui test check-sanitize bench format fuzz demo-data clean check-cluster
 
 all: build
 
@@ -53,6 +55,10 @@ bench: deps
 	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DORVANTIS_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	@scripts/run-bench $(BUILD)
+
+check-cluster: demo-data
+	ORVANTIS_CLUSTER_DEPS=1 scripts/install-deps
+	$(AS_ROOT) scripts/check-cluster $(CLI)
 
 format:
 	find app scene render renderer image path tools video cli tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i

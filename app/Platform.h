@@ -13,7 +13,7 @@ class Platform {
 public:
     virtual ~Platform() = default;
 
-    // Shows text in a message box captioned "Orvantis Windows Application" and returns the button pressed.
+    // Shows text in a message box captioned with the application's name; returns the button pressed.
     virtual MsgAnswer message(const std::string& text, MsgIcon icon, MsgButtons buttons) = 0;
 
     // Lets pending window messages be dispatched (long loops call it so the program stays usable).

@@ -5,6 +5,7 @@
 #include "cli/ConsolePlatform.h"
 #include "cli/Interrupt.h"
 #include "cli/ProgressBar.h"
+#include "cli/RenderParts.h"
 #include "cli/RenderVideo.h"
 
 #include "app/CFormat.h"
@@ -12,7 +13,6 @@
 #include "app/Progress.h"
 #include "app/SettingsDefaults.h"
 #include "image/TGAFile.h"
-#include "render/CameraPath.h"
 #include "render/JobFile.h"
 #include "render/RenderRun.h"
 #include "res/StringTable.h"
@@ -21,6 +21,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <malloc.h>
 #include <thread>
 #include <unistd.h>
@@ -69,8 +71,8 @@ int runRender(const cli::Args& args) {
     mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
 
-    if (const std::string mistake = cli::RenderVideo::usageMistake(args); !mistake.empty())
-        return cli::usageError("render", mistake);
+    for (const std::string& mistake : {cli::RenderVideo::usageMistake(args), cli::partUsageMistake(args)})
+        if (!mistake.empty()) return cli::usageError("render", mistake);
     const std::string& scenePath = args.positional[0];
     const std::string outputFolder = args.value("--output-dir");
     CSceneParams scene;
@@ -131,6 +133,20 @@ int runRender(const cli::Args& args) {
         return ExitFailure;
     }
 
+    // The parts of a flight and their merge tell by the scene's bytes that they belong together.
+    RunPart part;
+    std::string sceneBytes;
+    if (args.has("--part") || args.has("--merge-parts")) {
+        std::ifstream in(scenePath, std::ios::binary);
+        sceneBytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    if (args.has("--merge-parts")) return cli::mergeParts(args, scene, sceneBytes, outputDir.string());
+    if (args.has("--part")) {
+        if (const std::string mistake = cli::partFromArgs(args, part); !mistake.empty())
+            return cli::usageError("render", mistake);
+        part.stamp = RecorderPartStamp(sceneBytes, scene.From, scene.To, part.index, part.count);
+    }
+
     // The video encoder is set up before any frame is rendered.
     std::unique_ptr<cli::RenderVideo> video;
     if (args.has("--video")) {
@@ -163,10 +179,11 @@ int runRender(const cli::Args& args) {
     options.deferShading = true;
     options.frameSink = video.get();
     options.writeFrameFiles = !video || args.has("--frames");
+    options.part = part;
     // Several frames at once; a single frame is shared by picture rows instead.
     int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     if (args.has("--jobs")) parseIntStrict(args.value("--jobs"), jobs);
-    if (PlannedFrameCount(scene.PathType, scene.From, scene.To, scene.Total) > 1)
+    if (DrawnFrames(scene, part).count > 1)
         options.frameThreads = jobs;
     else
         options.rowThreads = jobs;
@@ -214,5 +231,7 @@ CliCommand renderCommand() {
     CliCommand command = renderFrameCommand();
     const std::vector<cli::Option> video = cli::RenderVideo::options();
     command.args.options.insert(command.args.options.end(), video.begin(), video.end());
+    const std::vector<cli::Option> parts = cli::partOptions();
+    command.args.options.insert(command.args.options.end(), parts.begin(), parts.end());
     return command;
 }

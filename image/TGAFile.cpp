@@ -81,7 +81,8 @@ void CTGAFile::UnlockImage() {
 
 bool CTGAFile::OpenImage(const std::string& name) {
     for (;;) {
-        switch (const TgaError error = tryOpen(name)) {
+        std::string why;
+        switch (const TgaError error = tryOpen(name, why)) {
         case TgaError::None:
             return true;
         case TgaError::OpenFailed:
@@ -91,7 +92,7 @@ bool CTGAFile::OpenImage(const std::string& name) {
                 continue;
             return false;
         case TgaError::Rejected:
-            plat.error(FormatString(IDS_CANNOT_OPEN_FILE, name.c_str()));
+            plat.error(FormatString(IDS_TGA_REJECTED, name.c_str(), why.c_str()));
             return false;
         case TgaError::TooLarge:
             plat.message(LoadString(IDS_TGA_TOO_LARGE), MsgIcon::Warning, MsgButtons::Ok);
@@ -100,11 +101,11 @@ bool CTGAFile::OpenImage(const std::string& name) {
     }
 }
 
-TgaError CTGAFile::tryOpen(const std::string& name) {
+TgaError CTGAFile::tryOpen(const std::string& name, std::string& why) {
     Image24 read;
     TgaPixelFile opened;
     WaitCursor wait(plat);
-    if (TgaError error = ReadTga(name, loadPixels, read, opened); error != TgaError::None) return error;
+    if (TgaError error = ReadTga(name, loadPixels, read, opened, &why); error != TgaError::None) return error;
     // Success: the document takes the new image (or, header-only, the open file).
     image = std::move(read);
     file = std::move(opened);

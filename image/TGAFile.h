@@ -111,7 +111,8 @@ private:
     // Pixels in memory, open for direct access.
     bool accessible() const { return loadPixels && lockedWidth > 0; }
     PixelView view() const { return PixelView{pixelData(), stride(), lockedWidth, lockedHeight, outside}; }
-    TgaError tryOpen(const std::string& name);
+    // why: the reason of a rejected file.
+    TgaError tryOpen(const std::string& name, std::string& why);
     // Makes made the document's image and opens it for access when the document keeps its pixels.
     void adopt(Image24&& made);
     // Writes target through a temporary file with the open and save retry questions; encode produces the

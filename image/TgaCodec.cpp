@@ -2,6 +2,7 @@
 
 #include "app/RegularFile.h"
 #include "image/ChunkWriter.h"
+#include "res/StringTable.h"
 
 #include <cerrno>
 #include <cstring>
@@ -45,7 +46,15 @@ bool TgaPixelFile::readPixels(int x, int y, int count, uint8_t* out) const {
     return false;
 }
 
-TgaError ReadTga(const std::string& path, bool loadPixels, Image24& pixels, TgaPixelFile& file) {
+TgaError ReadTga(const std::string& path, bool loadPixels, Image24& pixels, TgaPixelFile& file,
+                 std::string* why) {
+    std::string unused;
+    std::string& reason = why ? *why : unused;
+    reason.clear();
+    auto rejected = [&reason](std::string text) {
+        reason = std::move(text);
+        return TgaError::Rejected;
+    };
     FileDescriptor opened(OpenRegularFileForReading(path));
     if (opened.fd < 0) return TgaError::OpenFailed;
     struct stat st {};
@@ -55,26 +64,33 @@ TgaError ReadTga(const std::string& path, bool loadPixels, Image24& pixels, TgaP
     long long got = readAt(opened.fd, head, sizeof head, 0);
     if (got < 0) return TgaError::ReadFailed;
     // Only uncompressed 24-bit true colour without a colour map is read.
-    if (got < tgaHeaderSize || head[1] != 0 || head[2] != 2 || head[16] != 24) return TgaError::Rejected;
+    if (got < tgaHeaderSize) return rejected(FormatString(IDS_TGA_WHY_NO_HEADER, got));
+    const int type = head[2];
+    if (head[1] != 0 || type == 1 || type == 9) return rejected(LoadString(IDS_TGA_WHY_COLOUR_MAPPED));
+    if (type == 10 || type == 11) return rejected(LoadString(IDS_TGA_WHY_COMPRESSED));
+    if (type != 2) return rejected(FormatString(IDS_TGA_WHY_NOT_TRUE_COLOUR, type));
+    if (head[16] != 24) return rejected(FormatString(IDS_TGA_WHY_NOT_24_BITS, int(head[16])));
     const int width = head[12] | (head[13] << 8), height = head[14] | (head[15] << 8);
-    if (width == 0 || height == 0) return TgaError::Rejected;
+    if (width == 0 || height == 0) return rejected(FormatString(IDS_TGA_WHY_NO_PIXELS, width, height));
     // Pixels kept in memory are limited; header-only lookups allocate nothing and take any size.
     if (loadPixels && static_cast<long long>(width) * height > Image24::maxPixels) return TgaError::TooLarge;
     // The image ID field (its length is byte 0) lies between the header and the pixels.
     const long long offset = tgaHeaderSize + head[0];
     const long long rowBytes = 3LL * width;
-    if (st.st_size < offset + rowBytes * height) return TgaError::Rejected;
+    if (st.st_size < offset + rowBytes * height)
+        return rejected(FormatString(IDS_TGA_WHY_TRUNCATED, width, height, offset + rowBytes * height,
+                                     static_cast<long long>(st.st_size)));
     const bool topFirst = (head[17] & 0x20) != 0;
 
     Image24 read;
     if (loadPixels) {
-        if (!read.create(width, height)) return TgaError::Rejected;
+        if (!read.create(width, height)) return rejected(FormatString(IDS_TGA_WHY_NO_MEMORY, width, height));
         for (int y = 0; y < height; ++y) {
             const long long fileRow = topFirst ? height - 1 - y : y;
             long long n = readAt(opened.fd, read.pixelAt(0, y), static_cast<size_t>(rowBytes),
                                  offset + fileRow * rowBytes);
             if (n < 0) return TgaError::ReadFailed;
-            if (n < rowBytes) return TgaError::Rejected;
+            if (n < rowBytes) return rejected(LoadString(IDS_TGA_WHY_SHRANK));
         }
         opened = FileDescriptor();
     }

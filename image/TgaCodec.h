@@ -40,7 +40,9 @@ struct TgaPixelFile {
 };
 
 // Reads the file at path: with loadPixels its rows into pixels (and the file is closed again), else only
-// its header, the file kept open in file. file describes the layout either way.
-TgaError ReadTga(const std::string& path, bool loadPixels, Image24& pixels, TgaPixelFile& file);
+// its header, the file kept open in file. file describes the layout either way. A rejected file leaves
+// the reason in why (when given), a sentence for the user: compressed, not 24 bits, truncated ...
+TgaError ReadTga(const std::string& path, bool loadPixels, Image24& pixels, TgaPixelFile& file,
+                 std::string* why = nullptr);
 // The file's bytes; false when there is no image or it is too large for the 16-bit sizes of the header.
 bool EncodeTga(const Image24& image, ChunkWriter& out);

@@ -39,6 +39,10 @@ void RunStraightPath(const CSceneParams& job, const WorldHeightLookup& height, P
     LoopScope scope(sink);
     const double s = job.Smoothness;
     for (int index = job.From; index <= job.To && !sink.stopRequested(); ++index) {
+        if (!sink.drawsFrame(index)) {
+            if (index == job.To) break;
+            continue;
+        }
         const double t = FrameParameter(index, job.Total);
         PathFrame f;
         f.index = index;
@@ -95,8 +99,10 @@ bool RunCurvedPath(const CSceneParams& job, double extentY, const WorldHeightLoo
         const double dust = FrameDust(job, t);
         security.Update(state.position, state.direction, previous, zScale, mapHeight);
         if (sink.stopRequested()) break;
-        if (job.From <= index && index <= job.To) {
-            security.GroundClearance(state.position, zScale, mapHeight);
+        // The clearance of every frame of the range, drawn here or not, holds for the steps after it.
+        const bool inRange = job.From <= index && index <= job.To;
+        if (inRange) security.GroundClearance(state.position, zScale, mapHeight);
+        if (inRange && sink.drawsFrame(index)) {
             PathFrame f;
             f.index = index;
             f.x = state.position.x;

@@ -25,6 +25,9 @@ public:
     virtual bool stopRequested() const = 0;
     // The loop starts producing frames (the recorder file is opened here).
     virtual void beginLoop() {}
+    // Whether the frame of index (in the range) is drawn. One that is not still steers the flight as in
+    // a whole run: a curved flight's ground clearance of a frame holds for the steps after it.
+    virtual bool drawsFrame(int /*index*/) const { return true; }
     // The per-frame step for one produced frame, followed by its recorder row.
     virtual void drawFrame(const PathFrame& frame) = 0;
     // The loop has ended, also when it was stopped (the recorder file is closed here).

@@ -31,13 +31,13 @@ std::string FormatRecorderRow(const RecorderRow& row, char decimalSeparator) {
     return line;
 }
 
-bool FlightRecorder::Open(const std::string& path) {
+bool FlightRecorder::Open(const std::string& path, const std::string& firstLine) {
     Close();
     if (!file.open(path)) {
         fail(IDS_RECORDER_CANNOT_CREATE);
         return false;
     }
-    write(RecorderHeaderText() + "\r\n");
+    write(firstLine + "\r\n");
     return file.isOpen();
 }
 

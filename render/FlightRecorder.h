@@ -34,11 +34,12 @@ public:
     FlightRecorder(const FlightRecorder&) = delete;
     FlightRecorder& operator=(const FlightRecorder&) = delete;
 
-    // Starts the file for path with the header line. The lines go to a temporary file beside it (as they
-    // come, each write checked), which takes path's place when the recorder is closed; until then a file
-    // already at path stays as it was. A path that is a device, a FIFO or a folder is refused. When the
-    // file cannot be created the user is told once and the recorder stays closed: rows are then dropped.
-    bool Open(const std::string& path);
+    // Starts the file for path with firstLine (the header line; a part's stamp). The lines go to a temporary
+    // file beside it (as they come, each write checked), which takes path's place when the recorder is
+    // closed; until then a file already at path stays as it was. A path that is a device, a FIFO or a folder
+    // is refused. When the file cannot be created the user is told once and the recorder stays closed: rows
+    // are then dropped.
+    bool Open(const std::string& path, const std::string& firstLine = RecorderHeaderText());
     // Writes one row; nothing when the file is not open. A write that fails is reported once and gives the
     // new file up, so that a full disk leaves the previous file whole rather than cut.
     void WriteRow(const RecorderRow& row);

@@ -46,8 +46,9 @@ struct FrameTask : Progress {
 // picture, or, pipelined, several frames at once in frame threads, collected in frame order.
 class Production : public PathFrameSink {
 public:
-    Production(const RenderContext& context, const RunCaller& caller, RunOutput& output)
+    Production(const RenderContext& context, const RunCaller& caller, RunOutput& output, FrameSpan drawn)
         : context(context), caller(caller), picture(caller.picture), control(caller.control), output(output),
+          drawn(drawn),
           pipelined(caller.options.mode != RenderMode::Preview && caller.options.frameThreads > 1),
           // The screen centre in whole pixels: an odd size puts it on the pixel left of and above the middle.
           camera(context.frame.light, context.job.SizeX, context.job.SizeY,
@@ -60,6 +61,7 @@ public:
     };
 
     bool stopRequested() const override { return control.stopRequested(); }
+    bool drawsFrame(int index) const override { return drawn.first <= index && index <= drawn.last(); }
     void beginLoop() override {
         exceptionsBefore = std::uncaught_exceptions();
         output.openRecorder();
@@ -234,6 +236,7 @@ private:
     CTGAFile& picture;
     Progress& control;
     RunOutput& output;
+    const FrameSpan drawn;
     const bool pipelined;
     RenderCamera camera; // the view of the frame drawn here; the frame threads copy it
 
@@ -250,8 +253,9 @@ private:
 // Flies the job's path and makes its frames in the picture. What a frame thread throws is rethrown here.
 void ProduceFrames(const RenderContext& context, const RunCaller& caller, RunOutput& output) {
     const CSceneParams& job = context.job;
-    caller.observer.framesPlanned(PlannedFrameCount(job.PathType, job.From, job.To, job.Total));
-    Production production(context, caller, output);
+    const FrameSpan drawn = DrawnFrames(job, caller.options.part);
+    caller.observer.framesPlanned(drawn.count);
+    Production production(context, caller, output, drawn);
     if (job.PathType == 0)
         RunStraightPath(job, production.height, production);
     else

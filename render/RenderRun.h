@@ -9,6 +9,7 @@
 // object that carries the percentages, the stop request and the message pump, and an observer that hears
 // about frames, written files and the end of the run.
 
+#include "render/PartRun.h"
 #include "render/WireModel.h"
 #include "renderer/CollinearShading.h"
 #include "renderer/RenderMode.h"
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+class CSceneParams;
 class CTGAFile;
 class FrameSink;
 class Platform;
@@ -79,7 +81,16 @@ struct RunOptions {
     FrameSink* frameSink = nullptr;
     // False: the frames go only to the sink; no frame files are written.
     bool writeFrameFiles = true;
+    // Raw and Final: draw only this part's share of the frames (their camera values those of the whole
+    // flight); the recorder rows go to the part's own file.
+    RunPart part;
 };
+
+// The name of the files of frame index (the TGA name; the YUV file's is made from it); "" when the
+// output template cannot form one.
+std::string RunFrameName(const CSceneParams& job, int index);
+// Where the run's flight recorder file goes.
+std::string RunRecorderPath(const CSceneParams& job, const RunOptions& options);
 
 // Runs the job in jobFile into picture and deletes jobFile. The picture is (re)made at the job's output
 // size when its size differs. Messages and retry questions go to platform; "Antialiasing" of settings

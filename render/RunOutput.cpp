@@ -11,19 +11,26 @@
 
 namespace {
 
-std::string FrameName(const CSceneParams& job, int index) {
-    return FormatOutputName(job.OutputFileName, job.Offset + index).value_or(std::string());
-}
-
-// By default the recorder goes with the frames.
+// The part's own file when the run is one part of several.
 std::string RecorderPath(const CSceneParams& job, const RunOptions& options) {
-    std::filesystem::path folder = options.recorderFolder;
-    if (folder.empty()) folder = std::filesystem::path(FrameName(job, job.From)).parent_path();
-    const std::string fileName = LoadString(IDS_RECORDER_FILE_NAME);
-    return folder.empty() ? fileName : (folder / fileName).string();
+    const std::string path = RunRecorderPath(job, options);
+    const RunPart& part = options.part;
+    return part.count > 0 ? RecorderPartPath(path, part.index, part.count) : path;
 }
 
 } // namespace
+
+std::string RunFrameName(const CSceneParams& job, int index) {
+    return FormatOutputName(job.OutputFileName, job.Offset + index).value_or(std::string());
+}
+
+// By default the recorder goes with the frames (of the whole range, also for a part).
+std::string RunRecorderPath(const CSceneParams& job, const RunOptions& options) {
+    std::filesystem::path folder = options.recorderFolder;
+    if (folder.empty()) folder = std::filesystem::path(RunFrameName(job, job.From)).parent_path();
+    const std::string fileName = LoadString(IDS_RECORDER_FILE_NAME);
+    return folder.empty() ? fileName : (folder / fileName).string();
+}
 
 std::string OutputOverInput(const CSceneParams& job, const RunOptions& options) {
     std::vector<std::string> inputs{options.sceneFile, job.ElevationFileName};
@@ -38,7 +45,7 @@ std::string OutputOverInput(const CSceneParams& job, const RunOptions& options) 
     if (job.UseRecorder != 0) message = overInput(RecorderPath(job, options));
     const int count = PlannedFrameCount(job.PathType, job.From, job.To, job.Total);
     for (int i = 0; i < count && message.empty(); ++i) {
-        const std::string name = FrameName(job, job.From + i);
+        const std::string name = RunFrameName(job, job.From + i);
         if (job.OutputFileFormat != 1) message = overInput(name);
         if (job.OutputFileFormat != 0 && message.empty()) message = overInput(CTGAFile::YuvFileName(name));
     }
@@ -51,7 +58,7 @@ RunOutput::RunOutput(const RenderContext& context, const RunCaller& caller)
                caller.options.decimalSeparator ? *caller.options.decimalSeparator : UserDecimalSeparator()) {}
 
 std::string RunOutput::frameName(int index) const {
-    return FrameName(context.job, index);
+    return RunFrameName(context.job, index);
 }
 
 void RunOutput::writeFrame(const std::string& name) {
@@ -83,7 +90,11 @@ void RunOutput::writeFrame(const std::string& name) {
 
 void RunOutput::openRecorder() {
     if (context.job.UseRecorder == 0) return;
-    recorder.Open(RecorderPath(context.job, caller.options));
+    const RunPart& part = caller.options.part;
+    if (part.count > 0)
+        recorder.Open(RecorderPath(context.job, caller.options), part.stamp);
+    else
+        recorder.Open(RecorderPath(context.job, caller.options));
 }
 
 void RunOutput::closeRecorder() {

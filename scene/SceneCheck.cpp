@@ -133,8 +133,13 @@ SceneCheck CSceneParams::ValidateScene() const {
         return fail(25, LoadString(IDS_CHECK_AVERAGE_HEIGHT), F::AverageHeight);
     if (PathType == 1 && !(PreviewRange > 0))
         return fail(26, LoadString(IDS_CHECK_PREVIEW_RANGE), F::PreviewRange);
+    // An input left empty is named as missing rather than as a file called '' that does not open.
+    if (ElevationFileName.empty())
+        return fail(27, LoadString(IDS_CHECK_ELEVATION_NAME), F::ElevationFileName);
     if (!canOpenForReading(ElevationFileName))
         return fail(27, FormatString(IDS_CANNOT_OPEN_FILE, ElevationFileName.c_str()), F::ElevationFileName);
+    if (UseTextureFile && TextureFileName.empty())
+        return fail(28, LoadString(IDS_CHECK_TEXTURE_NAME), F::TextureFileName);
     if (UseTextureFile && !canOpenForReading(TextureFileName))
         return fail(28, FormatString(IDS_CANNOT_OPEN_FILE, TextureFileName.c_str()), F::TextureFileName);
 
@@ -150,6 +155,8 @@ SceneCheck CSceneParams::ValidateScene() const {
             return fail(29, FormatString(IDS_CANNOT_OPEN_FILE, OutputFileName.c_str()), F::OutputFileName);
     }
 
+    if (UseMaskFile && MaskFileName.empty())
+        return fail(30, LoadString(IDS_CHECK_MASK_NAME), F::MaskFileName);
     if (UseMaskFile && !canOpenForReading(MaskFileName))
         return fail(30, FormatString(IDS_CANNOT_OPEN_FILE, MaskFileName.c_str()), F::MaskFileName);
 

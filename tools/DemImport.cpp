@@ -165,6 +165,8 @@ DemImportResult ImportDem(const std::string& from, const std::string& to, const 
         ++result.profilesRead;
     }
     result.read = true;
+    // Every profile read: the display reaches 100 % before the closing messages are shown.
+    if (!cancelled && !damaged) env.progress.report(100);
 
     static_cast<ToolResult&>(result) = FinishToolOutput(env, *output, to, cancelled);
     if (result.status == ToolStatus::Done && damaged) result.status = ToolStatus::Incomplete;

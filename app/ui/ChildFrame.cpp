@@ -5,6 +5,9 @@
 
 #include <QCloseEvent>
 #include <QIcon>
+#include <QMdiArea>
+
+#include <algorithm>
 
 ChildFrame::ChildFrame(OrvantisApp& application, CView* view, int resourceId)
     : app(application), childView(view), resource(resourceId) {
@@ -31,11 +34,24 @@ void ChildFrame::updateTitle() {
 }
 
 void ChildFrame::showInitially() {
-    if (maximizedFirst)
+    if (maximizedFirst) {
         showMaximized();
-    else
+    } else {
         show();
+        keepInsideArea();
+    }
     if (widget()) widget()->setFocus();
+}
+
+void ChildFrame::keepInsideArea() {
+    QMdiArea* area = mdiArea();
+    if (!area || isMaximized() || isMinimized()) return;
+    const QSize room = area->viewport()->size();
+    if (room.isEmpty()) return;
+    resize(size().boundedTo(room));
+    const int x = std::clamp(pos().x(), 0, std::max(0, room.width() - width()));
+    const int y = std::clamp(pos().y(), 0, std::max(0, room.height() - height()));
+    move(x, y);
 }
 
 void ChildFrame::closeWithoutAsking() {
@@ -52,4 +68,7 @@ void ChildFrame::closeEvent(QCloseEvent* event) {
         }
     }
     QMdiSubWindow::closeEvent(event);
+    // The area has made another window active by now; the one this window came from takes over.
+    if (event->isAccepted() && returnFrame && returnFrame != this)
+        if (QMdiArea* area = mdiArea()) area->setActiveSubWindow(returnFrame);
 }

@@ -3,6 +3,7 @@
 // guard, a running render); the last window of a document takes the document with it.
 
 #include <QMdiSubWindow>
+#include <QPointer>
 
 class CView;
 class OrvantisApp;
@@ -22,6 +23,12 @@ public:
     void setShowMaximizedFirst(bool m) { maximizedFirst = m; }
     // Closes the window without asking the document (the document is being closed as a whole).
     void closeWithoutAsking();
+    // The window that becomes active again when this one closes (the scene that opened a rendering window
+    // or a flight path editor), instead of whichever window the MDI area would pick.
+    void setReturnFrame(ChildFrame* frame) { returnFrame = frame; }
+    // Keeps the window inside the visible part of the MDI area: a larger window shrinks (its view scrolls)
+    // and one that sticks out moves back in, so that its title bar and close button can be reached.
+    void keepInsideArea();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -32,4 +39,5 @@ private:
     int resource;
     bool maximizedFirst = false;
     bool force = false;
+    QPointer<ChildFrame> returnFrame;
 };

@@ -11,7 +11,9 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 // ---- CView
 // -------------------------------------------------------------------------------------------------
@@ -46,8 +48,9 @@ bool CDocument::OnOpenDocument(const std::string& path) {
     // The base only proves that the file can be read; documents read their content themselves.
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
-        application.platform().message(LoadString(IDS_FAILED_TO_OPEN_DOCUMENT), MsgIcon::Stop,
-                                       MsgButtons::Ok);
+        application.platform().message(
+            FormatString(IDS_CANNOT_OPEN_FILE_BECAUSE, path.c_str(), std::strerror(errno)), MsgIcon::Stop,
+            MsgButtons::Ok);
         return false;
     }
     std::fclose(f);

@@ -36,6 +36,8 @@ public:
     // The rendering window answers true and stops its run on RequestStop ("Stop rendering").
     virtual bool IsRenderingView() const { return false; }
     virtual void RequestStop() {}
+    // True while a render runs in the view: "Stop rendering" applies only then.
+    virtual bool IsRendering() const { return false; }
 
     // The help topic of an F1 request in this view: a topic number, 0 when the view handles the request by
     // doing nothing, or -1 when it does not handle it.

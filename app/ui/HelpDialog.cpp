@@ -11,9 +11,15 @@
 void applyDialogLook(QWidget* w) {
     QPalette pal = w->palette();
     pal.setColor(QPalette::Window, QColor(192, 192, 192));
-    pal.setColor(QPalette::WindowText, Qt::black);
     pal.setColor(QPalette::Button, QColor(192, 192, 192));
-    pal.setColor(QPalette::ButtonText, Qt::black);
+    // Black text on the grey, except on disabled controls: they show grey text, whatever the style and
+    // the platform theme would have made of a palette that gives every state the same colours.
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::WindowText, Qt::black);
+        pal.setColor(group, QPalette::ButtonText, Qt::black);
+    }
+    for (auto role : {QPalette::ButtonText, QPalette::WindowText, QPalette::Text})
+        pal.setColor(QPalette::Disabled, role, QColor(128, 128, 128));
     w->setPalette(pal);
     w->setAutoFillBackground(true);
 }

@@ -24,16 +24,24 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 QString prompt(int id) {
     // A prompt string may carry a tooltip after a line break; the status bar shows the part before it.
     return QString::fromLatin1(LoadString(id)).section('\n', 0, 0);
+}
+QString tooltip(int id) {
+    const QString tip = QString::fromLatin1(LoadString(id)).section('\n', 1, 1);
+    return tip.isEmpty() ? prompt(id) : tip;
 }
 } // namespace
 
@@ -107,10 +115,16 @@ CMainFrame::CMainFrame(OrvantisApp& application) : app(application), mdi(new QMd
             x += w->width();
         }
     });
-    onCommand(cmd::StopRendering, [this] {
-        CView* v = activeView();
-        if (v && v->IsRenderingView()) v->RequestStop();
-    });
+    onCommand(
+        cmd::StopRendering,
+        [this] {
+            CView* v = activeView();
+            if (v && v->IsRenderingView()) v->RequestStop();
+        },
+        [this](CommandState& s) {
+            const CView* v = activeView();
+            s.enabled = v && v->IsRendering();
+        });
     onCommand(cmd::Help, [this] { RouteHelpRequest(0); });
     onCommand(cmd::ContextHelp, [this] { enterHelpMode(); });
     onCommand(cmd::HelpIndex, [this] { app.OpenHelpTopic(0); });
@@ -162,8 +176,8 @@ void CMainFrame::createToolBar() {
         a->setData(id);
         a->setProperty("commandId", id);
         a->setStatusTip(prompt(id));
+        a->setToolTip(tooltip(id));
         connect(a, &QAction::triggered, this, [this, id] { dispatchCommand(id); });
-        if (QWidget* button = toolBar->widgetForAction(a)) button->installEventFilter(this);
         toolActions.push_back(a);
     }
 }
@@ -410,11 +424,39 @@ QString CMainFrame::paneText(int paneId) const {
 
 // ---- placement --------------------------------------------------------------------------------------------
 
+QRect insideAvailableArea(const QRect& window, const QMargins& frame) {
+    const QScreen* screen = QGuiApplication::screenAt(window.center());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return window;
+    // The window's frame (title bar, borders) counts: the whole of it must be reachable.
+    const QRect room = screen->availableGeometry().marginsRemoved(frame);
+    const QSize size = window.size().boundedTo(room.size());
+    const int x = std::clamp(window.x(), room.left(), std::max(room.left(), room.right() + 1 - size.width()));
+    const int y = std::clamp(window.y(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height()));
+    return QRect(QPoint(x, y), size);
+}
+
+void CMainFrame::keepOnScreen() {
+    if (isMaximized() || isMinimized() || isFullScreen()) return;
+    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(),
+                         frameGeometry().bottom() - geometry().bottom());
+    const QRect inside = insideAvailableArea(geometry(), frame);
+    // A window that was never placed is left to the window manager's placement; it only has to fit.
+    if (testAttribute(Qt::WA_Moved) && inside != geometry())
+        setGeometry(inside);
+    else if (inside.size() != size())
+        resize(inside.size());
+}
+
 void CMainFrame::restorePlacement(int showCommand) {
     const std::string text = app.settings().getString("Settings", "WindowPos", "");
     std::optional<WindowPlacement> p = text.empty() ? std::nullopt : parseWindowPos(text);
+    // A placement stored on another screen, or before the screen's scale changed, may not fit any more;
+    // so may the default size on a small screen. The window stays within the screen's available area.
     if (!p) {
         // No stored placement: the framework's default placement with the start-up show command.
+        keepOnScreen();
         if (showCommand == 2)
             showMinimized();
         else if (showCommand == 3)
@@ -424,8 +466,15 @@ void CMainFrame::restorePlacement(int showCommand) {
         return;
     }
     if (showCommand != 1) p->showCommand = static_cast<unsigned>(showCommand);
-    if (p->right > p->left && p->bottom > p->top)
-        setGeometry(p->left, p->top, p->right - p->left, p->bottom - p->top);
+    if (p->right > p->left && p->bottom > p->top) {
+        // The window manager's frame is not known before the window is shown: a title bar and thin borders
+        // are kept free for it, so that the title bar of a window placed at the screen's edge stays on it.
+        const int border = 4;
+        const QMargins frame(border, style()->pixelMetric(QStyle::PM_TitleBarHeight) + border, border,
+                             border);
+        setGeometry(
+            insideAvailableArea(QRect(p->left, p->top, p->right - p->left, p->bottom - p->top), frame));
+    }
     switch (p->showCommand) {
     case 2: // minimised; it comes back maximised when it was so
         setWindowState((p->flags & 2) ? (Qt::WindowMinimized | Qt::WindowMaximized) : Qt::WindowMinimized);
@@ -436,6 +485,7 @@ void CMainFrame::restorePlacement(int showCommand) {
         break;
     default:
         showNormal();
+        keepOnScreen(); // the frame's size is known now where the window system tells it at once
         break;
     }
 }
@@ -551,7 +601,5 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseButtonDblClick)
             return true;
     }
-    // The toolbar shows no tooltips; its buttons explain themselves in the status bar.
-    if (event->type() == QEvent::ToolTip) return true;
     return QMainWindow::eventFilter(watched, event);
 }

@@ -34,6 +34,9 @@ struct WindowPlacement {
 // "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d": a text that does not give exactly ten numbers gives nothing.
 std::optional<WindowPlacement> parseWindowPos(const std::string& text);
 std::string formatWindowPos(const WindowPlacement& p);
+// The window rectangle (without its frame of the given widths) moved and, where it must, shrunk into the
+// available area of its screen (the primary screen when it lies on none).
+QRect insideAvailableArea(const QRect& window, const QMargins& frame);
 
 class CMainFrame : public QMainWindow, public CommandTarget {
     Q_OBJECT
@@ -69,6 +72,8 @@ public:
     // Placement: restored once at start-up with the show command the program was started with; saved at
     // the start of every close request.
     void restorePlacement(int showCommand);
+    // Moves (and if need be shrinks) the normal window into the screen's available area.
+    void keepOnScreen();
     void savePlacement();
     WindowPlacement currentPlacement() const;
 

@@ -98,9 +98,7 @@ bool OrvantisApp::InitInstance(const QStringList& arguments, int showCommand) {
     if (line.isEmpty()) return true;
     if (line.size() >= 2 && (line[0] == '-' || line[0] == '/') && (line[1] == 'e' || line[1] == 'E'))
         return true;
-    const std::string path = line.toStdString();
-    if (!OpenDocumentFile(path))
-        plat.message(FormatString(IDS_CANNOT_OPEN_FILE, path.c_str()), MsgIcon::Stop, MsgButtons::Ok);
+    OpenDocumentFile(line.toStdString());
     return true;
 }
 
@@ -141,6 +139,11 @@ CDocument* OrvantisApp::OpenDocumentFile(const std::string& path) {
                     if (v->frame()) frame->mdiArea()->setActiveSubWindow(v->frame());
                 return d;
             }
+    // A name that leads nowhere is said so, once, before any document tries it.
+    if (!QFileInfo::exists(full)) {
+        plat.message(FormatString(IDS_FILE_DOES_NOT_EXIST, path.c_str()), MsgIcon::Stop, MsgButtons::Ok);
+        return nullptr;
+    }
     // The type is chosen by the extension; a name of no known type is tried as the first type.
     const std::string ext = lower(QFileInfo(full).suffix().prepend('.').toStdString());
     CDocTemplate* chosen = nullptr;
@@ -162,8 +165,7 @@ void OrvantisApp::OnFileNew() {
 void OrvantisApp::OnFileOpen() {
     std::string name;
     if (!DoPromptFileName(name, QString::fromLatin1(LoadString(IDS_OPEN_TITLE)), true, nullptr)) return;
-    if (!OpenDocumentFile(name))
-        plat.message(FormatString(IDS_CANNOT_OPEN_FILE, name.c_str()), MsgIcon::Stop, MsgButtons::Ok);
+    OpenDocumentFile(name);
 }
 
 bool OrvantisApp::DoPromptFileName(std::string& fileName, const QString& title, bool open,
@@ -307,7 +309,5 @@ void OrvantisApp::openHandedOverFile(const QString& path) {
     if (frame->isMinimized()) frame->showNormal();
     frame->raise();
     frame->activateWindow();
-    const std::string p = path.toStdString();
-    if (!OpenDocumentFile(p))
-        plat.message(FormatString(IDS_CANNOT_OPEN_FILE, p.c_str()), MsgIcon::Stop, MsgButtons::Ok);
+    OpenDocumentFile(path.toStdString());
 }

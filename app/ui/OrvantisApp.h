@@ -53,9 +53,10 @@ public:
     std::vector<CDocTemplate*> registeredTemplates() const;
 
     // Opens path as a document of the type its extension names (an open document of that path is
-    // activated instead); nullptr when it fails (the document has shown its own messages).
+    // activated instead); nullptr when it fails, after one message with the reason (a file that does not
+    // exist, or the document's own message).
     CDocument* OpenDocumentFile(const std::string& path);
-    // The File menu's Open: the prompt, then the document; "Cannot open file '%s'." when it fails.
+    // The File menu's Open: the prompt, then the document.
     void OnFileOpen();
     void OnFileNew();
 

@@ -10,7 +10,7 @@ MsgAnswer QtPlatform::message(const std::string& text, MsgIcon icon, MsgButtons 
     if (answerer) return answerer(text, icon, buttons);
 
     QMessageBox box(parent ? parent : QApplication::activeWindow());
-    box.setWindowTitle(QString::fromLatin1(LoadString(IDS_APP_TITLE)));
+    box.setWindowTitle(QString::fromLatin1(LoadString(IDS_MAIN_TITLE)));
     box.setText(QString::fromLocal8Bit(text.c_str()));
     switch (icon) {
     case MsgIcon::None:

@@ -1,5 +1,5 @@
 #pragma once
-// The core's window onto the desktop, on Qt: message boxes captioned "Orvantis Windows Application" with the
+// The core's window onto the desktop, on Qt: message boxes captioned with the application's name with the
 // requested icon and buttons, the event pump and the wait cursor. Tests replace the message box by an
 // answerer so that every message and question is recorded and answered without a human.
 

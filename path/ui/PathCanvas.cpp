@@ -10,13 +10,22 @@
 void PathCanvas::setMap(const QImage& map) {
     mapImage = map.convertToFormat(QImage::Format_RGB32);
     screenImage = mapImage.copy();
+    markerMask = QImage(mapImage.size(), QImage::Format_Grayscale8);
+    markerMask.fill(0);
 }
 
 QRect PathCanvas::drawMarker(int x, int y, int index) {
     if (screenImage.isNull()) return {};
+    const QRect box(x - 10, y - 10, 20, 20);
+    {
+        QPainter m(&markerMask);
+        m.setRenderHint(QPainter::Antialiasing, false);
+        m.setPen(QPen(Qt::white, 0));
+        m.setBrush(Qt::white);
+        m.drawEllipse(box);
+    }
     QPainter p(&screenImage);
     p.setRenderHint(QPainter::Antialiasing, false);
-    QRect box(x - 10, y - 10, 20, 20);
     p.setPen(QPen(Qt::black, 0));
     p.setBrush(QColor(128, 0, 0));
     p.drawEllipse(box);
@@ -34,6 +43,8 @@ QRect PathCanvas::eraseMarker(int x, int y) {
     QPainter p(&screenImage);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.drawImage(r.topLeft(), mapImage, r);
+    QPainter m(&markerMask);
+    m.fillRect(r, Qt::black);
     return r;
 }
 
@@ -69,15 +80,17 @@ QRect PathCanvas::drawCurve(const std::vector<MapPoint>& points, const FlightPat
     const QRgb penRgb = qRgb(pen.red(), pen.green(), pen.blue());
     for (int y = 0; y < bounds.height(); ++y) {
         const uchar* m = mask.constScanLine(y);
+        const uchar* marker = markerMask.constScanLine(bounds.top() + y) + bounds.left();
         auto* row = reinterpret_cast<QRgb*>(screenImage.scanLine(bounds.top() + y)) + bounds.left();
         for (int x = 0; x < bounds.width(); ++x)
-            if (m[x]) row[x] = 0xFF000000u | (~(penRgb ^ row[x]) & 0x00FFFFFFu);
+            if (m[x] && !marker[x]) row[x] = 0xFF000000u | (~(penRgb ^ row[x]) & 0x00FFFFFFu);
     }
     return bounds;
 }
 
 void PathCanvas::redrawAll(const std::vector<MapPoint>& points, const FlightPathPen& pen) {
     screenImage = mapImage.copy();
+    markerMask.fill(0);
     int index = 0;
     for (const MapPoint& m : points) drawMarker(m.x, m.y, index++);
     drawCurve(points, pen);

@@ -6,7 +6,9 @@
 //   same square back from the map;
 // - the curve is drawn with NOT-XOR (pixel = NOT (pen XOR pixel)), so drawing it a second time takes it
 //   away again and leaves the picture exactly as it was. The editor hides it before it changes points and
-//   shows it afterwards.
+//   shows it afterwards;
+// - the markers stay on top: the curve leaves the pixels of the markers alone, so a wide curve does not
+//   cover their numbers.
 
 #include "path/PathText.h"
 
@@ -41,4 +43,5 @@ public:
 private:
     QImage mapImage;    // Format_RGB32
     QImage screenImage; // Format_RGB32
+    QImage markerMask;  // Format_Grayscale8, the size of the map: non-zero where a marker is drawn
 };

@@ -1,5 +1,6 @@
 #include "path/ui/PathEditorLaunch.h"
 
+#include "app/ui/ChildFrame.h"
 #include "app/ui/OrvantisApp.h"
 #include "app/ui/QtPlatform.h"
 #include "path/ui/PathDoc.h"
@@ -55,6 +56,7 @@ CPathView* OpenPathEditor(COrvantisView& form) {
         return nullptr;
     }
     view->AttachForm(&form);
+    if (view->frame()) view->frame()->setReturnFrame(form.frame());
     form.pathWindowOpen = 1;
     return view;
 }

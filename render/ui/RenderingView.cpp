@@ -152,12 +152,11 @@ QSize CRenderingView::fittedFrameSize() const {
 
 void CRenderingView::fitFrameToPicture() {
     ChildFrame* f = frame();
-    if (!f) return;
-    const bool maximised = f->isMaximized();
-    if (maximised) f->showNormal();
+    // Maximised windows stay so (restoring one would restore every window of the area); the picture
+    // scrolls in them.
+    if (!f || f->isMaximized()) return;
     f->resize(fittedFrameSize());
-    // A maximised window comes back maximised for the frames that are written; a Preview stays as fitted.
-    if (maximised && renderMode != RenderMode::Preview) f->showMaximized();
+    f->keepInsideArea();
 }
 
 void CRenderingView::repaintNow() {
@@ -170,6 +169,9 @@ void CRenderingView::drawPicture(QPainter& painter) {
     if (wire.empty()) return;
     painter.save();
     painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+    // Lines that leave the picture end at its edge (a maximised window shows more than the picture).
+    if (const CTGADocument* doc = GetImageDocument())
+        painter.setClipRect(QRect(QPoint(0, 0), doc->documentSize()));
     // The crosses with the default black pen, the stalks with a blue one, one pixel wide.
     const QPen black(Qt::black, 0);
     const QPen blue(QColor(0, 0, 255), 0);
@@ -188,9 +190,16 @@ void CRenderingView::onTimer() {
     repaintNow();
 }
 
+bool CRenderingView::CanCloseRendering() {
+    if (!running) return true;
+    RequestStop();
+    return false;
+}
+
 void CRenderingView::RequestStop() {
     CDocument* doc = GetDocument();
-    if (!doc) return;
+    // A finished run has nothing to cancel.
+    if (!doc || !running) return;
     if (doc->app().platform().message(LoadString(IDS_CANCEL_RENDERING_QUESTION), MsgIcon::Information,
                                       MsgButtons::YesNo) == MsgAnswer::Yes)
         stopFlag = true;

@@ -6,6 +6,7 @@
 // frame, and "Stop rendering" ends the run after a question.
 //
 // After the run the window shows the last frame; a stopped run, and a mask of the wrong size, close it.
+// The window is fitted to the picture as far as the main window has room; a larger picture scrolls.
 
 #include "image/ui/TGADocument.h"
 #include "image/ui/TGAView.h"
@@ -66,15 +67,17 @@ public:
     void RunJob(const std::string& jobFile, RenderMode mode, const std::string& sceneFile = {},
                 FrameSink* sink = nullptr);
 
-    // "Stop rendering": asks the question; Yes sets the stop flag.
+    // "Stop rendering": asks the question while a run holds the window; Yes sets the stop flag.
     bool IsRenderingView() const override { return true; }
+    bool IsRendering() const override { return running; }
     void RequestStop() override;
     // Sets the stop flag without asking (the question has been answered elsewhere).
     void SetStopFlag() { stopFlag = true; }
     bool stopRequested() const { return stopFlag; }
 
-    // No close while a run holds the window.
-    bool CanCloseRendering() override { return !running; }
+    // No close while a run holds the window: closing it asks whether to stop the run (Yes stops it, and
+    // the stopped run closes the window).
+    bool CanCloseRendering() override;
     bool isRunning() const { return running; }
     RenderMode mode() const { return renderMode; }
 

@@ -2,6 +2,9 @@
 
 #include "app/SettingsDefaults.h"
 #include "app/ui/OrvantisApp.h"
+#include "app/ui/QtPlatform.h"
+#include "res/StringTable.h"
+#include "scene/SceneSchema.h"
 #include "scene/ui/OrvantisView.h"
 
 COrvantisDoc::COrvantisDoc(OrvantisApp& app) : CDocument(app) {}
@@ -20,7 +23,13 @@ bool COrvantisDoc::OnOpenDocument(const std::string& path) {
     // The framework only proves that the file opens; the form reads the script.
     if (!CDocument::OnOpenDocument(path)) return false;
     COrvantisView* f = form();
-    if (!f || !f->LoadScript(path)) return false;
+    if (!f) return false;
+    if (!f->LoadScript(path)) {
+        app().platform().message(
+            FormatString(IDS_SCENE_NOT_A_SCRIPT, path.c_str(), SceneSchema().front().key), MsgIcon::Stop,
+            MsgButtons::Ok);
+        return false;
+    }
     settings::WriteLastOpenedExtension(app().settings(), settings::ExtensionOf(path));
     return true;
 }

@@ -1,5 +1,6 @@
 #include "scene/ui/RenderLaunch.h"
 
+#include "app/ui/ChildFrame.h"
 #include "app/ui/OrvantisApp.h"
 #include "app/ui/QtPlatform.h"
 #include "render/JobFile.h"
@@ -59,6 +60,7 @@ CRenderingView* LaunchRender(COrvantisView& form, RenderMode mode, FrameSink* si
     QPointer<COrvantisView> launchingForm(&form);
     QPointer<CRenderingView> window(view);
     view->AttachForm(&form);
+    if (view->frame()) view->frame()->setReturnFrame(form.frame());
     form.renderWindowOpen = 1;
     view->RunJob(job->path(), mode, sceneDoc->GetPathName(), sink);
 

@@ -120,6 +120,23 @@ TEST(CliRenderVideo, TheScenesFrameRateAndQualityHoldUnlessTheCommandLineOverrid
     EXPECT_EQ(videotest::decodeVideo(dir.path("b.mp4")).frameRate.num, 12);
 }
 
+TEST(CliRenderVideo, TheMergeOfPartsEncodesTheirFramesInOrder) {
+    TempDir dir, tmp;
+    const std::string scene = writeScene(dir, 5);
+    for (const char* part : {"1/2", "0/2"})
+        ASSERT_EQ(runRender({"render", scene, "--part", part, "--quiet"}, tmp).status, 0) << part;
+    CliRun r = runRender({"render", scene, "--merge-parts", "2", "--video", dir.path("fly.mp4")}, tmp);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(outputLines(r.out), std::vector<std::string>{dir.path("fly.mp4")}); // no recorder in this scene
+    const videotest::DecodedVideo v = videotest::decodeVideo(dir.path("fly.mp4"));
+    ASSERT_EQ(v.error, "");
+    ASSERT_EQ(v.frames.size(), 5u);
+    for (int i = 0; i < 5; ++i) {
+        const std::string tga = dir.path("shot0" + std::to_string(i) + ".tga");
+        EXPECT_GE(videotest::psnr420(v.frames[i], frameFile(tga, 160, 120)), 38.0) << tga;
+    }
+}
+
 TEST(CliRenderVideo, CtrlCLeavesAPlayableVideoOfTheFramesDone) {
     TempDir dir, tmp;
     // Far more frame names than the output pipe holds: the run cannot end before the signal.

@@ -60,7 +60,9 @@ TEST(FuzzRegressionTga, LargestImageInMemoryAndTheMessageAboveIt) {
     CTGAFile doc(platform);
     EXPECT_FALSE(doc.OpenImage(cut));
     ASSERT_EQ(platform.shown.size(), 1u);
-    EXPECT_EQ(platform.shown[0].text, "Cannot open file '" + cut + "'.");
+    EXPECT_EQ(platform.shown[0].text, "Cannot open file '" + cut +
+                                          "'.\nThe file is truncated: 16384 x 16384 pixels need 805306386 "
+                                          "bytes, the file holds 21.");
     // Images made in memory obey the same limit.
     EXPECT_FALSE(doc.CreateImage(16385, 16384));
     EXPECT_FALSE(doc.CreateImage(1 << 20, 1 << 9));

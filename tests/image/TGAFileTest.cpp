@@ -94,19 +94,31 @@ TEST(TGAFile, ShortOrUnsupportedFilesAreRefused) {
     struct Case {
         const char* what;
         std::string bytes;
+        std::string why; // the second line of the message: the reason
     };
+    const std::string only24 = "; only uncompressed 24-bit true colour is read.";
     std::vector<Case> cases = {
-        {"short pixel section", tgaHeader(2, 2) + std::string(9, '\1')},
-        {"run-length encoded", tgaHeader(2, 2, 10) + std::string(12, '\1')},
-        {"colour mapped", tgaHeader(2, 2, 1, 0, 8, 0, 1) + std::string(100, '\1')},
-        {"32 bits per pixel", tgaHeader(2, 2, 2, 0, 32) + std::string(16, '\1')},
-        {"16 bits per pixel", tgaHeader(2, 2, 2, 0, 16) + std::string(12, '\1')},
-        {"zero width", tgaHeader(0, 2)},
-        {"zero height", tgaHeader(2, 0)},
-        {"huge size, tiny file", tgaHeader(65535, 65535) + std::string(100, '\1')},
-        {"id field not counted", tgaHeader(2, 2, 2, 5) + std::string(12, '\1')},
-        {"header cut", tgaHeader(2, 2).substr(0, 17)},
-        {"empty", ""},
+        {"short pixel section", tgaHeader(2, 2) + std::string(9, '\1'),
+         "The file is truncated: 2 x 2 pixels need 30 bytes, the file holds 27."},
+        {"run-length encoded", tgaHeader(2, 2, 10) + std::string(12, '\1'),
+         "Compressed (run-length encoded) TGA files are not supported" + only24},
+        {"colour mapped", tgaHeader(2, 2, 1, 0, 8, 0, 1) + std::string(100, '\1'),
+         "Colour-mapped TGA files are not supported" + only24},
+        {"grey", tgaHeader(2, 2, 3, 0, 8) + std::string(4, '\1'),
+         "The file is not a true-colour TGA image (image type 3)" + only24},
+        {"32 bits per pixel", tgaHeader(2, 2, 2, 0, 32) + std::string(16, '\1'),
+         "The image has 32 bits per pixel, not 24."},
+        {"16 bits per pixel", tgaHeader(2, 2, 2, 0, 16) + std::string(12, '\1'),
+         "The image has 16 bits per pixel, not 24."},
+        {"zero width", tgaHeader(0, 2), "The image is 0 x 2 pixels: it holds no pixels."},
+        {"zero height", tgaHeader(2, 0), "The image is 2 x 0 pixels: it holds no pixels."},
+        {"huge size, tiny file", tgaHeader(65535, 65535) + std::string(100, '\1'),
+         "The file is truncated: 65535 x 65535 pixels need 12884508693 bytes, the file holds 118."},
+        {"id field not counted", tgaHeader(2, 2, 2, 5) + std::string(12, '\1'),
+         "The file is truncated: 2 x 2 pixels need 35 bytes, the file holds 30."},
+        {"header cut", tgaHeader(2, 2).substr(0, 17),
+         "The file is truncated: it holds 17 bytes, less than the 18 bytes of a TGA header."},
+        {"empty", "", "The file is truncated: it holds 0 bytes, less than the 18 bytes of a TGA header."},
     };
     for (bool load : {true, false}) {
         for (const Case& c : cases) {
@@ -116,10 +128,11 @@ TEST(TGAFile, ShortOrUnsupportedFilesAreRefused) {
             CTGAFile doc(platform, 10, load, 1.0, 1.0);
             EXPECT_FALSE(doc.OpenImage(file)) << c.what;
             ASSERT_EQ(platform.shown.size(), 1u) << c.what;
-            // A picture above the in-memory limit is named as such; everything else cannot be opened.
+            // A picture above the in-memory limit is named as such; everything else cannot be opened, and
+            // the message says why.
             const bool tooLarge = load && std::string(c.what) == "huge size, tiny file";
             EXPECT_EQ(platform.shown[0].text, tooLarge ? std::string("TGA file is too large.")
-                                                       : "Cannot open file '" + file + "'.")
+                                                       : "Cannot open file '" + file + "'.\n" + c.why)
                 << c.what;
             EXPECT_EQ(platform.shown[0].icon, tooLarge ? MsgIcon::Warning : MsgIcon::Stop);
             EXPECT_EQ(platform.shown[0].buttons, MsgButtons::Ok);

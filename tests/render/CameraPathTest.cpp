@@ -189,6 +189,38 @@ TEST(CurvedPath, TotalTenProducesFramesZeroToEight) {
     EXPECT_NEAR(part.frames[0].z, sink.frames[3].z, 1e-9);
 }
 
+TEST(CurvedPath, FramesNotDrawnStillLiftTheFlightAsInAWholeRun) {
+    // Narrow ridges the smoothed altitude misses: only the ground clearance of every frame of the range
+    // keeps the camera above them, and what it lifts stays for the steps after.
+    const WorldHeightLookup ridges = [](double x, double y) {
+        return std::fmod(std::fabs(x + y), 40.0) < 4.0 ? 300.0 : 0.0;
+    };
+    CSceneParams j = squareJob(40);
+    j.AverageHeight = 5;
+    j.PreviewRange = 1;
+    RecordingSink whole;
+    RunCurvedPath(j, 400, ridges, whole);
+    RecordingSink part;
+    part.drawFirst = 20;
+    part.drawLast = 29;
+    RunCurvedPath(j, 400, ridges, part);
+    ASSERT_EQ(part.frames.size(), 10u);
+    bool lifted = false;
+    for (const PathFrame& f : part.frames) {
+        const PathFrame& w = whole.frames[f.index];
+        EXPECT_EQ(f.index, w.index);
+        EXPECT_EQ(f.z, w.z) << f.index;
+        EXPECT_EQ(f.pitch, w.pitch) << f.index;
+        EXPECT_EQ(f.recorder.relativeAltitude, w.recorder.relativeAltitude) << f.index;
+    }
+    // The same frames of a range that starts there are flown otherwise: the case above matters.
+    j.From = 20;
+    RecordingSink later;
+    RunCurvedPath(j, 400, ridges, later);
+    for (const PathFrame& f : later.frames) lifted = lifted || f.z != whole.frames[f.index].z;
+    EXPECT_TRUE(lifted);
+}
+
 TEST(CurvedPath, SquareTurnsThroughFullCircleWithOneRollSign) {
     CSceneParams j = squareJob(60);
     RecordingSink sink;

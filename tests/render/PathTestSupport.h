@@ -10,10 +10,12 @@ public:
     std::vector<PathFrame> frames;
     int begins = 0, ends = 0;
     int stopAfterFrames = -1; // -1: never
+    int drawFirst = 0, drawLast = 1 << 30;
 
     bool stopRequested() const override {
         return stopAfterFrames >= 0 && static_cast<int>(frames.size()) >= stopAfterFrames;
     }
+    bool drawsFrame(int index) const override { return drawFirst <= index && index <= drawLast; }
     void beginLoop() override { ++begins; }
     void drawFrame(const PathFrame& f) override { frames.push_back(f); }
     void endLoop() override { ++ends; }

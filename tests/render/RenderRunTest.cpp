@@ -165,7 +165,10 @@ TEST_F(RenderRunTest, SetUpFailuresEndTheRunWithTheirMessagesAndNoJobFile) {
         s.UseMaskFile = 1;
         s.MaskFileName = out.path("mask.tga");
         EXPECT_EQ(run(s).outcome, RunOutcome::Failed);
-        ASSERT_EQ(platform.texts(), std::vector<std::string>{"Cannot open file '" + s.MaskFileName + "'."});
+        ASSERT_EQ(platform.texts(),
+                  std::vector<std::string>{"Cannot open file '" + s.MaskFileName +
+                                           "'.\nThe file is truncated: it holds 12 bytes, less "
+                                           "than the 18 bytes of a TGA header."});
         EXPECT_EQ(platform.shown.back().icon, MsgIcon::Stop);
     }
 }

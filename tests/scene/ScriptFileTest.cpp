@@ -329,7 +329,7 @@ TEST(ScriptFile, SaveReportsACheckFailureOrAWriteFailureAndLeavesTheOldFile) {
     TempDir::write(script, "old");
     SaveOutcome noElevation = s.SaveScript(script);
     EXPECT_EQ(noElevation.result, SaveResult::CheckFailed);
-    EXPECT_EQ(noElevation.check.message, "Cannot open file ''.");
+    EXPECT_EQ(noElevation.check.message, "An elevation file has to be given.");
     EXPECT_EQ(noElevation.check.field, SceneField::ElevationFileName);
     EXPECT_EQ(TempDir::read(script), "old");
 

@@ -160,9 +160,10 @@ TEST(DemImport, ManyColumnsLongProfilesAndTouchingValues) {
     for (int j = 0; j < 330; ++j)
         EXPECT_EQ(uint32_t(longProfile[size_t(j)]) & 0xFFFFFF, r.out.elevation(1, 7 + j)) << "j=" << j;
     EXPECT_EQ(1201, r.result.profilesRead);
-    ASSERT_EQ(1201u, r.e.progress.reports.size()); // one progress step per profile
+    ASSERT_EQ(1202u, r.e.progress.reports.size()); // one progress step per profile, then the whole
     EXPECT_EQ(9, r.e.progress.reports[120]);
-    EXPECT_EQ(99, r.e.progress.reports.back());
+    EXPECT_EQ(99, r.e.progress.reports[1200]);
+    EXPECT_EQ(100, r.e.progress.reports.back());
 }
 
 TEST(DemImport, BaseRecalibrationAndNegativeValues) {

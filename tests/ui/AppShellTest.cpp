@@ -14,8 +14,10 @@
 #include <QAction>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScreen>
 #include <QTest>
 #include <QToolBar>
 
@@ -230,13 +232,28 @@ TEST(AppShell, CommandLine) {
         EXPECT_EQ(h.activeDocument()->GetPathName(), scene);
     }
     {
+        // A file that does not open gets one message, and it says why.
         AppHarness h;
         const std::string missing = h.dir.path("nothing.ovs");
         h.start({QString::fromStdString(missing)});
         EXPECT_EQ(h.windowCount(), 0u);
-        ASSERT_FALSE(h.shown.empty());
-        EXPECT_EQ(h.shown.back().text, "Cannot open file '" + missing + "'.");
+        EXPECT_EQ(h.texts(),
+                  std::vector<std::string>{"Cannot open file '" + missing + "'.\nThe file does not exist."});
         EXPECT_EQ(h.shown.back().icon, MsgIcon::Stop);
+
+        h.shown.clear();
+        const std::string compressed = h.dir.path("packed.tga");
+        TempDir::write(compressed, std::string("\0\0\x0a", 3) + std::string(40, '\0'));
+        h.driver = [&](QDialog& d) {
+            qobject_cast<QFileDialog*>(&d)->selectFile(QString::fromStdString(compressed));
+            return int(QDialog::Accepted);
+        };
+        h.frame()->dispatchCommand(cmd::FileOpen);
+        EXPECT_EQ(h.texts(),
+                  std::vector<std::string>{"Cannot open file '" + compressed +
+                                           "'.\nCompressed (run-length encoded) TGA files are not "
+                                           "supported; only uncompressed 24-bit true colour is read."});
+        EXPECT_EQ(h.windowCount(), 0u);
     }
 }
 
@@ -273,13 +290,21 @@ TEST(AppShell, PlacementIsRestoredWithTheStartupShowCommand) {
         EXPECT_FALSE(h.frame()->isMaximized());
         EXPECT_EQ(h.frame()->geometry().size(), QSize(690, 480));
     }
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     {
-        // Three numbers are no placement: the default size stays.
+        // Three numbers are no placement: the default size stays, as far as the screen has room.
         AppHarness h;
         h.settings->writeString("Settings", "WindowPos", "0,3,5");
         h.start();
         EXPECT_FALSE(h.frame()->isMaximized());
-        EXPECT_EQ(h.frame()->size(), QSize(900, 680));
+        EXPECT_EQ(h.frame()->size(), QSize(900, 680).boundedTo(screen.size()));
+    }
+    {
+        // Stored on a larger screen, or before the scale changed: the window comes back inside this one.
+        AppHarness h;
+        h.settings->writeString("Settings", "WindowPos", "0,1,-1,-1,-1,-1,-300,-200,5000,4000");
+        h.start();
+        EXPECT_TRUE(screen.contains(h.frame()->frameGeometry()));
     }
 }
 

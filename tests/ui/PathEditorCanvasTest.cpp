@@ -73,6 +73,27 @@ TEST(PathEditorCanvas, DrawingTheCurveTwiceRestoresThePicture) {
     EXPECT_EQ(canvas.screen().pixel(40, 40), qRgb(63, 255, 63));
 }
 
+TEST(PathEditorCanvas, AWideCurveLeavesTheMarkersAndTheirNumbersReadable) {
+    ensureApplication();
+    PathCanvas canvas;
+    canvas.setMap(stripes(200, 200));
+    int i = 0;
+    for (const MapPoint& m : square) canvas.drawMarker(m.x, m.y, i++);
+    const QImage markers = canvas.screen().copy();
+    const FlightPathPen pen{kDefaultFlightPathColor, 5};
+    canvas.drawCurve(square, pen);
+    EXPECT_NE(canvas.screen(), markers);
+    for (const MapPoint& m : square)
+        for (int y = -8; y <= 8; ++y)
+            for (int x = -8; x <= 8; ++x)
+                if (x * x + y * y <= 64) {
+                    ASSERT_EQ(canvas.screen().pixel(m.x + x, m.y + y), markers.pixel(m.x + x, m.y + y))
+                        << "marker at " << m.x << "," << m.y << " covered at offset " << x << "," << y;
+                }
+    canvas.drawCurve(square, pen);
+    EXPECT_EQ(canvas.screen(), markers);
+}
+
 TEST(PathEditorCanvas, MarkersAreDarkRedCirclesWithCyanNumbersAndEraseCleanly) {
     ensureApplication();
     PathCanvas canvas;

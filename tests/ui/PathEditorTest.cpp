@@ -326,6 +326,8 @@ TEST_F(PathEditor, AtMostAHundredPoints) {
 }
 
 TEST_F(PathEditor, ApplyHandsThePointsToTheSceneAndItsJob) {
+    // Another scene, opened first: the window area would turn to it when the editor goes.
+    newScene({});
     // A scene saved with five points.
     COrvantisView* form = newScene({{40, 60}, {180, 50}, {200, 160}, {60, 150}, {120, 30}});
     form->scene.ElevationFileName = mapPath;
@@ -341,11 +343,15 @@ TEST_F(PathEditor, ApplyHandsThePointsToTheSceneAndItsJob) {
     click(v, QPoint(60, 150));
     ASSERT_EQ(v->pointList().size(), 3u);
     app->mainFrame()->mdiArea()->setActiveSubWindow(v->frame());
-    app->mainFrame()->dispatchCommand(cmd::Apply);
+    // Ctrl+A, as the menu shows it.
+    app->mainFrame()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(app->mainFrame()));
+    QTest::keyClick(v, Qt::Key_A, Qt::ControlModifier);
     settle();
 
     EXPECT_TRUE(shown.empty()) << "Apply closes without asking: " << (shown.empty() ? "" : shown[0].text);
     EXPECT_TRUE(app->docTemplate(101)->documents().empty());
+    EXPECT_EQ(app->mainFrame()->activeView(), form) << "the scene that opened the editor is active again";
     EXPECT_EQ(form->pathWindowOpen, 0);
     EXPECT_TRUE(form->GetDocument()->IsModified());
     EXPECT_EQ(form->scene.lastIndex, 2);

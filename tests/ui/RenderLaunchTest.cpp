@@ -171,7 +171,8 @@ TEST_F(RenderLaunch, TheRenderDocumentsPictureHasTheOutputSizeAndTheWindowFitsIt
         CRenderingView* v = renderingView();
         during = static_cast<CTGADocument*>(v->GetDocument())->documentSize();
     });
-    // A Preview restores a maximised window and fits it to the picture; Raw and Final maximise it again.
+    // Among maximised windows the rendering window is maximised too, in every mode: restoring it would
+    // restore every window of the area.
     CRenderingView* view = launch(form, RenderMode::Preview);
     ASSERT_NE(view, nullptr);
     CTGAFile& picture = view->GetImageDocument()->image();
@@ -180,13 +181,28 @@ TEST_F(RenderLaunch, TheRenderDocumentsPictureHasTheOutputSizeAndTheWindowFitsIt
     EXPECT_EQ(view->GetImageDocument()->documentSize(), QSize(97, 41));
     ASSERT_TRUE(during.has_value());
     EXPECT_EQ(*during, QSize(97, 41));
-    EXPECT_FALSE(view->frame()->isMaximized());
-    EXPECT_EQ(view->viewport()->size(), QSize(97, 41));
+    EXPECT_TRUE(view->frame()->isMaximized());
 
-    view->frame()->showMaximized();
+    // Otherwise the window is fitted to the picture.
+    view->frame()->showNormal();
     CRenderingView* second = launch(form, RenderMode::Raw);
     ASSERT_NE(second, nullptr);
-    EXPECT_TRUE(second->frame()->isMaximized());
+    EXPECT_FALSE(second->frame()->isMaximized());
+    EXPECT_EQ(second->viewport()->size(), QSize(97, 41));
+
+    // A picture larger than the main window: the window stays inside the area with its title bar, and the
+    // picture scrolls.
+    COrvantisView* big = smallScene(2000, 1500, 8, 1, 0);
+    big->frame()->showNormal();
+    CRenderingView* large = launch(big, RenderMode::Preview);
+    ASSERT_NE(large, nullptr);
+    ASSERT_FALSE(large->frame()->isMaximized());
+    const QRect area = app->mainFrame()->mdiArea()->viewport()->rect();
+    const QRect placed = large->frame()->geometry();
+    EXPECT_TRUE(area.contains(placed)) << placed.x() << "," << placed.y() << " " << placed.width() << "x"
+                                       << placed.height() << " in " << area.width() << "x" << area.height();
+    EXPECT_EQ(large->horizontalScrollBar()->maximum(), 2000 - large->viewport()->width());
+    EXPECT_EQ(large->verticalScrollBar()->maximum(), 1500 - large->viewport()->height());
 }
 
 TEST_F(RenderLaunch, PreviewDrawsTheWireModelOverTheWhitePictureAndWritesNothing) {

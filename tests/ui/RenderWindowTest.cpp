@@ -53,6 +53,40 @@ TEST_F(RenderWindow, StopDuringARawFrameLeavesItUnwrittenAndClosesTheWindow) {
     EXPECT_TRUE(form->CanCloseScene());
 }
 
+TEST_F(RenderWindow, TheCloseButtonAsksToStopAndTheLaunchingSceneIsActiveAfterwards) {
+    smallScene(); // opened first: the window area would turn to it when the rendering window goes
+    COrvantisView* form = slowScene();
+    bool closedAtNo = true, stoppedAtNo = true;
+    duringRun([&] {
+        ChildFrame* f = renderingView()->frame();
+        closedAtNo = f->close();
+        stoppedAtNo = renderingView()->stopRequested();
+        answers.push_back(MsgAnswer::Yes);
+        f->close();
+    });
+    launch(form, RenderMode::Raw);
+    ASSERT_TRUE(ranDuringRun);
+    EXPECT_FALSE(closedAtNo);
+    EXPECT_FALSE(stoppedAtNo);
+    EXPECT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(wasShown(stopQuestion));
+    settle();
+    EXPECT_TRUE(renderDocuments().empty());
+    EXPECT_TRUE(outputFiles().empty());
+    EXPECT_EQ(app->mainFrame()->activeView(), form);
+
+    // A finished render has nothing to stop: the command is off and asks nothing.
+    shown.clear();
+    CRenderingView* done = launch(smallScene(40, 30, 8, 1, 0), RenderMode::Raw);
+    ASSERT_NE(done, nullptr);
+    ASSERT_FALSE(done->isRunning());
+    app->mainFrame()->mdiArea()->setActiveSubWindow(done->frame());
+    EXPECT_FALSE(app->mainFrame()->isCommandEnabled(cmd::StopRendering));
+    done->RequestStop();
+    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(done->frame()->close());
+}
+
 TEST_F(RenderWindow, WhileARunHoldsItTheWindowDoesNotCloseAndItsDocumentAsksToCancel) {
     settings->writeInt("Settings", "RedrawInterval", 250);
     COrvantisView* form = slowScene();
@@ -78,7 +112,7 @@ TEST_F(RenderWindow, WhileARunHoldsItTheWindowDoesNotCloseAndItsDocumentAsksToCa
         seen.paneEnabled = app->mainFrame()->statusBar()->findChild<QLabel*>("Pane353")->isEnabled();
         seen.modified = doc->IsModified();
         seen.busy = v->GetImageDocument()->image().isBusy();
-        // The window's close box and File Close are refused without a word.
+        // The window's close box and File Close ask whether to stop the run; No keeps it going.
         seen.frameClosed = v->frame()->close();
         app->mainFrame()->mdiArea()->setActiveSubWindow(v->frame());
         app->mainFrame()->dispatchCommand(cmd::FileClose);
@@ -107,9 +141,9 @@ TEST_F(RenderWindow, WhileARunHoldsItTheWindowDoesNotCloseAndItsDocumentAsksToCa
     EXPECT_FALSE(seen.closesAfterNo);
     EXPECT_FALSE(seen.stoppedAfterNo);
     EXPECT_FALSE(seen.closesAfterYes);
-    ASSERT_EQ(shown.size(), 3u);
-    EXPECT_EQ(shown[0].text, LoadString(IDS_SCENE_RENDER_WINDOW_OPEN));
-    for (int i : {1, 2}) {
+    ASSERT_EQ(shown.size(), 5u);
+    EXPECT_EQ(shown[2].text, LoadString(IDS_SCENE_RENDER_WINDOW_OPEN));
+    for (int i : {0, 1, 3, 4}) {
         EXPECT_EQ(shown[i].text, stopQuestion);
         EXPECT_EQ(shown[i].icon, MsgIcon::Information);
         EXPECT_EQ(shown[i].buttons, MsgButtons::YesNo);

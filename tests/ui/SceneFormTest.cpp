@@ -56,6 +56,28 @@ TEST(SceneForm, ANewSceneShowsItsDefaults) {
     EXPECT_EQ(h.frame()->activeChild()->windowTitle(), "untitled1");
 }
 
+TEST(SceneForm, DisabledButtonsLookDisabledAndTheCameraFieldsTabByColumn) {
+    SceneHarness h;
+    // Browse... of the texture (off for a new scene) and of the elevation file (on): same button, and the
+    // disabled one must not be drawn like the other.
+    QWidget* off = h.form->control(324);
+    QWidget* on = h.form->control(315);
+    ASSERT_FALSE(off->isEnabled());
+    ASSERT_EQ(off->size(), on->size());
+    EXPECT_NE(off->grab().toImage(), on->grab().toImage());
+
+    // Tab goes down the first-frame column, then down the last-frame column.
+    QStringList order;
+    for (QWidget* w = h.form->findChild<QWidget*>("editXA"); order.size() < 18; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled()) order << w->objectName();
+    QStringList expected;
+    for (const char* column : {"A", "Z"})
+        for (const char* field :
+             {"X", "Y", "Z", "Heading", "Pitch", "FocalLength", "Roll", "ElevScaleZ", "Dust"})
+            expected << QStringLiteral("edit%1%2").arg(field, column);
+    EXPECT_EQ(order, expected);
+}
+
 TEST(SceneForm, TypingMarksTheDocumentButLeavesTheRecord) {
     SceneHarness h;
     QTest::keyClicks(h.form->edit(327), "7");
@@ -87,7 +109,8 @@ TEST(SceneForm, ABadNumberStopsTheExchangeAtItsField) {
     // Final goes on with the record as it stands: the check then stops at the elevation file.
     h.shown.clear();
     h.frame()->dispatchCommand(cmd::Final);
-    EXPECT_EQ(h.texts(), std::vector<std::string>({"Please enter a number.", "Cannot open file ''."}));
+    EXPECT_EQ(h.texts(),
+              std::vector<std::string>({"Please enter a number.", "An elevation file has to be given."}));
     EXPECT_EQ(h.form->scene.XA, -100.0);
     EXPECT_EQ(QApplication::focusWidget(), h.form->edit(343));
 
@@ -182,7 +205,7 @@ TEST(SceneForm, SavingChecksFocusesAndWrites) {
         return int(QDialog::Accepted);
     };
     h.frame()->dispatchCommand(cmd::FileSave);
-    EXPECT_EQ(h.texts(), std::vector<std::string>({"Cannot open file ''."}));
+    EXPECT_EQ(h.texts(), std::vector<std::string>({"An elevation file has to be given."}));
     EXPECT_EQ(QApplication::focusWidget(), h.form->edit(343));
     EXPECT_FALSE(std::filesystem::exists(path));
 
@@ -255,7 +278,9 @@ TEST(SceneForm, OpeningATextThatIsNoSceneFails) {
     h.frame()->dispatchCommand(cmd::FileOpen);
     apptest::flushDeletes();
     EXPECT_EQ(h.windowCount(), 0u);
-    EXPECT_EQ(h.texts(), std::vector<std::string>({"Cannot open file '" + path + "'."}));
+    EXPECT_EQ(h.texts(), std::vector<std::string>({"Cannot open file '" + path +
+                                                   "'.\nIt is not a scene script: its [Param] section has no "
+                                                   "value BeobXA."}));
 }
 
 TEST(SceneForm, RelativeFileNamesAreTakenFromTheScenesFolder) {

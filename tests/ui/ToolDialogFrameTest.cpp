@@ -1,5 +1,6 @@
 // The frame every tool dialog shares: choosers, enabling, the run and cancel protocol, help.
 
+#include "AppHarness.h"
 #include "ToolDialogTestHarness.h"
 #include "tools/ui/CombineDialogs.h"
 #include "tools/ui/ConversionDialogs.h"
@@ -75,7 +76,8 @@ TEST_F(ToolDialogFrame, ChoosersAskWithTheirModeExtensionAndFilters) {
     EXPECT_EQ(h.requests[0].title, "Open");
     EXPECT_TRUE(h.requests[1].save);
     EXPECT_EQ(h.requests[1].title, "Save As");
-    EXPECT_EQ(h.requests[1].nameFilters, (QStringList{"TGA files (*.tga)", "YUV files (*.yuv)", "All files (*)"}));
+    EXPECT_EQ(h.requests[1].nameFilters,
+              (QStringList{"TGA files (*.tga)", "YUV files (*.yuv)", "All files (*)"}));
     EXPECT_FALSE(h.requests[2].save);
     EXPECT_EQ(h.requests[2].nameFilters, tga);
 
@@ -93,6 +95,44 @@ TEST_F(ToolDialogFrame, ChoosersAskWithTheirModeExtensionAndFilters) {
     EXPECT_EQ(ConvertFilterString("Pictures|*.tga;*.yuv|Everything|*.*||"),
               (QStringList{"Pictures (*.tga *.yuv)", "Everything (*)"}));
     EXPECT_TRUE(ConvertFilterString("").isEmpty());
+}
+
+TEST_F(ToolDialogFrame, ChoosersStartInTheFolderOfTheLastFileChosenAndFileFieldsLookReadOnly) {
+    const QString folder = QString::fromStdString(dir.path());
+    CElevationToGrayDialog dialog(h.context());
+    h.picks = {QString::fromStdString(dir.path("in.tga")), std::nullopt, std::nullopt};
+    click(&dialog, "fromBrowse");
+    click(&dialog, "toBrowse");
+    EXPECT_EQ(h.requests.back().initialPath, "");
+    EXPECT_EQ(h.requests.back().initialFolder, folder);
+    // The next tool's dialog starts there as well, and the file dialog opens in that folder.
+    CMaskDialog next(h.context());
+    click(&next, "thirdBrowse");
+    EXPECT_EQ(h.requests.back().initialFolder, folder);
+    EXPECT_EQ(ToolFileDialog(nullptr, h.requests.back()).directory().absolutePath(), folder);
+
+    // Filled by Browse only, the file fields do not look like the field that takes typing.
+    auto* from = dialog.findChild<QLineEdit*>("fromEdit");
+    auto* typed = dialog.findChild<QLineEdit*>("factorEdit");
+    EXPECT_TRUE(from->isReadOnly());
+    EXPECT_NE(from->palette().color(QPalette::Base), typed->palette().color(QPalette::Base));
+}
+
+TEST(ToolResult, AFinishedToolOffersToOpenThePictureItWrote) {
+    apptest::AppHarness a;
+    a.start();
+    const std::string picture = a.writeTga("out.tga");
+    a.answers = {MsgAnswer::Yes};
+    OfferToOpenResult(*a.app, QString::fromStdString(picture));
+    EXPECT_EQ(a.texts(),
+              std::vector<std::string>{"The tool has written\n'" + picture + "'.\nOpen the result?"});
+    ASSERT_NE(a.activeDocument(), nullptr);
+    EXPECT_EQ(a.activeDocument()->GetPathName(), picture);
+    // A YUV frame has no window to open in: nothing is offered.
+    a.shown.clear();
+    TempDir::write(a.dir.path("out.yuv"), "yuv");
+    OfferToOpenResult(*a.app, QString::fromStdString(a.dir.path("out.yuv")));
+    EXPECT_TRUE(a.shown.empty());
 }
 
 TEST_F(ToolDialogFrame, FileDialogIsTheNonNativeOneWithTheChoosersFlags) {

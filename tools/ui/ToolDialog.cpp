@@ -1,6 +1,7 @@
 #include "tools/ui/ToolDialog.h"
 
 #include "app/CFormat.h"
+#include "app/Settings.h"
 #include "app/SettingsDefaults.h"
 #include "res/StringTable.h"
 
@@ -64,6 +65,8 @@ ToolFileDialog::ToolFileDialog(QWidget* parent, const FileChooserRequest& reques
         QFileInfo info(request.initialPath);
         setDirectory(info.absolutePath());
         selectFile(info.fileName());
+    } else if (!request.initialFolder.isEmpty() && QFileInfo(request.initialFolder).isDir()) {
+        setDirectory(request.initialFolder);
     }
 }
 
@@ -116,13 +119,7 @@ void ToolDialogProgress::pump() {
 CToolDialog::CToolDialog(int dialogId, int fromExtensionId, int fromFilterId, int toExtensionId,
                          int toFilterId, const ToolDialogContext& context, QWidget* parent)
     : CHelpDialog(context.app, dialogId, parent), context(context), fromExtensionId(fromExtensionId),
-      fromFilterId(fromFilterId), toExtensionId(toExtensionId), toFilterId(toFilterId) {
-    // Disabled buttons (the choosers and OK during a run) show grey text on the grey dialog.
-    QPalette pal = palette();
-    for (auto role : {QPalette::ButtonText, QPalette::WindowText, QPalette::Text})
-        pal.setColor(QPalette::Disabled, role, QColor(128, 128, 128));
-    setPalette(pal);
-}
+      fromFilterId(fromFilterId), toExtensionId(toExtensionId), toFilterId(toFilterId) {}
 
 CToolDialog::CToolDialog(int dialogId, const ToolDialogContext& context, QWidget* parent)
     : CToolDialog(dialogId, IDS_TOOLDLG_TGA_EXT, IDS_TOOLDLG_TGA_FILTER, IDS_TOOLDLG_TGA_EXT,
@@ -149,6 +146,13 @@ void CToolDialog::initFrame(bool hasThirdFile) {
 
     setProperty("controlId", templateId());
     ApplyStringTable(this);
+    // The file fields are filled by their Browse buttons only: they show so, with the dialog's grey.
+    for (QLineEdit* edit : {fromEdit, toEdit, thirdEdit}) {
+        if (!edit) continue;
+        QPalette pal = edit->palette();
+        pal.setColor(QPalette::Base, pal.color(QPalette::Window));
+        edit->setPalette(pal);
+    }
     progressText->clear();
     okButton->setEnabled(false);
     okButton->setDefault(true);
@@ -217,6 +221,7 @@ std::optional<QString> CToolDialog::choose(bool save, int extensionId, int filte
     request.defaultSuffix = fromTable(extensionId);
     request.nameFilters = ConvertFilterString(LoadString(filterId));
     request.initialPath = current;
+    request.initialFolder = QString::fromStdString(context.settings.getString("Directories", "Tools", ""));
     setContextHelp(false);
     std::optional<QString> chosen =
         context.chooser ? context.chooser(this, request) : RunToolFileDialog(this, request);
@@ -229,6 +234,8 @@ void CToolDialog::chooseFile(bool save, int extensionId, int filterId, QString& 
     if (auto choice = choose(save, extensionId, filterId, path)) {
         path = *choice;
         chosen = 1;
+        // The next chooser of any tool dialog starts where this file was found.
+        context.settings.writeString("Directories", "Tools", QFileInfo(path).absolutePath().toStdString());
         UpdateOkButton();
         refreshFileFields();
     }

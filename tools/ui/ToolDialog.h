@@ -34,6 +34,7 @@ struct FileChooserRequest {
     QString defaultSuffix;   // added to a name typed without extension ("tga", "dem")
     QStringList nameFilters; // Qt filters converted from the "name|pattern|...||" filter string
     QString initialPath;     // the current path of the field, selected when the dialog opens
+    QString initialFolder;   // for an empty field: the folder of the file last chosen in a tool dialog
 };
 
 // Shows a chooser for request and returns the chosen path, or nothing when the user cancelled.

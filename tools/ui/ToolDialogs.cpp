@@ -4,12 +4,15 @@
 #include "app/ui/OrvantisApp.h"
 #include "app/ui/QtPlatform.h"
 #include "app/ui/UiRegistry.h"
+#include "res/StringTable.h"
 
 #include "tools/ui/CombineDialogs.h"
 #include "tools/ui/ConversionDialogs.h"
 #include "tools/ui/DemImportDialog.h"
 #include "tools/ui/RectifyDialog.h"
 #include "tools/ui/ResampleDialog.h"
+
+#include <QFileInfo>
 
 std::unique_ptr<CToolDialog> CreateToolDialog(int commandId, const ToolDialogContext& context, QWidget* parent) {
     switch (commandId) {
@@ -32,7 +35,19 @@ int RunToolDialog(OrvantisApp& app, int commandId) {
     ToolDialogContext context{app, app.platform(), app.settings(), {}};
     std::unique_ptr<CToolDialog> dialog = CreateToolDialog(commandId, context, app.mainFrame());
     if (!dialog) return -1;
-    return app.runDialog(*dialog);
+    const int result = app.runDialog(*dialog);
+    if (result == QDialog::Accepted) OfferToOpenResult(app, dialog->toFile());
+    return result;
+}
+
+void OfferToOpenResult(OrvantisApp& app, const QString& path) {
+    const QFileInfo written(path);
+    if (written.suffix().compare(QStringLiteral("tga"), Qt::CaseInsensitive) != 0 || !written.isFile())
+        return;
+    const std::string name = CToolDialog::LocalPath(written.absoluteFilePath());
+    if (app.platform().message(FormatString(IDS_TOOLDLG_OPEN_RESULT, name.c_str()), MsgIcon::Question,
+                               MsgButtons::YesNo) == MsgAnswer::Yes)
+        app.OpenDocumentFile(name);
 }
 
 namespace {
