@@ -278,9 +278,8 @@ void CImportElevationDialog::runImport() {
 void CImportElevationDialog::openScene() {
     if (running || scene.empty()) return;
     accept();
-    // Opened as any scene file is: a scene window, or the one already showing it.
-    if (!app().OpenDocumentFile(scene))
-        context.platform.message(FormatString(IDS_CANNOT_OPEN_FILE, scene), MsgIcon::Stop, MsgButtons::Ok);
+    // Opened as any scene file is: a scene window, or the one already showing it (a failure says why).
+    app().OpenDocumentFile(scene);
 }
 
 void CImportElevationDialog::reject() {
