@@ -5,11 +5,8 @@
 #include "cli/CmdTools.h"
 
 #ifdef ORVANTIS_HAVE_GDAL
-#include "geodata/RasterImport.h"
-#include "scene/SceneParams.h"
+#include "geodata/TerrainImport.h"
 
-#include <algorithm>
-#include <cmath>
 #include <filesystem>
 #endif
 
@@ -41,106 +38,6 @@ std::string checkUnit(const std::string& value) {
 
 namespace fs = std::filesystem;
 
-std::string format(const char* pattern, double a, double b = 0) {
-    char text[256];
-    std::snprintf(text, sizeof text, pattern, a, b);
-    return text;
-}
-
-// A file name as the scene stores it: relative to the scene's folder when the file lies inside it, so
-// the folder can be moved as a whole; absolute otherwise.
-std::string sceneFileName(const fs::path& file, const fs::path& sceneFolder) {
-    const fs::path absolute = fs::absolute(file).lexically_normal();
-    const fs::path relative = absolute.lexically_relative(sceneFolder);
-    if (!relative.empty() && *relative.begin() != "..") return relative.generic_string();
-    return absolute.string();
-}
-
-// A scene flying over the imported terrain: the camera starts just off the south-west corner above the
-// highest point, looks north-east across the terrain and flies straight towards its middle, so every
-// frame shows terrain under a sky background.
-CSceneParams importedScene(const geodata::ElevationImportResult& r, const std::string& elevation,
-                           const std::string& texture, const std::string& output) {
-    CSceneParams s;
-    s.NewScene();
-    s.ElevationFileName = elevation;
-    s.UseTextureFile = texture.empty() ? 0 : 1;
-    s.TextureFileName = texture;
-    s.OutputFileName = output;
-    s.OutputFileFormat = 0;
-    s.ElevScaleX = r.elevScaleX;
-    s.ElevScaleY = r.elevScaleY;
-    s.ElevScaleZA = s.ElevScaleZE = r.zScale;
-    s.GridX = std::min(r.width, 16384);
-    s.GridY = std::min(r.height, 16384);
-    s.SizeX = 640;
-    s.SizeY = 360;
-    s.UseBackgroundColor = 1;
-    s.BackgroundColor = 0xE6BE96; // light sky blue (0x00BBGGRR)
-    s.LightX = -0.6, s.LightY = 0.8, s.LightZ = 2.0;
-    s.Total = 100;
-    s.From = 0;
-    s.To = 99;
-
-    const double sizeX = r.width * r.elevScaleX, sizeY = r.height * r.elevScaleY;
-    const double diagonal = std::hypot(sizeX, sizeY);
-    const double highest = double(r.maxStored) * r.zScale;
-    // High enough to see over the relief, low enough that the terrain fills the picture below the horizon.
-    const double z = highest + 0.12 * diagonal;
-    const double heading = std::atan2(sizeX, sizeY) * 180 / M_PI; // clockwise from north (+y)
-    s.XA = -0.02 * sizeX, s.YA = -0.02 * sizeY, s.ZA = z;
-    s.XE = 0.45 * sizeX, s.YE = 0.45 * sizeY, s.ZE = z;
-    s.HeadingA = s.HeadingE = heading;
-    s.PitchA = s.PitchE = -20;
-    s.FocalLengthA = s.FocalLengthE = 400; // about 77 degrees across 640 pixels
-    s.RollA = s.RollE = 0;
-    s.DustA = s.DustE = 1.5 * diagonal; // a light haze towards the far corner
-    return s;
-}
-
-// Checks the scene as 'check' will (its file names taken from the scene's folder) and writes it in the
-// key order of a script file, through a job file beside it that is removed afterwards.
-bool writeScene(const CSceneParams& scene, const fs::path& path, std::string& error) {
-    CSceneParams resolved = scene;
-    ResolveSceneRelativePaths(resolved, path.parent_path().string());
-    if (SceneCheck check = resolved.ValidateScene(); !check.ok) {
-        error = "The scene does not pass the check: " + check.message;
-        return false;
-    }
-    const std::string job = path.string() + ".job";
-    const bool written = scene.WriteJobValues(job) && CopySceneKeys(job, path.string());
-    std::error_code ec;
-    fs::remove(job, ec);
-    if (!written) error = "Cannot write the scene file '" + path.string() + "'.";
-    return written;
-}
-
-void printFacts(ConsolePlatform& console, const geodata::ElevationImportResult& r,
-                geodata::ElevationUnit unit) {
-    const char* u = geodata::UnitName(unit);
-    std::string size = "Pixels: " + std::to_string(r.width) + " x " + std::to_string(r.height);
-    if (r.reduced)
-        size +=
-            " (reduced from " + std::to_string(r.sourceWidth) + " x " + std::to_string(r.sourceHeight) + ")";
-    console.print(size, stdout);
-    console.print(format("Pixel size: %.6g x %.6g m", r.pixelMetresX, r.pixelMetresY) +
-                      (r.georeferenced ? "" : " (the raster has no position: 1 m assumed)"),
-                  stdout);
-    console.print(format("Elevations: %.6g to %.6g m", r.minMetres, r.maxMetres) + ", stored as " +
-                      std::to_string(r.minStored) + " to " + std::to_string(r.maxStored) + " " + u,
-                  stdout);
-    if (r.offsetStored != 0)
-        console.print("Offset: " + std::to_string(r.offsetStored) + " " + u +
-                          format(" (%.6g m)", r.offsetMetres) +
-                          " added to every elevation so that the lowest point is 0",
-                      stdout);
-    if (r.filledCells != 0)
-        console.print("Nodata cells filled from their neighbours: " + std::to_string(r.filledCells), stdout);
-    console.print(format("ElevScaleX: %.6g", r.elevScaleX), stdout);
-    console.print(format("ElevScaleY: %.6g", r.elevScaleY), stdout);
-    console.print(format("Elevation z scale (ElevScaleZA, ElevScaleZZ): %.6g", r.zScale), stdout);
-}
-
 int runImportElevation(const cli::Args& args) {
     if (args.has("--texture") && !args.has("--scene"))
         return cli::usageError("import-elevation", "--texture goes with --scene");
@@ -156,35 +53,26 @@ int runImportElevation(const cli::Args& args) {
         std::fprintf(stderr, "The texture file '%s' does not exist.\n", args.value("--texture").c_str());
         return ExitFailure;
     }
+    geodata::TerrainImportRequest request;
+    request.source = args.positional[0];
+    request.target = args.positional[1];
+    request.elevation = options;
+    request.texture = args.value("--texture");
+    request.scene = args.value("--scene");
     clitools::ToolRun run;
-    const std::string& target = args.positional[1];
-    const geodata::ElevationImportResult result =
-        geodata::ImportElevation(args.positional[0], target, options, run.progress);
+    const geodata::TerrainImportResult result = geodata::ImportTerrain(request, run.progress);
     run.progress.clearLine();
-    if (result.status != ToolStatus::Done) {
+    if (result.elevation.status != ToolStatus::Done) {
         if (!result.error.empty()) run.console.print(result.error);
         return run.exit(result.status);
     }
-    printFacts(run.console, result, options.unit);
-    if (!args.has("--scene")) return ExitOk;
-
-    // The scene refers to the elevation and texture files from its own folder, and its frames go
-    // beside it, named after it.
-    const fs::path scenePath = fs::absolute(args.value("--scene")).lexically_normal();
-    const fs::path folder = scenePath.parent_path();
-    std::string stem; // a '%' in the name stays a '%' in the output template
-    for (char c : scenePath.stem().string()) stem += c == '%' ? std::string("%%") : std::string(1, c);
-    const std::string texture = args.has("--texture") ? sceneFileName(args.value("--texture"), folder) : "";
-    const CSceneParams scene =
-        importedScene(result, sceneFileName(target, folder), texture, stem + "%03d.tga");
-    std::string error;
-    if (!writeScene(scene, scenePath, error)) {
-        run.console.print(error);
-        // Nothing half-done: the elevation file goes with the scene that failed.
-        fs::remove(target, ec);
+    for (const std::string& line : geodata::ElevationFacts(result.elevation, options.unit))
+        run.console.print(line, stdout);
+    if (result.status != ToolStatus::Done) {
+        run.console.print(result.error);
         return ExitFailure;
     }
-    run.console.print("Scene: " + scenePath.string(), stdout);
+    if (!result.scene.empty()) run.console.print("Scene: " + result.scene, stdout);
     return ExitOk;
 }
 

@@ -161,7 +161,7 @@ int runRender(const cli::Args& args) {
     std::unique_ptr<cli::RenderVideo> video;
     if (args.has("--video")) {
         std::string error;
-        video = cli::RenderVideo::open(args, scene.SizeX, scene.SizeY, error);
+        video = cli::RenderVideo::open(args, scene, error);
         if (!video) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return ExitFailure;

@@ -74,7 +74,7 @@ std::string spanText(const FrameSpan& span) {
 // Encodes the frame files of span into the video of --video.
 bool encodeVideo(const Args& args, const CSceneParams& scene, const FrameSpan& span) {
     std::string error;
-    std::unique_ptr<RenderVideo> video = RenderVideo::open(args, scene.SizeX, scene.SizeY, error);
+    std::unique_ptr<RenderVideo> video = RenderVideo::open(args, scene, error);
     if (!video) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return false;

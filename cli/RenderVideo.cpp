@@ -2,11 +2,12 @@
 
 #include "app/CFormat.h"
 #include "image/TGAFile.h"
+#include "scene/SceneParams.h"
 
 #include <cstdio>
 
 #ifdef ORVANTIS_HAVE_VIDEO
-#include "video/VideoWriter.h"
+#include "video/VideoSink.h"
 #endif
 
 namespace cli {
@@ -41,51 +42,42 @@ std::string RenderVideo::usageMistake(const Args& args) {
 #ifdef ORVANTIS_HAVE_VIDEO
 
 struct RenderVideo::Writer {
-    video::VideoWriter video;
+    video::VideoSink sink{[](const std::string& error) { std::fprintf(stderr, "%s\n", error.c_str()); }};
 };
 
-std::unique_ptr<RenderVideo> RenderVideo::open(const Args& args, int width, int height, std::string& error) {
+std::unique_ptr<RenderVideo> RenderVideo::open(const Args& args, const CSceneParams& scene,
+                                               std::string& error) {
     std::unique_ptr<RenderVideo> out(new RenderVideo());
     out->path = args.value("--video");
+    // The scene's own frame rate and quality, unless the command line says otherwise.
     video::VideoSettings settings;
-    parseIntStrict(args.value("--fps", "25"), settings.fps);
+    settings.fps = scene.VideoFps;
+    settings.crf = scene.VideoCrf;
+    if (args.has("--fps")) parseIntStrict(args.value("--fps"), settings.fps);
     if (args.has("--crf")) parseIntStrict(args.value("--crf"), settings.crf);
-    // Ctrl+C, a failed frame: the frames done so far stay a playable video.
-    settings.unfinished = video::Unfinished::KeepFramesSoFar;
-    error = out->writer->video.open(out->path, width, height, settings);
+    error = out->writer->sink.open(out->path, scene.SizeX, scene.SizeY, settings);
     if (!error.empty()) return nullptr;
     return out;
 }
 
 bool RenderVideo::addFrame(const CTGAFile& picture) {
-    const std::string error =
-        writer->video.addFrame(video::BgrFrame{picture.pixelAt(0, 0), picture.stride(), true});
-    if (error.empty()) return true;
-    if (!reported) std::fprintf(stderr, "%s\n", error.c_str());
-    reported = true;
-    return false;
+    return writer->sink.addFrame(picture);
 }
 
 bool RenderVideo::end() {
-    // Without a frame there is nothing to play: the temporary file goes (the run has said why).
-    if (writer->video.frameCount() == 0) {
-        writer.reset();
-        return true;
+    const video::VideoSink::End end = writer->sink.end();
+    if (end == video::VideoSink::End::Written) {
+        std::printf("%s\n", path.c_str());
+        std::fflush(stdout);
     }
-    if (const std::string error = writer->video.finish(); !error.empty()) {
-        if (!reported) std::fprintf(stderr, "%s\n", error.c_str());
-        return false;
-    }
-    std::printf("%s\n", path.c_str());
-    std::fflush(stdout);
-    return true;
+    return end != video::VideoSink::End::Failed;
 }
 
 #else
 
 struct RenderVideo::Writer {};
 
-std::unique_ptr<RenderVideo> RenderVideo::open(const Args&, int, int, std::string& error) {
+std::unique_ptr<RenderVideo> RenderVideo::open(const Args&, const CSceneParams&, std::string& error) {
     error = "this orvantis-cli was built without FFmpeg's libraries and cannot write videos";
     return nullptr;
 }

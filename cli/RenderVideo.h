@@ -1,6 +1,6 @@
 #pragma once
 // The video of `render --video OUT [--fps N] [--crf N] [--frames]`: the frames of the run encoded as they
-// come (video/VideoWriter.h, in a build with FFmpeg). A stopped or failed run still ends with a playable
+// come (video/VideoSink.h, in a build with FFmpeg). A stopped or failed run still ends with a playable
 // video of the frames done so far, or with none.
 
 #include "cli/Command.h"
@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+class CSceneParams;
 
 namespace cli {
 
@@ -19,9 +21,10 @@ public:
     // A usage mistake in their combination ("" when there is none).
     static std::string usageMistake(const Args& args);
 
-    // Sets up the encoder and the file of --video for frames of width x height pixels. Nullptr after an
-    // error, with its message in error; nothing is left on disk then.
-    static std::unique_ptr<RenderVideo> open(const Args& args, int width, int height, std::string& error);
+    // Sets up the encoder and the file of --video for the scene's frames, at the scene's frame rate and
+    // quality unless --fps and --crf say otherwise. Nullptr after an error, with its message in error;
+    // nothing is left on disk then.
+    static std::unique_ptr<RenderVideo> open(const Args& args, const CSceneParams& scene, std::string& error);
     ~RenderVideo() override;
 
     // Tells stderr (once) when the encoder fails.
@@ -35,7 +38,6 @@ private:
     struct Writer;
     std::unique_ptr<Writer> writer;
     std::string path;
-    bool reported = false;
 };
 
 } // namespace cli

@@ -182,7 +182,11 @@ SceneCheck CSceneParams::ValidateScene() const {
     for (const auto& [name, field] : names)
         if (name && name->find('\0') != std::string::npos)
             return fail(35, FormatString(IDS_CANNOT_OPEN_FILE, name->c_str()), field);
-    return CheckSupersampling(*this);
+    if (SceneCheck supersampling = CheckSupersampling(*this); !supersampling.ok) return supersampling;
+    // What a video of the frames is encoded with (the encoder knows the top quality number of its codec).
+    if (!(VideoFps >= 1 && VideoFps <= 240)) return fail(38, LoadString(IDS_CHECK_VIDEO_FPS), F::VideoFps);
+    if (!(VideoCrf >= -1 && VideoCrf <= 63)) return fail(39, LoadString(IDS_CHECK_VIDEO_CRF), F::VideoCrf);
+    return SceneCheck{};
 }
 
 SceneCheck CheckSupersampling(const CSceneParams& scene) {

@@ -67,6 +67,8 @@ enum class SceneField {
     Offset,
     PathPoints,
     Supersampling,
+    VideoFps,
+    VideoCrf,
 };
 
 // The field's name as the scene text spells it ("FocalLengthA", ...); "" for None.
@@ -138,6 +140,9 @@ public:
     double RollFactor = 0;
     double PreviewRange = 0;
     int UseRecorder = 0;
+    // Render to video: frames per second, and the encoder's constant quality (-1: the codec's default).
+    int VideoFps = 25;
+    int VideoCrf = -1;
 
     // The path point list: slots 0 to lastIndex are used, -1 when the list is empty.
     PathPoint points[kMaxPathPoints] = {};

@@ -73,6 +73,8 @@ const std::vector<SceneFieldRow>& SceneSchema() {
         {&S::RollFactor,         "VerkantenFaktor",        nullptr,      "RollFactor",         39, 376, 41, Edit,     F::RollFactor},
         {&S::PreviewRange,       "Voraussicht",            nullptr,      "PreviewRange",       38, 368, 28, Edit,     F::PreviewRange},
         {&S::UseRecorder,        "Recorder",               nullptr,      "UseRecorder",        36, 369, 44, Check},
+        {&S::VideoFps,           "VideoBildrate",          "25",         "VideoFps",           -1, 393, 47, Edit,     F::VideoFps,          K::Optional},
+        {&S::VideoCrf,           "VideoCRF",               "-1",         "VideoCrf",           -1, 394, 48, Edit,     F::VideoCrf,          K::Optional},
     };
     // clang-format on
     return rows;

@@ -65,6 +65,9 @@ constexpr int ZoomIn = 32840;
 constexpr int ZoomOut = 32841;
 constexpr int ZoomActualSize = 32842;
 constexpr int ZoomToFit = 32843;
+// Added later; numbered apart from the commands above.
+constexpr int ImportElevation = 32844; // File: a terrain from an elevation raster (GDAL)
+constexpr int RenderVideo = 32845;     // a scene's frames straight into a video file (FFmpeg)
 
 // The tool commands in the order of every Calculate menu.
 constexpr int toolCommands[] = {DemConversion,

@@ -6,6 +6,7 @@ namespace menu {
 namespace {
 const Item newItem{"&New\tCtrl+N", cmd::FileNew};
 const Item openItem{"&Open...\tCtrl+O", cmd::FileOpen};
+const Item importItem{"&Import Elevation...", cmd::ImportElevation};
 const Item closeItem{"&Close", cmd::FileClose};
 const Item saveItem{"&Save\tCtrl+S", cmd::FileSave};
 const Item saveAsItem{"Save &As...", cmd::FileSaveAs};
@@ -51,7 +52,7 @@ std::vector<Item> join(std::vector<Item> a, const std::vector<Item>& b) {
 }
 
 std::vector<Popup> noDocument() {
-    return {{"&File", {newItem, openItem, sep, setupItem, sep, recentItem, sep, exitItem}},
+    return {{"&File", {newItem, openItem, importItem, sep, setupItem, sep, recentItem, sep, exitItem}},
             viewMenu,
             {"&Calculate", toolItems()},
             helpMenu};
@@ -68,8 +69,8 @@ std::vector<Popup> image(bool rendering) {
     std::vector<Item> calculate = toolItems();
     if (rendering) calculate = join({{"Sto&p rendering", cmd::StopRendering}, sep}, calculate);
     return {{"&File",
-             {newItem, openItem, closeItem, saveItem, saveAsItem, sep, printItem, previewItem, setupItem, sep,
-              recentItem, sep, exitItem}},
+             {newItem, openItem, importItem, closeItem, saveItem, saveAsItem, sep, printItem, previewItem,
+              setupItem, sep, recentItem, sep, exitItem}},
             editMenu,
             {viewMenu.title, join(viewMenu.items, {sep,
                                                    {"Zoom &In\tCtrl++", cmd::ZoomIn},
@@ -83,8 +84,8 @@ std::vector<Popup> image(bool rendering) {
 
 std::vector<Popup> scene() {
     return {{"&File",
-             {newItem, openItem, closeItem, saveItem, saveAsItem, sep, setupItem, sep, recentItem, sep,
-              exitItem}},
+             {newItem, openItem, importItem, closeItem, saveItem, saveAsItem, sep, setupItem, sep, recentItem,
+              sep, exitItem}},
             {"&Edit",
              {{"&Copy\tCtrl+C", cmd::EditCopy},
               {"&Paste\tCtrl+V", cmd::EditPaste},
@@ -95,6 +96,7 @@ std::vector<Popup> scene() {
             {"&Calculate", join({{"&Preview...\tCtrl+E", cmd::Preview},
                                  {"&Raw...\tCtrl+R", cmd::Raw},
                                  {"&Final...\tCtrl+F", cmd::Final},
+                                 {"Render to Vide&o...", cmd::RenderVideo},
                                  sep},
                                 toolItems())},
             windowMenu,

@@ -54,6 +54,9 @@ OrvantisApp::OrvantisApp(SettingsStore& settings, QtPlatform& platform, Options 
     for (int id : cmd::toolCommands)
         if (const ToolCommandRunner* run = ui_registry::toolRunner(id))
             onCommand(id, [this, run, id] { (*run)(*this, id); });
+    // File > Import Elevation: only in a build with the raster import.
+    if (const ToolCommandRunner* run = ui_registry::toolRunner(cmd::ImportElevation))
+        onCommand(cmd::ImportElevation, [this, run] { (*run)(*this, cmd::ImportElevation); });
 }
 
 OrvantisApp::~OrvantisApp() {

@@ -91,7 +91,7 @@ public:
     explicit Observer(CRenderingView& v) : view(v) {}
 
     void frameStarting(int, const std::string& outputName) override {
-        if (view.renderMode == RenderMode::Preview || outputName.empty()) return;
+        if (view.renderMode == RenderMode::Preview || outputName.empty() || view.sinkOnly) return;
         // The window is titled with the frame's file, which also enters the recent-file list.
         if (CDocument* doc = view.GetDocument()) doc->SetPathName(outputName);
     }
@@ -223,7 +223,8 @@ void CRenderingView::RequestStop() {
         stopFlag = true;
 }
 
-void CRenderingView::RunJob(const std::string& jobFile, RenderMode mode, const std::string& sceneFile) {
+void CRenderingView::RunJob(const std::string& jobFile, RenderMode mode, const std::string& sceneFile,
+                            FrameSink* sink) {
     CTGADocument* doc = GetImageDocument();
     OrvantisApp& app = doc->app();
     QPointer<CRenderingView> self(this);
@@ -251,6 +252,11 @@ void CRenderingView::RunJob(const std::string& jobFile, RenderMode mode, const s
     RunOptions options;
     options.mode = mode;
     options.sceneFile = sceneFile;
+    options.frameSink = sink;
+    options.writeFrameFiles = sink == nullptr;
+    // The frames' names are files that are not written: they neither title the window nor enter the
+    // recent-file list.
+    sinkOnly = sink != nullptr;
     // Raw and Final share each frame over the processor's cores, by picture rows (the same bytes).
     options.rowThreads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     const RunResult result =

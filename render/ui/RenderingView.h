@@ -26,6 +26,7 @@
 class COrvantisView;
 class CSceneParams;
 class PlaybackPanel;
+class FrameSink;
 class QLabel;
 class QTimer;
 struct RunResult;
@@ -67,8 +68,10 @@ public:
     void AttachForm(COrvantisView* form);
     COrvantisView* attachedForm() const { return form.data(); }
 
-    // The whole run of jobFile in mode; returns when it has ended, the job file deleted by then.
-    void RunJob(const std::string& jobFile, RenderMode mode, const std::string& sceneFile = {});
+    // The whole run of jobFile in mode; returns when it has ended, the job file deleted by then. With a
+    // sink (Render to Video) the frames go only to the sink, no frame files are written.
+    void RunJob(const std::string& jobFile, RenderMode mode, const std::string& sceneFile = {},
+                FrameSink* sink = nullptr);
 
     // "Stop rendering": asks the question while a run holds the window; Yes sets the stop flag.
     bool IsRenderingView() const override { return true; }
@@ -129,6 +132,7 @@ private:
     RenderMode renderMode = RenderMode::Final;
     bool stopFlag = false;
     bool running = false;
+    bool sinkOnly = false; // the frames go only to a sink (no frame files)
     int shownPercent = -1;
     int paints = 0;
     long long cells = 0;

@@ -33,6 +33,10 @@ COrvantisView::PathEditorLauncher& pathEditorLauncher() {
     static COrvantisView::PathEditorLauncher l;
     return l;
 }
+COrvantisView::VideoLauncher& videoLauncher() {
+    static COrvantisView::VideoLauncher l;
+    return l;
+}
 
 // Texts of the record are bytes as the script stores them: shown as UTF-8 when they are, else as
 // Windows-1252 (Latin-1 here); a text the user did not change keeps its bytes.
@@ -89,6 +93,9 @@ COrvantisView::RenderLauncher COrvantisView::setRenderLauncher(RenderLauncher la
 void COrvantisView::setPathEditorLauncher(PathEditorLauncher launcher) {
     pathEditorLauncher() = std::move(launcher);
 }
+COrvantisView::VideoLauncher COrvantisView::setVideoLauncher(VideoLauncher launcher) {
+    return std::exchange(videoLauncher(), std::move(launcher));
+}
 
 COrvantisView::COrvantisView(COrvantisDoc*, QWidget* parent)
     : QScrollArea(parent), ui(new Ui::OrvantisForm), form(new QWidget) {
@@ -136,6 +143,9 @@ COrvantisView::COrvantisView(COrvantisDoc*, QWidget* parent)
     onCommand(cmd::Preview, [this] { LaunchRender(0); });
     onCommand(cmd::Raw, [this] { LaunchRender(1); });
     onCommand(cmd::Final, [this] { LaunchRender(2); });
+    onCommand(
+        cmd::RenderVideo, [this] { LaunchVideo(); },
+        [](CommandState& s) { s.enabled = static_cast<bool>(videoLauncher()); });
 }
 
 COrvantisView::~COrvantisView() {
@@ -401,6 +411,11 @@ void COrvantisView::OnLastToFirst() {
 void COrvantisView::LaunchRender(int mode) {
     if (!ValidateScene()) return;
     if (renderLauncher()) renderLauncher()(*this, mode);
+}
+
+void COrvantisView::LaunchVideo() {
+    if (!videoLauncher() || !ValidateScene()) return;
+    videoLauncher()(*this);
 }
 
 void COrvantisView::OnSetPath() {

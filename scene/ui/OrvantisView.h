@@ -2,7 +2,7 @@
 // COrvantisView: the scene window, a form showing every field of the scene record. It owns the record with
 // its path points and the flags pathWindowOpen and renderWindowOpen; it exchanges values with its controls,
 // keeps the document's modified state, offers the file and colour choosers, and carries the scene commands
-// (Copy, Paste, First -> Last, First <- Last, Preview, Raw, Final, Set...).
+// (Copy, Paste, First -> Last, First <- Last, Preview, Raw, Final, Render to Video, Set...).
 
 #include "app/ui/Document.h"
 #include "scene/SceneParams.h"
@@ -65,6 +65,9 @@ public:
     void OnFirstToLast();
     void OnLastToFirst();
     void LaunchRender(int mode);
+    // Render to Video: the scene check, then the video launcher (none in a build without the video writer:
+    // the command is then disabled).
+    void LaunchVideo();
     void OnSetPath();
     // The choosers: a file for edit fieldId (343, 383, 359, 374) and the background colour.
     void browseFile(int buttonId);
@@ -77,6 +80,8 @@ public:
     // Each returns the launcher it replaces.
     static RenderLauncher setRenderLauncher(RenderLauncher launcher);
     static void setPathEditorLauncher(PathEditorLauncher launcher);
+    using VideoLauncher = std::function<void(COrvantisView& form)>;
+    static VideoLauncher setVideoLauncher(VideoLauncher launcher);
 
     void setContextHelp(bool allowed) { contextHelp = allowed; }
     bool contextHelpAllowed() const { return contextHelp; }

@@ -23,7 +23,7 @@ struct RegisterLauncher {
 
 } // namespace
 
-CRenderingView* LaunchRender(COrvantisView& form, RenderMode mode) {
+CRenderingView* LaunchRender(COrvantisView& form, RenderMode mode, FrameSink* sink) {
     CDocument* sceneDoc = form.GetDocument();
     if (!sceneDoc) return nullptr;
     OrvantisApp& app = sceneDoc->app();
@@ -62,7 +62,7 @@ CRenderingView* LaunchRender(COrvantisView& form, RenderMode mode) {
     view->AttachForm(&form);
     if (view->frame()) view->frame()->setReturnFrame(form.frame());
     form.renderWindowOpen = 1;
-    view->RunJob(job->path(), mode, sceneDoc->GetPathName());
+    view->RunJob(job->path(), mode, sceneDoc->GetPathName(), sink);
 
     if (launchingForm)
         if (CDocument* d = launchingForm->GetDocument()) d->SetModifiedFlag(wasModified);

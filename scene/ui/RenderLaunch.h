@@ -6,8 +6,10 @@
 
 class COrvantisView;
 class CRenderingView;
+class FrameSink;
 
 // Launches a render of form's scene (the scene check has passed). Returns when the run has ended, with the
 // rendering window that ran it (nullptr when no window could be made; nothing is then left behind). The
 // window may already be closing (a stopped run, a mask of the wrong size).
-CRenderingView* LaunchRender(COrvantisView& form, RenderMode mode);
+// With a sink, the frames go only to it (Render to Video): no frame files are written.
+CRenderingView* LaunchRender(COrvantisView& form, RenderMode mode, FrameSink* sink = nullptr);

@@ -91,6 +91,35 @@ TEST(CliRenderVideo, EncodesTheRangeInOrderAsTheFrameFilesShowIt) {
     EXPECT_EQ(w.frames.size(), 6u);
 }
 
+TEST(CliRenderVideo, TheScenesFrameRateAndQualityHoldUnlessTheCommandLineOverridesThem) {
+    TempDir dir, tmp;
+    CSceneParams s = hillScene(dir, 2);
+    s.OutputFileName = dir.path("shot%02d.tga");
+    s.SizeX = 160;
+    s.SizeY = 120;
+    s.GridX = s.GridY = 32;
+    s.VideoFps = 10;
+    s.VideoCrf = 55; // beyond H.264's top: the scene's own quality reaches the encoder
+    const std::string scene = dir.path("scene.ovs");
+    ASSERT_TRUE(s.WriteJobValues(scene));
+    const CliRun refused = runRender({"render", scene, "--video", dir.path("a.mp4"), "--quiet"}, tmp);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("crf"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(dir.path("a.mp4")));
+
+    const CliRun r =
+        runRender({"render", scene, "--video", dir.path("a.mp4"), "--crf", "30", "--quiet"}, tmp);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const videotest::DecodedVideo v = videotest::decodeVideo(dir.path("a.mp4"));
+    ASSERT_EQ(v.error, "");
+    EXPECT_EQ(v.frameRate.num, 10);
+    EXPECT_EQ(v.frames.size(), 2u);
+    const CliRun f = runRender(
+        {"render", scene, "--video", dir.path("b.mp4"), "--crf", "30", "--fps", "12", "--quiet"}, tmp);
+    ASSERT_EQ(f.status, 0) << f.err;
+    EXPECT_EQ(videotest::decodeVideo(dir.path("b.mp4")).frameRate.num, 12);
+}
+
 TEST(CliRenderVideo, TheMergeOfPartsEncodesTheirFramesInOrder) {
     TempDir dir, tmp;
     const std::string scene = writeScene(dir, 5);

@@ -319,6 +319,52 @@ TEST(ScriptFile, SupersamplingIsStoredOnlyAboveOneInScriptsJobsAndTheSceneText) 
     EXPECT_EQ(pasted.Supersampling, 1);
 }
 
+// The video's frame rate and quality are keys of their own, written only when they differ from the defaults
+// (so older scenes save as before), and a job carries them to the render run.
+TEST(ScriptFile, VideoKeysAreStoredOnlyWhenSetAndTravelInTheJob) {
+    TempDir dir;
+    TempDir::write(dir.path("e.tga"), "x");
+    CSceneParams s;
+    s.NewScene();
+    s.ElevationFileName = dir.path("e.tga");
+    const std::string script = dir.path("v.ovs");
+    ASSERT_TRUE(s.SaveScript(script).ok());
+    const std::string plain = TempDir::read(script);
+    EXPECT_EQ(plain.find("Video"), std::string::npos);
+
+    s.VideoFps = 30;
+    s.VideoCrf = 28;
+    ASSERT_TRUE(s.SaveScript(script).ok());
+    EXPECT_NE(TempDir::read(script).find("Recorder=0\r\nVideoBildrate=30\r\nVideoCRF=28\r\n"),
+              std::string::npos);
+    CSceneParams back;
+    ASSERT_TRUE(back.LoadScript(script));
+    EXPECT_EQ(back.VideoFps, 30);
+    EXPECT_EQ(back.VideoCrf, 28);
+
+    // A job made over that file with the defaults back in the form drops the keys; the run reads defaults.
+    const std::string job = dir.path("job");
+    ASSERT_TRUE(CopySceneKeys(script, job));
+    CSceneParams defaults = s;
+    defaults.VideoFps = 25;
+    defaults.VideoCrf = -1;
+    ASSERT_TRUE(defaults.WriteJobValues(job));
+    EXPECT_EQ(TempDir::read(job).find("Video"), std::string::npos);
+    EXPECT_EQ(ReadJobValues(job).VideoFps, 25);
+    EXPECT_EQ(ReadJobValues(job).VideoCrf, -1);
+    ASSERT_TRUE(s.WriteJobValues(job));
+    EXPECT_EQ(ReadJobValues(job).VideoFps, 30);
+    ASSERT_TRUE(defaults.SaveScript(script).ok());
+    EXPECT_EQ(TempDir::read(script), plain);
+
+    // Values the encoder cannot take are refused by the check, with the field to correct.
+    s.VideoFps = 0;
+    EXPECT_EQ(s.ValidateScene().field, SceneField::VideoFps);
+    s.VideoFps = 25;
+    s.VideoCrf = 64;
+    EXPECT_EQ(s.ValidateScene().field, SceneField::VideoCrf);
+}
+
 TEST(ScriptFile, SaveReportsACheckFailureOrAWriteFailureAndLeavesTheOldFile) {
     TempDir dir;
     CSceneParams s;

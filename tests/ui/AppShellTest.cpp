@@ -67,8 +67,8 @@ TEST(AppShell, EachWindowKindHasItsMenu) {
     EXPECT_EQ(h.frame()->currentMenuId(), 100);
     EXPECT_EQ(menuTitles(h.frame()), QStringList({"&File", "&View", "&Calculate", "&Help"}));
     EXPECT_EQ(items(menuNamed(h.frame(), "&File")),
-              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "-", "P&rint Setup...", "-", "Recent File",
-                           "-", "E&xit"}));
+              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Import Elevation...", "-", "P&rint Setup...",
+                           "-", "Recent File", "-", "E&xit"}));
     const QStringList tools = items(menuNamed(h.frame(), "&Calculate"));
     ASSERT_EQ(tools.size(), 11);
     EXPECT_EQ(tools.front(), "&DEM Conversion...");
@@ -82,9 +82,9 @@ TEST(AppShell, EachWindowKindHasItsMenu) {
     EXPECT_EQ(items(menuNamed(h.frame(), "&Edit")),
               QStringList({"&Copy\tCtrl+C", "&Paste\tCtrl+V", "-", "First -&> Last", "First &<- Last"}));
     const QStringList calc = items(menuNamed(h.frame(), "&Calculate"));
-    EXPECT_EQ(calc.mid(0, 4),
-              QStringList({"&Preview...\tCtrl+E", "&Raw...\tCtrl+R", "&Final...\tCtrl+F", "-"}));
-    EXPECT_EQ(calc.size(), 15);
+    EXPECT_EQ(calc.mid(0, 5), QStringList({"&Preview...\tCtrl+E", "&Raw...\tCtrl+R", "&Final...\tCtrl+F",
+                                           "Render to Vide&o...", "-"}));
+    EXPECT_EQ(calc.size(), 16);
     EXPECT_TRUE(items(menuNamed(h.frame(), "&File")).contains("&Close"));
 
     h.app->OpenDocumentFile(h.writeTga("map.tga"));
