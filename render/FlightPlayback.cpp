@@ -1,5 +1,7 @@
 #include "render/FlightPlayback.h"
 
+#include "render/FramePacer.h"
+
 #include "app/Progress.h"
 #include "render/RunParts.h"
 
@@ -59,6 +61,10 @@ std::unique_ptr<FlightPlayback> FlightPlayback::Load(const CSceneParams& job, Pl
 double FlightPlayback::FitScale(int maxWidth, int maxHeight) const {
     const CSceneParams& job = context->job;
     return std::min({1.0, double(maxWidth) / job.SizeX, double(maxHeight) / job.SizeY});
+}
+
+double FlightPlayback::framesPerSecond() const {
+    return context->job.VideoFps > 0 ? context->job.VideoFps : kPlaybackFramesPerSecond;
 }
 
 void FlightPlayback::RenderShaded(int position, double scale, CTGAFile& picture, int threads,

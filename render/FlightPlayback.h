@@ -29,6 +29,8 @@ public:
     // The frame at position 0 ... frameCount() - 1; its index is the frame's number in the run.
     const PathFrame& frame(int position) const { return frames.at(static_cast<size_t>(position)); }
     const std::vector<PathFrame>& allFrames() const { return frames; }
+    // The pace of playback: the scene's video frame rate, the rate its video would play at.
+    double framesPerSecond() const;
 
     // The scale at which a shaded frame fits into maxWidth x maxHeight pixels (1 when the scene's size does).
     double FitScale(int maxWidth, int maxHeight) const;

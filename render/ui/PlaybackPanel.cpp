@@ -31,7 +31,8 @@ PlaybackPanel::PlaybackPanel(CRenderingView& v, Platform& platform, std::unique_
     setAutoFillBackground(true);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(4, 2, 4, 2);
-    framePacer = std::make_unique<FramePacer>(playback ? playback->frameCount() : 0, kPlaybackFramesPerSecond,
+    const double rate = playback ? playback->framesPerSecond() : kPlaybackFramesPerSecond;
+    framePacer = std::make_unique<FramePacer>(playback ? playback->frameCount() : 0, rate,
                                               [] { return std::chrono::steady_clock::now(); });
 
     if (samples.size() >= 2) {
@@ -70,7 +71,7 @@ PlaybackPanel::PlaybackPanel(CRenderingView& v, Platform& platform, std::unique_
         timer->setObjectName(QStringLiteral("PlayTimer"));
         // A few looks per frame: the pacer, not the timer, decides which frame is due.
         timer->setTimerType(Qt::PreciseTimer);
-        timer->setInterval(std::max(1, static_cast<int>(250.0 / kPlaybackFramesPerSecond)));
+        timer->setInterval(std::max(1, static_cast<int>(250.0 / rate)));
         connect(timer, &QTimer::timeout, this, &PlaybackPanel::tick);
         // The run has shown its last frame; the player starts there.
         framePacer->seek(playback->frameCount() - 1);
