@@ -5,6 +5,7 @@
 #include "image/Gelaende.h"
 #include "render/FlightRecorder.h"
 #include "render/RenderRun.h"
+#include "renderer/ElevationPyramid.h"
 #include "renderer/TerrainRenderer.h"
 #include "renderer/TextureSampler.h"
 #include "scene/SceneParams.h"
@@ -29,7 +30,8 @@ struct RenderContext {
     std::unique_ptr<CTGAFile> texture;
     std::unique_ptr<TextureSampler> sampler; // of the texture, Raw and Final
     std::unique_ptr<CGelaende> elevation;
-    std::unique_ptr<WireModel> wire; // Preview
+    std::unique_ptr<ElevationPyramid> pyramid; // of the elevation, Raw and Final
+    std::unique_ptr<WireModel> wire;           // Preview
     // What every frame is rendered with (the camera, picture, z scale and dust come with the frame).
     FrameInputs frame;
 };

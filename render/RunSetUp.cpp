@@ -67,6 +67,8 @@ bool SetUpRun(const std::string& jobFile, int antialiasing, const RunCaller& cal
         return false;
     }
     frame.elevation = context.elevation.get();
+    if (inMemory)
+        frame.pyramid = (context.pyramid = std::make_unique<ElevationPyramid>(*context.elevation)).get();
     frame.texture = context.texture.get();
     frame.sampler = context.sampler.get();
     frame.hq = job.HQ != 0;
