@@ -18,6 +18,8 @@ constexpr double kDustLimit = 7.0;
 // not leave out.
 constexpr int64_t kCullBlock = 64;
 constexpr int64_t kCullSubBlock = 8;
+// What the cull adds around a block's projection, in pixels.
+constexpr double kScreenMargin = 1.5;
 
 using Bounds = WalkPlan::Bounds;
 
@@ -287,14 +289,15 @@ ViewCull::ViewCull(const RenderCamera& camera_, const ElevationPyramid& pyramid_
     : camera(camera_), pyramid(pyramid_), eye(plan.eye), zScale(zScale_),
       dustCut(dust > 0.0 && std::isfinite(dust) ? kDustLimit * dust * (1.0 + 1e-9) : 0.0) {
     // A span writes the columns [0, min(width, picture width - 1)] and the screen rows whose stored rows
-    // (screen height - row) are selected; a corner's column or row is truncated, so a margin of a few
-    // pixels covers the truncation and any rounding.
+    // (screen height - row) are selected; a corner's column and row are truncated towards zero, and the
+    // span's edges are stepped from them, so a margin of a pixel and a half covers the truncation and any
+    // rounding.
     const int height = camera.Height();
-    columnLow = -3.0;
-    columnHigh = std::min(camera.Width(), imageWidth - 1) + 3.0;
+    columnLow = -kScreenMargin;
+    columnHigh = std::min(camera.Width(), imageWidth - 1) + kScreenMargin;
     const int storedLow = std::max(firstRow, 0), storedHigh = std::min(endRow, imageHeight) - 1;
-    rowLow = std::max(0, height - storedHigh) - 3.0;
-    rowHigh = std::min(height, height - storedLow) + 3.0;
+    rowLow = std::max(0, height - storedHigh) - kScreenMargin;
+    rowHigh = std::min(height, height - storedLow) + kScreenMargin;
 }
 
 ViewCull::Reach ViewCull::Screen(double xLow, double xHigh, double yLow, double yHigh,
@@ -360,8 +363,8 @@ bool ViewCull::StoredRows(double xLow, double xHigh, double yLow, double yHigh, 
     const Reach reach = Screen(xLow, xHigh, yLow, yHigh, rect);
     if (reach == Reach::None) return false;
     // Screen row r is stored row (height - r); the rows kept by the cull are the limits.
-    const double rLow = reach == Reach::Unknown ? rowLow : std::max(rect[2] - 3.0, rowLow);
-    const double rHigh = reach == Reach::Unknown ? rowHigh : std::min(rect[3] + 3.0, rowHigh);
+    const double rLow = reach == Reach::Unknown ? rowLow : std::max(rect[2] - kScreenMargin, rowLow);
+    const double rHigh = reach == Reach::Unknown ? rowHigh : std::min(rect[3] + kScreenMargin, rowHigh);
     const int height = camera.Height();
     low = height - static_cast<int>(std::ceil(rHigh));
     high = height - static_cast<int>(std::floor(rLow));
