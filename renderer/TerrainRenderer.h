@@ -60,7 +60,8 @@ struct FrameInputs {
 // The height of the row bands that the threads of one frame take in turn.
 constexpr int kRowBandHeight = 8;
 
-// What a frame cost: triangles handed to the fill (after culling and projection) and pixels written.
+// What a frame cost: triangles that reached the picture's rows (after culling and projection) and pixels
+// written.
 struct FrameStats {
     int64_t trianglesDrawn = 0;
     int64_t pixelsWritten = 0;

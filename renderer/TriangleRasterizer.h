@@ -119,7 +119,7 @@ public:
     // Deferred shading keeps at most this many triangles (each about 200 bytes with its cursor); when a
     // frame has more, the pixels covered so far are shaded and the count starts again. The bytes are the
     // same: a pixel shaded then and covered again later is shaded again with its new triangle.
-    static constexpr size_t kMaxKeptTriangles = size_t{1} << 18;
+    static constexpr size_t kMaxKeptTriangles = size_t{1} << 17;
     // A picture larger than this (8 bytes of owner per pixel) is shaded at once instead.
     static constexpr long long kMaxDeferredPixels = 1LL << 24;
 
