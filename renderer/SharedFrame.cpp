@@ -167,7 +167,8 @@ void SharedFrame::CutIntoPieces() {
                               line->starts[static_cast<size_t>(p)]});
     }
     pieceCount = pieces.size();
-    // Up to about kTrianglesAhead triangles waiting (given in units: that many units' pieces).
+    // Up to about kTrianglesAhead triangles waiting; unitsAhead, when given, counts whole units (as many
+    // pieces as the longest unit has, per unit).
     window = unitsAhead > 0 ? unitsAhead * longest
                             : static_cast<size_t>(std::max(1.0, kTrianglesAhead / (2.0 * kPieceCells)));
     window = std::max(window, static_cast<size_t>(bandCount));
