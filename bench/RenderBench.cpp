@@ -9,7 +9,7 @@
 //
 // Arguments: deferred shading (0 off: every pixel write shaded, as the desktop application draws; 1 on: each
 // pixel shaded once, as orvantis-cli renders) and the threads sharing the frame by rows. Counters per frame:
-// triangles that reached the fill, pixel writes, and the overdraw (pixel writes per picture pixel).
+// triangles that reached the picture's rows, pixel writes, and the overdraw (pixel writes per picture pixel).
 
 #include "app/Platform.h"
 #include "app/Progress.h"

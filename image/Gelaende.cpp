@@ -10,6 +10,13 @@ double ElevationLookup::at(double x, double y) const {
     if (!(u >= 0.0) || u >= image.maxX() || !(v >= 0.0) || v >= image.maxY()) return 0.0;
     const double fx = u - std::floor(u), fy = v - std::floor(v);
     const int c = static_cast<int>(u), r = static_cast<int>(v);
+    // On a pixel the interpolation gives the pixel's own elevation (times 1, plus zeros); a grid of one
+    // cell per pixel samples only such points.
+    if (fx == 0.0 && fy == 0.0) {
+        if (const uint8_t* p = image.pixelData())
+            return decode(p + static_cast<size_t>(r) * static_cast<size_t>(image.stride()) +
+                          3 * static_cast<size_t>(c));
+    }
 
     uint8_t rows[12]; // the two pixels of row r from column c, then the two above them
     if (const uint8_t* bottom = image.pixelData()) {

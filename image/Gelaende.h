@@ -18,6 +18,9 @@ public:
     // The interpolated elevation at world point (x, y) in file units; 0.0 outside [0, w-1) x [0, h-1).
     // Thread-safe: in memory it only reads; from the file it uses positioned reads.
     double at(double x, double y) const;
+    // The pixel coordinates at(x, y) interpolates at.
+    double columnOf(double x) const { return x * xScaleReciprocal; }
+    double rowOf(double y) const { return y * yScaleReciprocal; }
 
     // The elevation of one pixel.
     static uint32_t decode(const uint8_t* bgr) { return bgr[0] | (bgr[1] << 8) | (uint32_t(bgr[2]) << 16); }
@@ -38,6 +41,7 @@ public:
     double GetExtentX() const { return lookup.extentX(); }
     double GetExtentY() const { return lookup.extentY(); }
     double ElevationAt(double x, double y) const { return lookup.at(x, y); }
+    const ElevationLookup& Lookup() const { return lookup; }
     static uint32_t decode(const uint8_t* bgr) { return ElevationLookup::decode(bgr); }
 
 private:

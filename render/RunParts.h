@@ -6,6 +6,7 @@
 #include "render/CameraPath.h"
 #include "render/FlightRecorder.h"
 #include "render/RenderRun.h"
+#include "renderer/ElevationPyramid.h"
 #include "renderer/TerrainRenderer.h"
 #include "renderer/TextureSampler.h"
 #include "scene/SceneParams.h"
@@ -30,7 +31,8 @@ struct RenderContext {
     std::unique_ptr<CTGAFile> texture;
     std::unique_ptr<TextureSampler> sampler; // of the texture, Raw and Final
     std::unique_ptr<CGelaende> elevation;
-    std::unique_ptr<WireModel> wire; // Preview
+    std::unique_ptr<ElevationPyramid> pyramid; // of the elevation, Raw and Final
+    std::unique_ptr<WireModel> wire;           // Preview
     // What every frame is rendered with (the camera, picture, z scale and dust come with the frame).
     FrameInputs frame;
     // Raw and Final: the job's supersampling factor k (frames are rendered at k times the output's width

@@ -82,6 +82,8 @@ bool SetUpJob(int antialiasing, const RunCaller& caller, RenderContext& context)
         return false;
     }
     frame.elevation = context.elevation.get();
+    if (inMemory)
+        frame.pyramid = (context.pyramid = std::make_unique<ElevationPyramid>(*context.elevation)).get();
     frame.texture = context.texture.get();
     frame.sampler = context.sampler.get();
     frame.hq = job.HQ != 0;

@@ -2,9 +2,11 @@
 
 #include "app/Progress.h"
 #include "image/Gelaende.h"
+#include "renderer/ElevationPyramid.h"
 #include "renderer/RenderCamera.h"
 #include "renderer/TriangleShader.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -12,6 +14,12 @@ namespace {
 constexpr double kEyeShift = 0.00008;
 constexpr double kEpsilon = 0.00001;
 constexpr double kDustLimit = 7.0;
+// The cells the cull looks at together: blocks along a unit, then smaller blocks within a block it could
+// not leave out.
+constexpr int64_t kCullBlock = 64;
+constexpr int64_t kCullSubBlock = 8;
+// What the cull adds around a block's projection, in pixels.
+constexpr double kScreenMargin = 1.5;
 
 using Bounds = WalkPlan::Bounds;
 
@@ -274,6 +282,96 @@ void CellBuilder::ShiftedFromEast(double x0, double y0, CellRecord& c) const {
 }
 
 // ---------------------------------------------------------------------------------------------------------
+// Leaving out what cannot be seen
+
+ViewCull::ViewCull(const RenderCamera& camera_, const ElevationPyramid& pyramid_, const WalkPlan& plan,
+                   double zScale_, double dust, int imageWidth, int imageHeight, int firstRow, int endRow)
+    : camera(camera_), pyramid(pyramid_), eye(plan.eye), zScale(zScale_),
+      dustCut(dust > 0.0 && std::isfinite(dust) ? kDustLimit * dust * (1.0 + 1e-9) : 0.0) {
+    // A span writes the columns [0, min(width, picture width - 1)] and the screen rows whose stored rows
+    // (screen height - row) are selected; a corner's column and row are truncated towards zero, and the
+    // span's edges are stepped from them, so a margin of a pixel and a half covers the truncation and any
+    // rounding.
+    const int height = camera.Height();
+    columnLow = -kScreenMargin;
+    columnHigh = std::min(camera.Width(), imageWidth - 1) + kScreenMargin;
+    const int storedLow = std::max(firstRow, 0), storedHigh = std::min(endRow, imageHeight) - 1;
+    rowLow = std::max(0, height - storedHigh) - kScreenMargin;
+    rowHigh = std::min(height, height - storedLow) + kScreenMargin;
+}
+
+ViewCull::Reach ViewCull::Screen(double xLow, double xHigh, double yLow, double yHigh,
+                                 double (&rect)[4]) const {
+    double zLow, zHigh;
+    pyramid.Range(xLow, xHigh, yLow, yHigh, zLow, zHigh);
+    zLow *= zScale;
+    zHigh *= zScale;
+    if (zLow > zHigh) std::swap(zLow, zHigh);
+    // (The corners' coordinates come from additions and an interpolation: allow for their rounding.)
+    const double mx = 1e-7 * (std::fabs(xLow) + std::fabs(xHigh) + 1.0);
+    const double my = 1e-7 * (std::fabs(yLow) + std::fabs(yHigh) + 1.0);
+    const double mz = 1e-7 * (std::fabs(zLow) + std::fabs(zHigh) + 1.0);
+    xLow -= mx, xHigh += mx, yLow -= my, yHigh += my, zLow -= mz, zHigh += mz;
+    if (!(std::isfinite(xLow) && std::isfinite(xHigh) && std::isfinite(yLow) && std::isfinite(yHigh) &&
+          std::isfinite(zLow) && std::isfinite(zHigh)))
+        return Reach::Unknown;
+
+    // Beyond the dust: a cell is drawn only when its corner A is nearer than seven dust distances.
+    if (dustCut > 0.0) {
+        const double dx = std::max({xLow - eye.x, 0.0, eye.x - xHigh});
+        const double dy = std::max({yLow - eye.y, 0.0, eye.y - yHigh});
+        const double dz = std::max({zLow - eye.z, 0.0, eye.z - zHigh});
+        if (std::sqrt(dx * dx + dy * dy + dz * dz) > dustCut) return Reach::None;
+    }
+
+    // A triangle with a corner behind the eye (W <= 0) is dropped; W is affine, so when every corner of
+    // the box lies behind the eye, so does every point in it. With every corner in front, the box's
+    // projection holds the projection of every point in it.
+    int behind = 0;
+    double cLow = HUGE_VAL, cHigh = -HUGE_VAL, rLow = HUGE_VAL, rHigh = -HUGE_VAL;
+    for (int k = 0; k < 8; ++k) {
+        const Vector4 p =
+            camera.Project(Vector4::Point(k & 1 ? xHigh : xLow, k & 2 ? yHigh : yLow, k & 4 ? zHigh : zLow));
+        const double wMargin = 1e-7 * (std::fabs(p.x) + std::fabs(p.y) + std::fabs(p.w) + 1.0);
+        if (p.w < -wMargin) {
+            ++behind;
+            continue;
+        }
+        if (!(p.w > wMargin)) return Reach::Unknown;
+        const double c = p.x / p.w, r = -(p.y / p.w);
+        cLow = std::min(cLow, c);
+        cHigh = std::max(cHigh, c);
+        rLow = std::min(rLow, r);
+        rHigh = std::max(rHigh, r);
+    }
+    if (behind == 8) return Reach::None;
+    if (behind > 0 ||
+        !(std::isfinite(cLow) && std::isfinite(cHigh) && std::isfinite(rLow) && std::isfinite(rHigh)))
+        return Reach::Unknown;
+    if (cHigh < columnLow || cLow > columnHigh || rHigh < rowLow || rLow > rowHigh) return Reach::None;
+    rect[0] = cLow, rect[1] = cHigh, rect[2] = rLow, rect[3] = rHigh;
+    return Reach::Rectangle;
+}
+
+bool ViewCull::Hidden(double xLow, double xHigh, double yLow, double yHigh) const {
+    double rect[4];
+    return Screen(xLow, xHigh, yLow, yHigh, rect) == Reach::None;
+}
+
+bool ViewCull::StoredRows(double xLow, double xHigh, double yLow, double yHigh, int& low, int& high) const {
+    double rect[4];
+    const Reach reach = Screen(xLow, xHigh, yLow, yHigh, rect);
+    if (reach == Reach::None) return false;
+    // Screen row r is stored row (height - r); the rows kept by the cull are the limits.
+    const double rLow = reach == Reach::Unknown ? rowLow : std::max(rect[2] - kScreenMargin, rowLow);
+    const double rHigh = reach == Reach::Unknown ? rowHigh : std::min(rect[3] + kScreenMargin, rowHigh);
+    const int height = camera.Height();
+    low = height - static_cast<int>(std::ceil(rHigh));
+    high = height - static_cast<int>(std::floor(rLow));
+    return low <= high;
+}
+
+// ---------------------------------------------------------------------------------------------------------
 // Walking units
 
 WalkProgress::WalkProgress(Progress& progress_, double increment_, bool obeyStop_)
@@ -306,23 +404,46 @@ CellWalker::CellWalker(const WalkPlan& plan, const CGelaende& elevation, double 
                        TriangleSink& sink_)
     : eye(plan.eye), dust(dust_), builder(elevation, zScale, plan.sx, plan.sy), sink(sink_) {}
 
-bool CellWalker::Walk(const WalkUnit& u, WalkProgress* progress) {
+bool CellWalker::WalkCells(const WalkUnit& u, int64_t first, int64_t end, double v, WalkProgress* progress) {
     if (progress && !progress->EnterUnit(u)) return false;
     const bool alongY = u.kind == WalkUnit::ColumnStrip;
-    double v = u.from;
-    for (int64_t i = 0; i < u.cells; ++i, v += u.step) {
+    const double sAlong = alongY ? builder.CellHeight() : builder.CellWidth();
+    const double sAcross = alongY ? builder.CellWidth() : builder.CellHeight();
+    // Whether the cells [i, end) can be left out. (Their coordinates are the unit's additions; the block's
+    // rectangle is widened by half a cell for the difference from a multiplication.)
+    auto hidden = [&](int64_t i, int64_t end, double v) {
+        const double last = v + static_cast<double>(end - 1 - i) * u.step;
+        const double low = std::min(v, last) - 0.5 * sAlong, high = std::max(v, last) + 1.5 * sAlong;
+        return alongY ? cull->Hidden(u.at, u.at + sAcross, low, high)
+                      : cull->Hidden(low, high, u.at, u.at + sAcross);
+    };
+    int64_t blockEnd = first, subBlockEnd = first, hiddenEnd = first;
+    bool fresh = true; // the next cell built needs the full build (none before it, or some left out)
+    for (int64_t i = first; i < end; ++i, v += u.step) {
         if (progress && !progress->EnterCell(u)) return false;
         const double x = alongY ? u.at : v, y = alongY ? v : u.at;
-        if (u.everyOther && (i & 1) != 0) {
+        if (cull && i >= hiddenEnd) {
+            if (i >= blockEnd) {
+                blockEnd = std::min(i + kCullBlock, end);
+                if (hidden(i, blockEnd, v)) hiddenEnd = blockEnd;
+            }
+            if (i >= hiddenEnd && i >= subBlockEnd) {
+                subBlockEnd = std::min(i + kCullSubBlock, end);
+                if (hidden(i, subBlockEnd, v)) hiddenEnd = subBlockEnd;
+            }
+        }
+        if ((u.everyOther && (i & 1) != 0) || i < hiddenEnd) {
             if (trace) trace->push_back({u.pass, x, y, false, false});
+            fresh = fresh || i < hiddenEnd;
             continue;
         }
-        if (i == 0 || !u.shifted || alwaysFull)
+        if (fresh || !u.shifted || alwaysFull)
             builder.Full(x, y, cell);
         else if (u.step > 0.0)
             builder.ShiftedFromWest(x, y, cell);
         else
             builder.ShiftedFromEast(x, y, cell);
+        fresh = false;
         DrawCell(u.pass, u.t1First, x, y);
     }
     return true;

@@ -14,10 +14,12 @@
 #include "renderer/TriangleRasterizer.h"
 #include "renderer/Vector4.h"
 
+#include <climits>
 #include <cstdint>
 #include <vector>
 
 class CGelaende;
+class ElevationPyramid;
 class Progress;
 class RenderCamera;
 
@@ -87,6 +89,9 @@ public:
     // c holds the cell at x0 + sx (a row walked towards -x); makes it the cell at x0.
     void ShiftedFromEast(double x0, double y0, CellRecord& c) const;
 
+    double CellWidth() const { return sx; }
+    double CellHeight() const { return sy; }
+
 private:
     Vector4 Sample(double x, double y) const;
     template <bool East> void Shifted(double x0, double y0, CellRecord& c) const;
@@ -115,6 +120,38 @@ private:
     double percent = 0.0;
 };
 
+// What the walk may leave out: a block of cells none of whose triangles can write a pixel, because the
+// block lies wholly behind the eye, wholly outside the picture (left, right, above or below it, with the
+// heights of its cells bounded by the elevation pyramid) or wholly beyond seven dust distances. Every test
+// keeps a margin, so a block is left out only when no triangle of it could reach the picture.
+class ViewCull {
+public:
+    // The picture's stored rows [firstRow, endRow) of a picture of imageWidth x imageHeight pixels may be
+    // written; zScale is the frame's.
+    ViewCull(const RenderCamera& camera, const ElevationPyramid& pyramid, const WalkPlan& plan, double zScale,
+             double dust, int imageWidth, int imageHeight, int firstRow = 0, int endRow = INT_MAX);
+
+    // Whether the cells whose corners lie in the world rectangle [xLow, xHigh] x [yLow, yHigh] can be left
+    // out.
+    bool Hidden(double xLow, double xHigh, double yLow, double yHigh) const;
+    // The stored rows [low, high] those cells may write, roughly (with a margin); false when none.
+    bool StoredRows(double xLow, double xHigh, double yLow, double yHigh, int& low, int& high) const;
+
+private:
+    enum class Reach { None, Rectangle, Unknown };
+    // Whether the cells reach the picture; for Rectangle, rect holds the columns and rows their box
+    // projects onto (low and high of each).
+    Reach Screen(double xLow, double xHigh, double yLow, double yHigh, double (&rect)[4]) const;
+
+    const RenderCamera& camera;
+    const ElevationPyramid& pyramid;
+    Vector4 eye;
+    double zScale;
+    double dustCut;               // no cut when not positive
+    double columnLow, columnHigh; // the screen columns that may be written, widened by a margin
+    double rowLow, rowHigh;       // the screen rows likewise
+};
+
 // Builds and draws the cells of walk units into a sink.
 class CellWalker {
 public:
@@ -132,12 +169,20 @@ public:
 
     // Walks the unit's cells, with the progress's reports, pumps and stop checks when it is given; false
     // when a stop request ended the unit.
-    bool Walk(const WalkUnit& u, WalkProgress* progress = nullptr);
+    bool Walk(const WalkUnit& u, WalkProgress* progress = nullptr) {
+        return WalkCells(u, 0, u.cells, u.from, progress);
+    }
+    // Walks the unit's cells [first, end) only, starting from scratch; v is the coordinate of cell `first`
+    // (u.from + u.step + u.step ..., the additions the whole walk makes).
+    bool WalkCells(const WalkUnit& u, int64_t first, int64_t end, double v, WalkProgress* progress = nullptr);
 
     // Builds every cell with the full twelve-point build (a check that the shifted build changes nothing).
     void SetAlwaysFullBuild(bool on) { alwaysFull = on; }
     // Records every visited cell into trace (none by default).
     void SetTrace(std::vector<Visit>* t) { trace = t; }
+    // Leaves out the blocks of cells the cull finds hidden (none by default); their cells are visited
+    // (progress, trace) but not built.
+    void SetCull(const ViewCull* c) { cull = c; }
 
 private:
     void DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y);
@@ -148,6 +193,7 @@ private:
     TriangleSink& sink;
     bool alwaysFull = false;
     std::vector<Visit>* trace = nullptr;
+    const ViewCull* cull = nullptr;
     CellRecord cell;
 };
 

@@ -8,10 +8,12 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -52,19 +54,35 @@ private:
 // How many units the other threads may fill ahead of the calling thread when the picture is shaded as it
 // is filled.
 constexpr size_t kLeadOverCaller = 4;
+// Units are built in pieces of at most this many cells, and at most about kTrianglesAhead prepared
+// triangles wait: what the threads pass on to each other stays in the processor's cache.
+constexpr int64_t kPieceCells = 256;
+constexpr double kTrianglesAhead = 16384.0;
 
-// A unit's triangles, built once and filled by every thread.
-struct UnitSlot {
+// A piece of a unit: cells [first, end), the first at coordinate v.
+struct Piece {
+    size_t unit;
+    int64_t first, end;
+    double v;
+};
+
+// The triangles of a piece, built once and filled by every thread that has rows they reach. The slots
+// are a ring: piece p goes into slot p % window, which the window keeps free until every thread has
+// filled the piece before.
+struct PieceSlot {
     std::vector<PreparedTriangle> triangles;
-    std::atomic<bool> ready{false};
-    std::atomic<int> readersLeft{0}; // the last thread to fill the unit releases its triangles
+    std::vector<std::vector<uint32_t>> reaching; // per thread: the triangles that reach its rows
+    int64_t reachingAny = 0;                     // the triangles that reach a row of the frame
+    std::atomic<size_t> ready{SIZE_MAX};         // the piece whose triangles the slot holds
 };
 
 class SharedFrame {
 public:
     SharedFrame(const FrameInputs& in_, int threads, Progress& progress, size_t unitsAhead_)
         : in(in_), bandCount(threads), unitsAhead(unitsAhead_), caller(progress),
-          plan(PlanWalk(*in.camera, *in.elevation, in.gridX, in.gridY, in.mode)) {}
+          plan(PlanWalk(*in.camera, *in.elevation, in.gridX, in.gridY, in.mode)) {
+        if (in.viewCulling && in.pyramid) cull.emplace(FrameCull(in, plan));
+    }
 
     FrameStats Render();
 
@@ -72,7 +90,8 @@ private:
     // One thread's share: the bands it fills (its own, and those of threads that could not be started).
     struct Worker {
         std::vector<int> bands;
-        std::atomic<size_t> next{0}; // the first unit it has not filled yet
+        std::vector<RowSelection> rows; // of its bands, within the picture
+        std::atomic<size_t> next{0};    // the first piece it has not filled yet
         std::exception_ptr failure;
         FrameStats stats;
     };
@@ -80,9 +99,10 @@ private:
     RowSelection RowsOf(int band) const {
         return RowSelection{in.firstRow, in.endRow, kRowBandHeight, bandCount, band};
     }
-    void Run(Worker& w, bool isCaller);
-    void RunGuarded(Worker& w, bool isCaller);
-    bool BuildNextUnit(CellWalker& walker, TriangleCollector& collector);
+    void CutIntoPieces();
+    void Run(Worker& w, size_t index);
+    void RunGuarded(Worker& w, size_t index);
+    bool BuildNextPiece(CellWalker& walker, TriangleCollector& collector);
     // The calling thread asks the caller for a stop request and passes one on to the other threads; true
     // once a stop has been requested.
     bool PassOnStop() {
@@ -99,46 +119,84 @@ private:
     std::atomic<bool> failed{false};
     Progress& caller;
     const WalkPlan plan;
+    std::optional<ViewCull> cull; // shared by the threads' walkers (it is only read)
 
-    std::unique_ptr<UnitSlot[]> slots;
-    size_t unitCount = 0;
-    size_t window = 0; // units built ahead of the slowest thread at most (bounds the memory)
+    std::vector<Piece> pieces;
+    size_t pieceCount = 0;
+    size_t window = 0; // pieces built ahead of the slowest thread at most (bounds the memory)
+    size_t lead = 0;   // pieces the other threads may fill ahead of the calling thread (immediate shading)
+    std::unique_ptr<PieceSlot[]> slots;
     std::atomic<size_t> nextToBuild{0};
     std::vector<std::unique_ptr<Worker>> workers;
-    int readers = 0;
 
     std::mutex mutex;
     std::condition_variable unitReady;
 };
 
+void SharedFrame::CutIntoPieces() {
+    // The cells of a unit are u.from + u.step + u.step ...; the units of a quadrant share one line of
+    // cells, so the additions are made once per line.
+    struct Line {
+        double from, step;
+        std::vector<double> starts; // the coordinate of every kPieceCells-th cell
+    };
+    std::vector<Line> lines;
+    size_t longest = 1;
+    for (size_t k = 0; k < plan.units.size(); ++k) {
+        const WalkUnit& u = plan.units[k];
+        const int64_t count = (u.cells + kPieceCells - 1) / kPieceCells;
+        longest = std::max(longest, static_cast<size_t>(std::max<int64_t>(count, 1)));
+        if (u.cells == 0) {
+            pieces.push_back({k, 0, 0, u.from}); // (its progress is still replayed)
+            continue;
+        }
+        Line* line = nullptr;
+        for (Line& l : lines)
+            if (l.from == u.from && l.step == u.step && l.starts.size() >= static_cast<size_t>(count))
+                line = &l;
+        if (!line) {
+            Line made{u.from, u.step, {}};
+            double v = u.from;
+            for (int64_t i = 0; i < u.cells; ++i, v += u.step)
+                if (i % kPieceCells == 0) made.starts.push_back(v);
+            lines.push_back(std::move(made));
+            line = &lines.back();
+        }
+        for (int64_t p = 0; p < count; ++p)
+            pieces.push_back({k, p * kPieceCells, std::min((p + 1) * kPieceCells, u.cells),
+                              line->starts[static_cast<size_t>(p)]});
+    }
+    pieceCount = pieces.size();
+    // Up to about kTrianglesAhead triangles waiting; unitsAhead, when given, counts whole units (as many
+    // pieces as the longest unit has, per unit).
+    window = unitsAhead > 0 ? unitsAhead * longest
+                            : static_cast<size_t>(std::max(1.0, kTrianglesAhead / (2.0 * kPieceCells)));
+    window = std::max(window, static_cast<size_t>(bandCount));
+    lead = kLeadOverCaller * longest;
+}
+
 FrameStats SharedFrame::Render() {
     // A stop already requested reaches every thread before its first unit.
     PassOnStop();
-    unitCount = plan.units.size();
-    slots = std::make_unique<UnitSlot[]>(unitCount);
-    // Up to about 2^18 triangles (some 80 MB) waiting; with a grid so fine that a few units hold more,
-    // one unit per thread.
-    const double cellsPerUnit = std::max(in.gridX, in.gridY) + 1.0;
-    window = unitsAhead > 0 ? unitsAhead
-                            : static_cast<size_t>(std::clamp(262144.0 / (2.0 * cellsPerUnit), 1.0, 4096.0));
-    window = std::max(window, static_cast<size_t>(bandCount));
+    CutIntoPieces();
+    slots = std::make_unique<PieceSlot[]>(window);
 
     for (int k = 0; k < bandCount; ++k) workers.push_back(std::make_unique<Worker>());
     workers[0]->bands.push_back(0);
 
-    // The other threads wait at the gate until it is known how many threads read every unit.
+    // The other threads wait at the gate until it is known which bands every thread fills.
     bool open = false;
     std::vector<std::thread> threads;
     for (int k = 1; k < bandCount; ++k) {
         Worker& w = *workers[static_cast<size_t>(k)];
         w.bands.push_back(k);
         try {
-            threads.emplace_back([this, &w, &open] {
+            threads.emplace_back([this, &w, &open, k] {
                 {
                     std::unique_lock<std::mutex> lock(mutex);
                     unitReady.wait(lock, [&] { return open; });
                 }
-                RunGuarded(w, false);
+                RunGuarded(w, static_cast<size_t>(k));
             });
         } catch (const std::system_error&) {
             // No thread to be had: the calling thread fills this band too.
@@ -146,14 +204,17 @@ FrameStats SharedFrame::Render() {
             workers[0]->bands.push_back(k);
         }
     }
-    readers = 1 + static_cast<int>(threads.size());
+    const int imageHeight = in.output->GetHeight();
+    for (auto& w : workers)
+        for (int band : w->bands) w->rows.push_back(RowsOf(band).ClampedTo(imageHeight));
+    for (size_t k = 0; k < window; ++k) slots[k].reaching.resize(workers.size());
     {
         std::lock_guard<std::mutex> lock(mutex);
         open = true;
     }
     unitReady.notify_all();
 
-    RunGuarded(*workers[0], true);
+    RunGuarded(*workers[0], 0);
     for (std::thread& t : threads) t.join();
 
     FrameStats total;
@@ -165,57 +226,64 @@ FrameStats SharedFrame::Render() {
     return total;
 }
 
-void SharedFrame::RunGuarded(Worker& w, bool isCaller) {
+void SharedFrame::RunGuarded(Worker& w, size_t index) {
     try {
-        Run(w, isCaller);
+        Run(w, index);
     } catch (...) {
         // (Running out of memory, say.) Everyone stops; the calling thread passes the failure on.
         w.failure = std::current_exception();
         failed.store(true);
         AnnounceReady();
     }
-    // A thread that has left reads no more units: it must not hold back the building of the next ones.
-    w.next.store(unitCount, std::memory_order_release);
+    // A thread that has left reads no more pieces: it must not hold back the building of the next ones.
+    w.next.store(pieceCount, std::memory_order_release);
 }
 
-void SharedFrame::Run(Worker& w, bool isCaller) {
+void SharedFrame::Run(Worker& w, size_t index) {
     if (w.bands.empty()) return;
+    const bool isCaller = index == 0;
     std::deque<FrameFill> fills; // one per band
     for (int band : w.bands) fills.emplace_back(in, RowsOf(band));
-    // The walk: this thread's own, for the units it builds; the calling thread also replays each unit's
+    // The walk: this thread's own, for the pieces it builds; the calling thread also replays each unit's
     // progress reports and pumps.
     TriangleCollector collector(*in.camera);
     CellWalker walker(plan, *in.elevation, in.zScale, in.dust, collector);
+    if (cull) walker.SetCull(&*cull);
     WalkProgress replay(caller, plan.increment, false);
 
     // A picture shaded as it is filled is on show while it grows: the other threads keep within a few
     // units of the calling thread, so that it grows evenly even while the calling thread is held (a menu
-    // or a question open in the window). They may still build units ahead.
+    // or a question open in the window). They may still build pieces ahead.
     const bool keepNearCaller = !isCaller && !in.deferShading;
-    auto mayFill = [&](size_t unit) {
-        return slots[unit].ready.load(std::memory_order_acquire) &&
-               (!keepNearCaller || unit < workers[0]->next.load(std::memory_order_acquire) + kLeadOverCaller);
+    auto mayFill = [&](size_t piece) {
+        return slots[piece % window].ready.load(std::memory_order_acquire) == piece &&
+               (!keepNearCaller || piece < workers[0]->next.load(std::memory_order_acquire) + lead);
     };
 
     size_t next = 0;
-    while (next < unitCount && !failed.load(std::memory_order_relaxed)) {
-        UnitSlot& slot = slots[next];
+    bool fillUnit = false; // whether the unit of the next piece is filled (decided at its first piece)
+    while (next < pieceCount && !failed.load(std::memory_order_relaxed)) {
         if (mayFill(next)) {
-            // After a stop request the passes that look at it are left out, as one thread leaves them.
-            const WalkUnit& unit = plan.units[next];
-            if (!(unit.Stoppable() && (isCaller ? PassOnStop() : stop.load(std::memory_order_relaxed)))) {
-                if (isCaller) replay.Replay(unit);
-                for (FrameFill& fill : fills)
-                    for (const PreparedTriangle& t : slot.triangles) fill.Rasterizer().DrawPrepared(t);
+            const PieceSlot& slot = slots[next % window];
+            const Piece& piece = pieces[next];
+            const WalkUnit& unit = plan.units[piece.unit];
+            if (piece.first == 0) {
+                // After a stop request the passes that look at it are left out, as one thread leaves them.
+                fillUnit =
+                    !(unit.Stoppable() && (isCaller ? PassOnStop() : stop.load(std::memory_order_relaxed)));
+                if (fillUnit && isCaller) replay.Replay(unit);
             }
-            if (slot.readersLeft.fetch_sub(1, std::memory_order_acq_rel) == 1)
-                std::vector<PreparedTriangle>().swap(slot.triangles);
+            if (fillUnit) {
+                if (isCaller) w.stats.trianglesDrawn += slot.reachingAny;
+                for (FrameFill& fill : fills)
+                    for (uint32_t t : slot.reaching[index]) fill.Rasterizer().DrawPrepared(slot.triangles[t]);
+            }
             w.next.store(++next, std::memory_order_release);
             if (isCaller && !in.deferShading) AnnounceReady(); // (for threads keeping near it)
             continue;
         }
-        if (BuildNextUnit(walker, collector)) continue;
-        // The unit is being built by another thread, the slowest thread is too far behind, or this thread
+        if (BuildNextPiece(walker, collector)) continue;
+        // The piece is being built by another thread, the slowest thread is too far behind, or this thread
         // is far enough ahead of the calling thread: wait.
         std::unique_lock<std::mutex> lock(mutex);
         unitReady.wait_for(lock, std::chrono::milliseconds(2),
@@ -229,29 +297,46 @@ void SharedFrame::Run(Worker& w, bool isCaller) {
     SharedStop stopSeen(stop, isCaller ? &caller : nullptr);
     for (FrameFill& fill : fills) {
         const FrameStats stats = fill.Finish(stopSeen);
-        if (&fill == &fills.front()) w.stats.trianglesDrawn = stats.trianglesDrawn;
         w.stats.pixelsWritten += stats.pixelsWritten;
     }
 }
 
 size_t SharedFrame::SlowestReader() const {
-    size_t slowest = unitCount;
+    size_t slowest = pieceCount;
     for (const auto& w : workers)
         if (!w->bands.empty()) slowest = std::min(slowest, w->next.load(std::memory_order_acquire));
     return slowest;
 }
 
-bool SharedFrame::BuildNextUnit(CellWalker& walker, TriangleCollector& collector) {
-    size_t u = nextToBuild.load(std::memory_order_relaxed);
+bool SharedFrame::BuildNextPiece(CellWalker& walker, TriangleCollector& collector) {
+    size_t p = nextToBuild.load(std::memory_order_relaxed);
     do {
-        if (u >= unitCount || u >= SlowestReader() + window) return false;
-    } while (!nextToBuild.compare_exchange_weak(u, u + 1, std::memory_order_relaxed));
-    UnitSlot& slot = slots[u];
-    const WalkUnit& unit = plan.units[u];
+        if (p >= pieceCount || p >= SlowestReader() + window) return false;
+    } while (!nextToBuild.compare_exchange_weak(p, p + 1, std::memory_order_relaxed));
+    // Every thread has filled the piece this slot held before (the window above).
+    PieceSlot& slot = slots[p % window];
+    const Piece& piece = pieces[p];
+    const WalkUnit& unit = plan.units[piece.unit];
+    slot.triangles.clear();
     collector.CollectInto(&slot.triangles);
-    if (!(unit.Stoppable() && stop.load(std::memory_order_relaxed))) walker.Walk(unit);
-    slot.readersLeft.store(readers, std::memory_order_relaxed);
-    slot.ready.store(true, std::memory_order_release);
+    if (!(unit.Stoppable() && stop.load(std::memory_order_relaxed)))
+        walker.WalkCells(unit, piece.first, piece.end, piece.v);
+    // Which threads' rows each triangle reaches: each thread then reads only its own.
+    const int screenHeight = in.camera->Height();
+    for (auto& mine : slot.reaching) mine.clear();
+    slot.reachingAny = 0;
+    for (size_t t = 0; t < slot.triangles.size(); ++t) {
+        bool any = false;
+        for (size_t k = 0; k < workers.size(); ++k)
+            for (const RowSelection& rows : workers[k]->rows)
+                if (ReachesRows(slot.triangles[t], screenHeight, rows)) {
+                    slot.reaching[k].push_back(static_cast<uint32_t>(t));
+                    any = true;
+                    break;
+                }
+        slot.reachingAny += any;
+    }
+    slot.ready.store(p, std::memory_order_release);
     AnnounceReady();
     return true;
 }
@@ -261,9 +346,167 @@ void SharedFrame::AnnounceReady() {
     unitReady.notify_all();
 }
 
+// ---------------------------------------------------------------------------------------------------------
+// A frame shared by ranges of rows
+
+// The calling thread's progress in a frame shared by ranges: the caller's own, which also raises the flag
+// the other threads look at.
+class PassingStop : public Progress {
+public:
+    PassingStop(Progress& outer_, std::atomic<bool>& flag_) : outer(outer_), flag(flag_) {}
+    void report(int percent) override { outer.report(percent); }
+    void pump() override { outer.pump(); }
+    bool stopRequested() const override {
+        if (outer.stopRequested()) flag.store(true, std::memory_order_relaxed);
+        return flag.load(std::memory_order_relaxed);
+    }
+
+private:
+    Progress& outer;
+    std::atomic<bool>& flag;
+};
+
+// Splits the stored rows [first, end) into `threads` ranges of about the same work: the cells whose
+// triangles reach a row (spread evenly over the rows of their block), and the shading of its pixels
+// (deferred: each about as costly as two cells). Returns the threads + 1 bounds.
+std::vector<int> SplitRows(const FrameInputs& in, const WalkPlan& plan, const ViewCull* cull, int first,
+                           int end, int threads) {
+    constexpr int64_t kBlock = 512;
+    constexpr double kPixelWeight = 2.0;
+    const int rows = std::max(end - first, 0);
+    std::vector<double> change(static_cast<size_t>(rows) + 1,
+                               0.0); // per row, what changes from the one before
+    auto add = [&](int low, int high, double work) {
+        low = std::max(low, first);
+        high = std::min(high, end - 1);
+        if (low > high) return;
+        const double perRow = work / (high - low + 1);
+        change[static_cast<size_t>(low - first)] += perRow;
+        change[static_cast<size_t>(high - first + 1)] -= perRow;
+    };
+    add(first, end - 1, kPixelWeight * in.output->GetWidth() * std::max(rows, 0));
+    for (const WalkUnit& u : plan.units) {
+        const bool alongY = u.kind == WalkUnit::ColumnStrip;
+        const double sAlong = alongY ? plan.sy : plan.sx, sAcross = alongY ? plan.sx : plan.sy;
+        for (int64_t i = 0; i < u.cells; i += kBlock) {
+            const int64_t n = std::min(kBlock, u.cells - i);
+            const double a = u.from + static_cast<double>(i) * u.step,
+                         b = a + static_cast<double>(n - 1) * u.step;
+            const double low = std::min(a, b) - 0.5 * sAlong, high = std::max(a, b) + 1.5 * sAlong;
+            int storedLow = first, storedHigh = end - 1;
+            if (cull && !(alongY ? cull->StoredRows(u.at, u.at + sAcross, low, high, storedLow, storedHigh)
+                                 : cull->StoredRows(low, high, u.at, u.at + sAcross, storedLow, storedHigh)))
+                continue;
+            add(storedLow, storedHigh, static_cast<double>(n));
+        }
+    }
+    std::vector<double> work(static_cast<size_t>(rows));
+    double total = 0.0, level = 0.0;
+    for (int r = 0; r < rows; ++r) {
+        level += change[static_cast<size_t>(r)];
+        work[static_cast<size_t>(r)] = std::max(level, 0.0);
+        total += work[static_cast<size_t>(r)];
+    }
+    std::vector<int> bounds{first};
+    double sum = 0.0;
+    int r = 0;
+    for (int k = 1; k < threads; ++k) {
+        const double target = total * k / threads;
+        while (r < rows && sum + work[static_cast<size_t>(r)] / 2.0 < target)
+            sum += work[static_cast<size_t>(r++)];
+        bounds.push_back(first + r);
+    }
+    bounds.push_back(std::max(end, first));
+    return bounds;
+}
+
 } // namespace
 
-FrameStats RenderSharedFrame(const FrameInputs& in, int threads, Progress& progress, size_t unitsAhead) {
+FrameStats RenderRowRangeFrame(const FrameInputs& given, int threads, Progress& progress) {
+    std::optional<ElevationPyramid> own;
+    const FrameInputs in = WithPyramid(given, own);
+    const WalkPlan plan = PlanWalk(*in.camera, *in.elevation, in.gridX, in.gridY, in.mode);
+    std::optional<ViewCull> whole;
+    if (in.viewCulling && in.pyramid) whole.emplace(FrameCull(in, plan));
+    const int first = std::max(in.firstRow, 0), end = std::min(in.endRow, in.output->GetHeight());
+    const std::vector<int> bounds = SplitRows(in, plan, whole ? &*whole : nullptr, first, end, threads);
+
+    std::atomic<bool> stop{false};
+    PassingStop callerStop(progress, stop);
+    callerStop.stopRequested(); // a stop already requested reaches every thread before its first unit
+    SharedStop othersStop(stop, nullptr);
+
+    struct Share {
+        FrameStats stats;
+        std::exception_ptr failure;
+        bool done = false;
+    };
+    std::vector<Share> shares(static_cast<size_t>(threads));
+    std::mutex mutex;
+    std::condition_variable finished;
+    auto render = [&](size_t k, Progress& p) {
+        try {
+            FrameInputs part = in;
+            part.firstRow = bounds[k];
+            part.endRow = bounds[k + 1];
+            FrameFill fill(part, RowSelection{part.firstRow, part.endRow});
+            fill.Rasterizer().CountFrom(first);
+            CellWalker walker(plan, *in.elevation, in.zScale, in.dust, fill.Rasterizer());
+            std::optional<ViewCull> cull;
+            if (whole) walker.SetCull(&cull.emplace(FrameCull(part, plan)));
+            WalkFrame(plan, walker, p);
+            shares[k].stats = fill.Finish(p);
+        } catch (...) {
+            shares[k].failure = std::current_exception();
+            stop.store(true);
+        }
+    };
+    std::vector<std::thread> others;
+    std::vector<size_t> leftOver; // ranges no thread could be had for: the calling thread renders them
+    for (size_t k = 1; k < static_cast<size_t>(threads); ++k) {
+        try {
+            others.emplace_back([&, k] {
+                render(k, othersStop);
+                std::lock_guard<std::mutex> lock(mutex);
+                shares[k].done = true;
+                finished.notify_all();
+            });
+        } catch (const std::system_error&) {
+            leftOver.push_back(k);
+            shares[k].done = true;
+        }
+    }
+    render(0, callerStop);
+    for (size_t k : leftOver) render(k, callerStop);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        shares[0].done = true;
+    }
+    // While the others finish, the calling thread goes on pumping messages and passing a stop on.
+    for (;;) {
+        std::unique_lock<std::mutex> lock(mutex);
+        if (finished.wait_for(lock, std::chrono::milliseconds(10), [&] {
+                return std::all_of(shares.begin(), shares.end(), [](const Share& s) { return s.done; });
+            }))
+            break;
+        lock.unlock();
+        progress.pump();
+        callerStop.stopRequested();
+    }
+    for (std::thread& t : others) t.join();
+
+    FrameStats total;
+    for (const Share& share : shares) {
+        if (share.failure) std::rethrow_exception(share.failure);
+        total.trianglesDrawn += share.stats.trianglesDrawn;
+        total.pixelsWritten += share.stats.pixelsWritten;
+    }
+    return total;
+}
+
+FrameStats RenderSharedFrame(const FrameInputs& given, int threads, Progress& progress, size_t unitsAhead) {
+    std::optional<ElevationPyramid> own;
+    const FrameInputs in = WithPyramid(given, own);
     SharedFrame frame(in, threads, progress, unitsAhead);
     return frame.Render();
 }

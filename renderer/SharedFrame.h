@@ -5,12 +5,30 @@
 // So the walk is done once, shared out, and each picture row still sees the triangles in the painter's
 // order: the picture is the same byte for byte as one thread's.
 
+#include "renderer/ElevationPyramid.h"
 #include "renderer/TerrainRenderer.h"
 
+#include <optional>
+
 class Progress;
+class ViewCull;
+struct WalkPlan;
 
 // Renders the frame with `threads` threads (at least 2), the calling thread being one of them: it reports
 // the progress at each unit, pumps messages and sees the stop request, which it passes on to the others.
 // unitsAhead: how many units may be built ahead of the slowest thread (0: as many as hold about 2^18
 // triangles; never fewer than the threads).
 FrameStats RenderSharedFrame(const FrameInputs& in, int threads, Progress& progress, size_t unitsAhead = 0);
+
+// Renders the frame with `threads` threads (at least 2) that each walk the whole frame into a range of
+// rows of their own, leaving out what cannot reach it; the ranges are cut so that each holds about the
+// same work. Nothing passes between the threads: for deferred shading, where nobody watches the picture
+// grow. The calling thread renders the first range, reports the progress and pumps messages as one
+// thread does, and passes a stop request on.
+FrameStats RenderRowRangeFrame(const FrameInputs& in, int threads, Progress& progress);
+
+// The inputs with a pyramid for the cull: in's, or one made into `own` when in has none.
+FrameInputs WithPyramid(const FrameInputs& in, std::optional<ElevationPyramid>& own);
+
+// The cull of a frame whose inputs hold a pyramid: the whole picture's rows [firstRow, endRow).
+ViewCull FrameCull(const FrameInputs& in, const WalkPlan& plan);

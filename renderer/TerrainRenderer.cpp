@@ -1,22 +1,43 @@
 #include "renderer/TerrainRenderer.h"
 
 #include "image/TGAFile.h"
+#include "renderer/ElevationPyramid.h"
 #include "renderer/FrameFill.h"
 #include "renderer/GridFrame.h"
 #include "renderer/SharedFrame.h"
 
 #include <algorithm>
+#include <optional>
+
+ViewCull FrameCull(const FrameInputs& in, const WalkPlan& plan) {
+    return ViewCull(*in.camera, *in.pyramid, plan, in.zScale, in.dust, in.output->GetWidth(),
+                    in.output->GetHeight(), in.firstRow, in.endRow);
+}
+
+FrameInputs WithPyramid(const FrameInputs& in, std::optional<ElevationPyramid>& own) {
+    FrameInputs frame = in;
+    if (frame.viewCulling && !frame.pyramid) frame.pyramid = &own.emplace(*in.elevation);
+    frame.viewCulling = frame.viewCulling && !frame.pyramid->Empty();
+    return frame;
+}
 
 FrameStats RenderTerrainFrame(const FrameInputs& in, Progress& progress) {
     if (!in.camera || !in.elevation || !in.output || !in.output->hasImage()) return {};
     if (in.mode == RenderMode::Preview) return {};
 
+    std::optional<ElevationPyramid> own;
+    const FrameInputs frame = WithPyramid(in, own);
+
     const int count = std::max(1, std::min(in.threads, 64));
-    if (count > 1) return RenderSharedFrame(in, count, progress);
+    if (count > 1)
+        return frame.deferShading ? RenderRowRangeFrame(frame, count, progress)
+                                  : RenderSharedFrame(frame, count, progress);
     // The frame in one thread: the whole walk, writing only the rows asked for.
     FrameFill fill(in, RowSelection{in.firstRow, in.endRow});
     const WalkPlan plan = PlanWalk(*in.camera, *in.elevation, in.gridX, in.gridY, in.mode);
     CellWalker walker(plan, *in.elevation, in.zScale, in.dust, fill.Rasterizer());
+    std::optional<ViewCull> cull;
+    if (frame.viewCulling) walker.SetCull(&cull.emplace(FrameCull(frame, plan)));
     WalkFrame(plan, walker, progress);
     return fill.Finish(progress);
 }

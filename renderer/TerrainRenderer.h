@@ -15,6 +15,7 @@
 
 class CGelaende;
 class CTGAFile;
+class ElevationPyramid;
 class Progress;
 class TextureSampler;
 
@@ -49,12 +50,18 @@ struct FrameInputs {
     // How triangles whose corners project onto one line are coloured (see CollinearShading.h); only
     // comparisons with earlier versions and diagnosis choose anything but the default.
     CollinearShading collinear = CollinearShading::SumOfNormals;
+    // The elevation pyramid of `elevation` (see ElevationPyramid; shared by every frame and thread), with
+    // which the walk leaves out blocks of cells that cannot reach the picture; nullptr: one is made for the
+    // frame. viewCulling false walks every cell (the same bytes; for comparisons).
+    const ElevationPyramid* pyramid = nullptr;
+    bool viewCulling = true;
 };
 
 // The height of the row bands that the threads of one frame take in turn.
 constexpr int kRowBandHeight = 8;
 
-// What a frame cost: triangles handed to the fill (after culling and projection) and pixels written.
+// What a frame cost: triangles that reached the picture's rows (after culling and projection) and pixels
+// written.
 struct FrameStats {
     int64_t trianglesDrawn = 0;
     int64_t pixelsWritten = 0;

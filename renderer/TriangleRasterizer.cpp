@@ -31,6 +31,23 @@ bool RowSelection::Meets(int low, int high) const {
     return false;
 }
 
+RowSelection RowSelection::ClampedTo(int imageHeight) const {
+    RowSelection r = *this;
+    r.firstRow = std::max(r.firstRow, 0);
+    r.endRow = std::min(r.endRow, imageHeight);
+    r.bandHeight = std::max(r.bandHeight, 1);
+    r.bandCount = std::max(r.bandCount, 1);
+    return r;
+}
+
+bool ReachesRows(const PreparedTriangle& t, int screenHeight, const RowSelection& rows) {
+    // Its rows lie in [y0, y2], written only within the clipping rectangle [0, screenHeight]; screen row r
+    // is stored row screenHeight - r.
+    const int top = std::max(static_cast<int>(t.screen[0].y), 0);
+    const int bottom = std::min(static_cast<int>(t.screen[2].y), screenHeight);
+    return top <= bottom && rows.Meets(screenHeight - bottom, screenHeight - top);
+}
+
 TriangleRasterizer::TriangleRasterizer(const RenderCamera& camera_, TriangleShader& shader_,
                                        CTGAFile& output_, int firstRow, int endRow)
     : TriangleRasterizer(camera_, shader_, output_, RowSelection{firstRow, endRow}) {}
@@ -38,11 +55,8 @@ TriangleRasterizer::TriangleRasterizer(const RenderCamera& camera_, TriangleShad
 TriangleRasterizer::TriangleRasterizer(const RenderCamera& camera_, TriangleShader& shader_,
                                        CTGAFile& output_, const RowSelection& rows_)
     : camera(camera_), shader(shader_), output(output_), eye(camera_.Eye()), outputHeight(camera_.Height()),
-      imageWidth(output_.GetWidth()), imageHeight(output_.GetHeight()), rows(rows_) {
-    rows.firstRow = std::max(rows.firstRow, 0);
-    rows.endRow = std::min(rows.endRow, imageHeight);
-    rows.bandHeight = std::max(rows.bandHeight, 1);
-    rows.bandCount = std::max(rows.bandCount, 1);
+      imageWidth(output_.GetWidth()), imageHeight(output_.GetHeight()), rows(rows_.ClampedTo(imageHeight)),
+      countFrom(rows.firstRow) {
     rowSlot.assign(static_cast<size_t>(std::max(imageHeight, 0)), -1);
     for (int stored = 0; stored < imageHeight; ++stored)
         if (rows.Contains(stored)) rowSlot[static_cast<size_t>(stored)] = rows.Slot(stored);
@@ -105,17 +119,16 @@ bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, Corner& a, 
 
 void TriangleRasterizer::DrawTriangle(Corner& a, Corner& b, Corner& c, double f) {
     if (!PrepareTriangle(camera, eye, a, b, c, f, scratch)) return;
-    ++trianglesDrawn;
     Fill(scratch);
 }
 
 void TriangleRasterizer::Fill(const PreparedTriangle& t) {
     const Vector4(&screen)[3] = t.screen;
-    // A triangle none of whose rows this rasteriser writes needs no set-up (its rows lie in
-    // [y0, y2], written only within the clipping rectangle; screen row r is stored row height - r).
-    const int top = std::max(static_cast<int>(screen[0].y), shader.RowLow());
-    const int bottom = std::min(static_cast<int>(screen[2].y), shader.RowHigh());
-    if (top > bottom || !rows.Meets(outputHeight - bottom, outputHeight - top)) return;
+    // A triangle none of whose rows this rasteriser writes needs no set-up. (The shader's clipping
+    // rectangle is [0, outputHeight].)
+    if (!ReachesRows(t, outputHeight, rows)) return;
+    const int lowest = outputHeight - std::min(static_cast<int>(screen[2].y), outputHeight);
+    if (std::max(lowest, countFrom) >= rows.firstRow) ++trianglesDrawn;
 
     // The shader's planes for this triangle.
     shader.SetupTriangle(t.screen, t.world, t.normals, t.f);
@@ -140,9 +153,12 @@ void TriangleRasterizer::Fill(const PreparedTriangle& t) {
 void TriangleRasterizer::SetDeferred(bool on, size_t maxKeptTriangles) {
     deferred = on && static_cast<long long>(imageWidth) * imageHeight <= kMaxDeferredPixels;
     maxKept = std::max<size_t>(maxKeptTriangles, 1);
-    if (deferred && owners.empty())
-        owners.assign(static_cast<size_t>(imageWidth) * static_cast<size_t>(rows.SlotCount(imageHeight)),
-                      TriangleShader::PixelOwner{});
+    if (deferred && owners.empty()) {
+        const size_t slots = static_cast<size_t>(rows.SlotCount(imageHeight));
+        owners.assign(static_cast<size_t>(imageWidth) * slots, TriangleShader::PixelOwner{});
+        recorded.assign(slots, Span{});
+        shader.ReserveKept(maxKept);
+    }
 }
 
 void TriangleRasterizer::Finish(Progress& progress) {
@@ -154,9 +170,13 @@ void TriangleRasterizer::ShadeRecorded(Progress* progress) {
         const int slot = rowSlot[static_cast<size_t>(stored)];
         if (slot < 0) continue;
         if (progress && progress->stopRequested()) return;
+        // Only the columns recorded since the last time.
+        Span& span = recorded[static_cast<size_t>(slot)];
+        if (span.low > span.high) continue;
         TriangleShader::PixelOwner* row = &owners[static_cast<size_t>(slot) * imageWidth];
-        shader.ShadeOwnedRow(outputHeight - stored, row, imageWidth, output.pixelAt(0, stored));
-        for (int c = 0; c < imageWidth; ++c) row[c] = TriangleShader::PixelOwner{};
+        shader.ShadeOwnedRow(outputHeight - stored, row, span.low, span.high + 1, output.pixelAt(0, stored));
+        for (int c = span.low; c <= span.high; ++c) row[c] = TriangleShader::PixelOwner{};
+        span = Span{};
     }
     shader.ForgetKeptTriangles();
 }
@@ -184,6 +204,9 @@ void TriangleRasterizer::FillPart(double xStart, double slopeA, double slopeB, i
                     if (deferred) {
                         TriangleShader::PixelOwner* o = &owners[static_cast<size_t>(slot) * imageWidth];
                         for (int c = l; c <= r; ++c) o[c] = TriangleShader::PixelOwner{currentTriangle, l};
+                        Span& span = recorded[static_cast<size_t>(slot)];
+                        span.low = std::min(span.low, l);
+                        span.high = std::max(span.high, r);
                         currentCovered = true;
                     } else {
                         shader.ShadeSpan(row, l, r, output.pixelAt(l, stored));

@@ -13,6 +13,7 @@
 #include "renderer/TriangleShader.h"
 #include "renderer/Vector4.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <vector>
@@ -35,15 +36,17 @@ struct RowSelection {
     }
     // Whether any stored row of [low, high] is selected.
     bool Meets(int low, int high) const;
+    // The selection within a picture of imageHeight rows (as a rasteriser uses it).
+    RowSelection ClampedTo(int imageHeight) const;
     // Where a selected stored row goes in storage kept only for the selected rows (the rows of the other
     // bands left out), and how many such rows a picture of `height` rows needs at most.
     int Slot(int stored) const {
-        if (bandCount == 1) return stored;
+        if (bandCount == 1) return stored - std::max(firstRow, 0);
         const int period = bandHeight * bandCount;
         return stored / period * bandHeight + stored % bandHeight;
     }
     int SlotCount(int height) const {
-        if (bandCount == 1) return height;
+        if (bandCount == 1) return std::max(std::min(endRow, height) - std::max(firstRow, 0), 0);
         const int period = bandHeight * bandCount;
         return (height + period - 1) / period * bandHeight;
     }
@@ -78,6 +81,10 @@ struct PreparedTriangle {
 bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, Corner& a, Corner& b, Corner& c,
                      double f, PreparedTriangle& out);
 
+// Whether filling t on a screen of screenHeight rows touches a row of `rows` (clamped to the picture): a
+// triangle that does not is not even set up.
+bool ReachesRows(const PreparedTriangle& t, int screenHeight, const RowSelection& rows);
+
 // What the grid traversal hands its triangles to.
 class TriangleSink {
 public:
@@ -95,10 +102,10 @@ public:
     // Draws the triangle (a, b, c) with dust factor f.
     void DrawTriangle(Corner& a, Corner& b, Corner& c, double f) override;
     // Fills a triangle that PrepareTriangle let through.
-    void DrawPrepared(const PreparedTriangle& t) {
-        ++trianglesDrawn;
-        Fill(t);
-    }
+    void DrawPrepared(const PreparedTriangle& t) { Fill(t); }
+    // Several rasterisers sharing a frame by ranges of rows count a triangle only in the range holding its
+    // lowest row of the frame's rows, which start at frameFirstRow (by default this rasteriser's first).
+    void CountFrom(int frameFirstRow) { countFrom = frameFirstRow; }
 
     // Deferred shading (off by default): the fill only records which triangle covers each pixel last, and
     // Finish shades every covered pixel once, with that triangle. The picture is the same byte for byte;
@@ -112,11 +119,11 @@ public:
     // Deferred shading keeps at most this many triangles (each about 200 bytes with its cursor); when a
     // frame has more, the pixels covered so far are shaded and the count starts again. The bytes are the
     // same: a pixel shaded then and covered again later is shaded again with its new triangle.
-    static constexpr size_t kMaxKeptTriangles = size_t{1} << 19;
+    static constexpr size_t kMaxKeptTriangles = size_t{1} << 17;
     // A picture larger than this (8 bytes of owner per pixel) is shaded at once instead.
     static constexpr long long kMaxDeferredPixels = 1LL << 24;
 
-    // Triangles that reached the fill, and pixels written, since construction.
+    // Triangles that reached the rows written (see CountFrom), and pixels written, since construction.
     int64_t TrianglesDrawn() const { return trianglesDrawn; }
     int64_t PixelsWritten() const { return pixelsWritten; }
 
@@ -138,6 +145,7 @@ private:
 
     int64_t trianglesDrawn = 0;
     int64_t pixelsWritten = 0;
+    int countFrom;
 
     bool deferred = false;
     size_t maxKept = kMaxKeptTriangles;
@@ -146,6 +154,11 @@ private:
     std::vector<int> rowSlot;
     // Deferred: per pixel of the selected rows, its last triangle and span.
     std::vector<TriangleShader::PixelOwner> owners;
+    // Deferred: per selected row, the columns recorded since they were last shaded.
+    struct Span {
+        int low = INT_MAX, high = -1;
+    };
+    std::vector<Span> recorded;
     int currentTriangle = -1;
     bool currentCovered = false;
 };

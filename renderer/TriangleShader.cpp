@@ -196,9 +196,10 @@ int TriangleShader::KeepTriangle() {
 }
 
 template <int Mode>
-void TriangleShader::ShadeOwnedRowAs(int row, const PixelOwner* owners, int width, uint8_t* out) {
+void TriangleShader::ShadeOwnedRowAs(int row, const PixelOwner* owners, int from, int width, uint8_t* out) {
     const RowRays rays = RaysOf(row);
-    for (int c = 0; c < width; ++c, out += 3) {
+    out += 3 * static_cast<size_t>(from);
+    for (int c = from; c < width; ++c, out += 3) {
         const PixelOwner owner = owners[c];
         if (owner.triangle < 0) continue;
         const TriangleState& t = kept[static_cast<size_t>(owner.triangle)];
@@ -224,21 +225,21 @@ void TriangleShader::ShadeOwnedRowAs(int row, const PixelOwner* owners, int widt
     }
 }
 
-void TriangleShader::ShadeOwnedRow(int row, const PixelOwner* owners, int width, uint8_t* out) {
+void TriangleShader::ShadeOwnedRow(int row, const PixelOwner* owners, int from, int width, uint8_t* out) {
     if (cursors.size() != kept.size()) cursors.assign(kept.size(), Cursor{});
     switch (ModeOf()) {
     case 0:
-        ShadeOwnedRowAs<0>(row, owners, width, out);
+        ShadeOwnedRowAs<0>(row, owners, from, width, out);
         break;
     case 1:
-        ShadeOwnedRowAs<1>(row, owners, width, out);
+        ShadeOwnedRowAs<1>(row, owners, from, width, out);
         break;
     default:
-        ShadeOwnedRowAs<2>(row, owners, width, out);
+        ShadeOwnedRowAs<2>(row, owners, from, width, out);
         break;
     }
     if (collinear != CollinearShading::Marked) return;
-    for (int c = 0; c < width; ++c)
+    for (int c = from; c < width; ++c)
         if (owners[c].triangle >= 0 && kept[static_cast<size_t>(owners[c].triangle)].marked)
             paintMarked(out + 3 * c);
 }

@@ -76,12 +76,18 @@ public:
         kept.clear();
         cursors.clear();
     }
-    void ShadeOwnedRow(int row, const PixelOwner* owners, int width, uint8_t* out);
+    // (Only the columns [from, width) are looked at; out is column 0's pixel.)
+    void ShadeOwnedRow(int row, const PixelOwner* owners, int from, int width, uint8_t* out);
+    // Makes room for n kept triangles at once (no copies while they are kept).
+    void ReserveKept(size_t n) {
+        kept.reserve(n);
+        cursors.reserve(n);
+    }
 
 private:
     // What a triangle's pixels need.
     struct TriangleState {
-        bool marked = false; // collinear, shown as CollinearShading::Marked
+        bool marked = false;                               // collinear, shown as CollinearShading::Marked
         double alpha[3] = {}, beta[3] = {}, gamma[3] = {}; // N_k = alpha_k * row + beta_k * column + gamma_k
         int dustGrey = 0;                                  // K
         double visibility = 1.0;                           // g
@@ -102,7 +108,8 @@ private:
     void ShadePixel(const TriangleState& t, double nx, double ny, double nz, int column, const RowRays& rays,
                     uint8_t* out);
     template <int Mode> void ShadeSpanAs(int row, int left, int right, uint8_t* out);
-    template <int Mode> void ShadeOwnedRowAs(int row, const PixelOwner* owners, int width, uint8_t* out);
+    template <int Mode>
+    void ShadeOwnedRowAs(int row, const PixelOwner* owners, int from, int width, uint8_t* out);
     int ModeOf() const { return !texture ? 0 : exact ? 2 : 1; }
 
     const RenderCamera& camera;

@@ -2,6 +2,7 @@
 
 #include "../support/ScriptedPlatform.h"
 #include "app/Progress.h"
+#include "renderer/ElevationPyramid.h"
 #include "renderer/GridFrame.h"
 #include "renderer/TriangleRasterizer.h"
 #include "renderer/TriangleShader.h"
@@ -317,4 +318,35 @@ TEST(GridFrame, UnitsWalkedApartGiveTheTrianglesOfTheWholeWalk) {
         for (int p : starts) EXPECT_TRUE(reported.count(p)) << p;
         EXPECT_LE(starts.back(), 100);
     }
+}
+
+TEST(ElevationPyramid, BoundsEveryElevationTheLookupAnswersInARectangle) {
+    // Rectangles of every size, on block edges (neighbouring blocks share a row of pixels) and reaching
+    // outside the image (where the lookup answers 0), on a scaled image.
+    std::unique_ptr<CGelaende> terrain = MakeTerrain(
+        61, 45,
+        [](int x, int y) {
+            return static_cast<uint32_t>(5000 + 4000 * std::sin(x * 0.7 + y * 0.3) + 50 * x);
+        },
+        1.5, 0.75);
+    const ElevationPyramid pyramid(*terrain);
+    ASSERT_FALSE(pyramid.Empty());
+    const double xs[] = {-3.0, 0.0, 5.9, 11.9, 12.0, 12.1, 47.3, 88.4, 89.9, 95.0};
+    const double ys[] = {-1.0, 0.0, 5.95, 6.0, 17.2, 32.9, 33.0, 40.0};
+    for (double x0 : xs)
+        for (double x1 : xs)
+            for (double y0 : ys)
+                for (double y1 : ys) {
+                    if (x1 < x0 || y1 < y0) continue;
+                    double low, high;
+                    pyramid.Range(x0, x1, y0, y1, low, high);
+                    for (int i = 0; i <= 40; ++i)
+                        for (int j = 0; j <= 40; ++j) {
+                            const double e =
+                                terrain->ElevationAt(x0 + (x1 - x0) * i / 40, y0 + (y1 - y0) * j / 40);
+                            ASSERT_TRUE(e >= low && e <= high)
+                                << e << " outside [" << low << ", " << high << "] in [" << x0 << ", " << x1
+                                << "] x [" << y0 << ", " << y1 << "]";
+                        }
+                }
 }

@@ -125,14 +125,16 @@ TEST(ParallelFrame, ProgressPumpAndStopStayOnTheCallingThread) {
     } always;
     auto oneOut = MakePicture(211, 157, 30);
     const FrameStats oneStats = RenderTerrainFrame(scene.Inputs(*oneOut, 0), always);
-    for (int threads : {2, 3}) {
-        auto out = MakePicture(211, 157, 30);
-        FrameInputs in = scene.Inputs(*out, 0);
-        in.threads = threads;
-        const FrameStats stats = RenderTerrainFrame(in, always);
-        EXPECT_EQ(Bytes(*out), Bytes(*oneOut));
-        EXPECT_EQ(stats.pixelsWritten, oneStats.pixelsWritten);
-    }
+    for (int threads : {2, 3})
+        for (bool deferred : {false, true}) { // (deferred: the threads walk ranges of rows apart)
+            auto out = MakePicture(211, 157, 30);
+            FrameInputs in = scene.Inputs(*out, 0);
+            in.threads = threads;
+            in.deferShading = deferred;
+            const FrameStats stats = RenderTerrainFrame(in, always);
+            EXPECT_EQ(Bytes(*out), Bytes(*oneOut)) << threads << " threads, deferred " << deferred;
+            EXPECT_EQ(stats.pixelsWritten, oneStats.pixelsWritten);
+        }
     auto full = MakePicture(211, 157, 30);
     NullProgress none;
     EXPECT_LT(oneStats.pixelsWritten, RenderTerrainFrame(scene.Inputs(*full, 0), none).pixelsWritten / 2);

@@ -118,3 +118,57 @@ TEST(TerrainRenderer, PreviewAndAGridWithoutCellsDrawNothing) {
     EXPECT_EQ(RenderTerrainFrame(in, none).trianglesDrawn, 0);
     EXPECT_EQ(Bytes(*out), before);
 }
+
+TEST(TerrainRenderer, LeavingOutWhatCannotBeSeenChangesNoPixel) {
+    // Cameras that put cells beside, behind, above and below the picture, and beyond the dust: the frame
+    // with the cull is the frame without it, in every mode, shading and thread count.
+    const Scene scene;
+    const Vector4 light = scene.light;
+    struct View {
+        const char* what;
+        RenderCamera cam;
+        double dust;
+    };
+    const View views[] = {
+        {"over the hills, narrow view",
+         MakeCamera(200, 150, Vector4::Point(48, 20, 70), 20, -15, 400, 0, light), 150},
+        {"far off, the terrain across the left edge",
+         MakeCamera(200, 150, Vector4::Point(-300, 48, 120), 112, -14, 300, 0, light), 400},
+        {"looking off the terrain", MakeCamera(200, 150, Vector4::Point(90, 90, 60), 45, -10, 150, 0, light),
+         150},
+        {"straight down", MakeCamera(200, 150, Vector4::Point(40, 50, 120), 0, -90, 150, 0, light), 150},
+        {"from below the terrain", MakeCamera(200, 150, Vector4::Point(30, 30, -20), 60, 25, 150, 0, light),
+         150},
+        {"banked, short dust", MakeCamera(200, 150, Vector4::Point(-15, -10, 90), 40, -30, 150, 25, light),
+         12},
+    };
+    for (const View& v : views) {
+        for (RenderMode mode : {RenderMode::Final, RenderMode::Raw}) {
+            for (bool deferred : {false, true}) {
+                auto plainOut = MakePicture(200, 150, 30);
+                FrameInputs plain = scene.Inputs(*plainOut);
+                plain.camera = &v.cam;
+                plain.dust = v.dust;
+                plain.mode = mode;
+                plain.deferShading = deferred;
+                plain.viewCulling = false;
+                plain.gridX = plain.gridY =
+                    96; // a cell per pixel: blocks small enough to end at the picture's edges
+                NullProgress none;
+                const FrameStats all = RenderTerrainFrame(plain, none);
+                for (int threads : {1, 2, 3}) {
+                    SCOPED_TRACE(::testing::Message() << v.what << ", mode " << static_cast<int>(mode) << ", "
+                                                      << threads << " threads, deferred " << deferred);
+                    auto out = MakePicture(200, 150, 30);
+                    FrameInputs in = plain;
+                    in.output = out.get();
+                    in.threads = threads;
+                    in.viewCulling = true;
+                    const FrameStats culled = RenderTerrainFrame(in, none);
+                    EXPECT_EQ(Bytes(*out), Bytes(*plainOut));
+                    EXPECT_EQ(culled.pixelsWritten, all.pixelsWritten);
+                }
+            }
+        }
+    }
+}

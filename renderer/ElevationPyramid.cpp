@@ -1,0 +1,130 @@
+#include "renderer/ElevationPyramid.h"
+
+#include "image/Gelaende.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr int kBlockShift = 3; // the finest blocks are 8 x 8 cells
+
+} // namespace
+
+ElevationPyramid::ElevationPyramid(const CGelaende& elevation_) : elevation(elevation_) {
+    const uint8_t* pixels = elevation.pixelData();
+    const int w = elevation.GetWidth(), h = elevation.GetHeight();
+    if (!pixels || w < 2 || h < 2) return;
+    cellsX = w - 1;
+    cellsY = h - 1;
+    const size_t stride = static_cast<size_t>(elevation.stride());
+    Level first;
+    first.width = ((cellsX - 1) >> kBlockShift) + 1;
+    first.height = ((cellsY - 1) >> kBlockShift) + 1;
+    first.lowHigh.resize(2 * static_cast<size_t>(first.width) * static_cast<size_t>(first.height));
+    for (size_t i = 0; i < first.lowHigh.size(); i += 2) {
+        first.lowHigh[i] = std::numeric_limits<uint32_t>::max();
+        first.lowHigh[i + 1] = 0;
+    }
+    // Block (i, j) holds cells [8i, 8i + 7] x [8j, 8j + 7], whose corners are pixels [8i, 8i + 8] x [8j, 8j +
+    // 8]: neighbouring blocks share a row or column of pixels.
+    std::vector<uint32_t> rowLowHigh(2 * static_cast<size_t>(first.width));
+    for (int r = 0; r < h; ++r) {
+        const uint8_t* p = pixels + static_cast<size_t>(r) * stride;
+        for (int i = 0; i < first.width; ++i) {
+            const int c0 = i << kBlockShift, c1 = std::min(c0 + (1 << kBlockShift), w - 1);
+            uint32_t low = std::numeric_limits<uint32_t>::max(), high = 0;
+            for (int c = c0; c <= c1; ++c) {
+                const uint32_t e = CGelaende::decode(p + 3 * static_cast<size_t>(c));
+                low = std::min(low, e);
+                high = std::max(high, e);
+            }
+            rowLowHigh[2 * static_cast<size_t>(i)] = low;
+            rowLowHigh[2 * static_cast<size_t>(i) + 1] = high;
+        }
+        auto merge = [&](int j) {
+            if (j < 0 || j >= first.height) return;
+            uint32_t* b = &first.lowHigh[2 * static_cast<size_t>(j) * static_cast<size_t>(first.width)];
+            for (size_t k = 0; k < rowLowHigh.size(); k += 2) {
+                b[k] = std::min(b[k], rowLowHigh[k]);
+                b[k + 1] = std::max(b[k + 1], rowLowHigh[k + 1]);
+            }
+        };
+        merge(r >> kBlockShift);
+        if ((r & ((1 << kBlockShift) - 1)) == 0) merge((r >> kBlockShift) - 1);
+    }
+    levels.push_back(std::move(first));
+    while (levels.back().width > 1 || levels.back().height > 1) {
+        const Level& fine = levels.back();
+        Level coarse;
+        coarse.width = (fine.width + 1) / 2;
+        coarse.height = (fine.height + 1) / 2;
+        coarse.lowHigh.resize(2 * static_cast<size_t>(coarse.width) * static_cast<size_t>(coarse.height));
+        for (int j = 0; j < coarse.height; ++j) {
+            for (int i = 0; i < coarse.width; ++i) {
+                uint32_t low = std::numeric_limits<uint32_t>::max(), high = 0;
+                for (int dj = 0; dj < 2; ++dj) {
+                    for (int di = 0; di < 2; ++di) {
+                        const int fi = std::min(2 * i + di, fine.width - 1),
+                                  fj = std::min(2 * j + dj, fine.height - 1);
+                        const uint32_t* b =
+                            &fine.lowHigh[2 *
+                                          (static_cast<size_t>(fj) * static_cast<size_t>(fine.width) + fi)];
+                        low = std::min(low, b[0]);
+                        high = std::max(high, b[1]);
+                    }
+                }
+                uint32_t* b =
+                    &coarse.lowHigh[2 * (static_cast<size_t>(j) * static_cast<size_t>(coarse.width) + i)];
+                b[0] = low;
+                b[1] = high;
+            }
+        }
+        levels.push_back(std::move(coarse));
+    }
+}
+
+void ElevationPyramid::Range(double x0, double x1, double y0, double y1, double& low, double& high) const {
+    const ElevationLookup& lookup = elevation.Lookup();
+    const double ua = lookup.columnOf(x0), ub = lookup.columnOf(x1);
+    const double va = lookup.rowOf(y0), vb = lookup.rowOf(y1);
+    const double u0 = std::min(ua, ub), u1 = std::max(ua, ub), v0 = std::min(va, vb), v1 = std::max(va, vb);
+    // Outside [0, w - 1) x [0, h - 1) (or not a number) the lookup answers 0.
+    const bool outside = !(u0 >= 0.0 && u1 < cellsX && v0 >= 0.0 && v1 < cellsY);
+    low = outside ? 0.0 : std::numeric_limits<double>::infinity();
+    high = outside ? 0.0 : -std::numeric_limits<double>::infinity();
+    if (levels.empty()) { // nothing known
+        low = -std::numeric_limits<double>::infinity();
+        high = std::numeric_limits<double>::infinity();
+        return;
+    }
+    if (!(u1 >= 0.0 && u0 < cellsX && v1 >= 0.0 && v0 < cellsY)) return; // wholly outside: 0
+    const int c0 = static_cast<int>(std::max(u0, 0.0)), c1 = static_cast<int>(std::min(u1, cellsX - 1.0));
+    const int r0 = static_cast<int>(std::max(v0, 0.0)), r1 = static_cast<int>(std::min(v1, cellsY - 1.0));
+    int i0 = c0 >> kBlockShift, i1 = c1 >> kBlockShift, j0 = r0 >> kBlockShift, j1 = r1 >> kBlockShift;
+    // The coarsest level needed to answer with at most 4 x 4 blocks (a coarser block only widens the range).
+    size_t k = 0;
+    while (k + 1 < levels.size() && (i1 - i0 > 3 || j1 - j0 > 3)) {
+        ++k;
+        i0 >>= 1, i1 >>= 1, j0 >>= 1, j1 >>= 1;
+    }
+    const Level& level = levels[k];
+    uint32_t lowest = std::numeric_limits<uint32_t>::max(), highest = 0;
+    for (int j = j0; j <= j1; ++j) {
+        const uint32_t* b =
+            &level.lowHigh[2 * (static_cast<size_t>(j) * static_cast<size_t>(level.width) + i0)];
+        for (int i = i0; i <= i1; ++i, b += 2) {
+            lowest = std::min(lowest, b[0]);
+            highest = std::max(highest, b[1]);
+        }
+    }
+    low = std::min(low, static_cast<double>(lowest));
+    high = std::max(high, static_cast<double>(highest));
+}
+
+size_t ElevationPyramid::Bytes() const {
+    size_t bytes = 0;
+    for (const Level& level : levels) bytes += level.lowHigh.size() * sizeof(uint32_t);
+    return bytes;
+}
