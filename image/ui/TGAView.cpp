@@ -183,7 +183,15 @@ void CTGAView::drawPicture(QPainter& p) {
 
 void CTGAView::paintEvent(QPaintEvent*) {
     QPainter p(viewport());
-    p.fillRect(viewport()->rect(), palette().color(QPalette::Base));
+    // A window larger than its picture shows grey around it, so that the picture's edge can be seen (a
+    // Preview's lines end there).
+    p.fillRect(viewport()->rect(), palette().color(QPalette::Dark));
+    if (const CTGADocument* doc = GetImageDocument()) {
+        p.save();
+        p.setTransform(pictureTransform(), true);
+        p.fillRect(QRect(QPoint(0, 0), doc->documentSize()), palette().color(QPalette::Base));
+        p.restore();
+    }
     drawPicture(p);
 }
 
