@@ -123,6 +123,15 @@ public:
     // A picture larger than this (8 bytes of owner per pixel) is shaded at once instead.
     static constexpr long long kMaxDeferredPixels = 1LL << 24;
 
+    bool Deferred() const { return deferred; }
+    // Deferred shading only (else ignored): the first triangle to cover a pixel keeps it, for a walk near to
+    // far, where that is the triangle the walk far to near covers it with last. A pixel once kept stays kept
+    // when the kept triangles are shaded in between.
+    void SetFirstOwnerWins(bool on);
+    // With the first owner winning: whether every pixel this rasteriser may write within the screen
+    // columns [cLow, cHigh] and rows [rLow, rHigh] is kept already (nothing drawn there can show).
+    bool Covered(double cLow, double cHigh, double rLow, double rHigh) const;
+
     // Triangles that reached the rows written (see CountFrom), and pixels written, since construction.
     int64_t TrianglesDrawn() const { return trianglesDrawn; }
     int64_t PixelsWritten() const { return pixelsWritten; }
@@ -161,4 +170,11 @@ private:
     std::vector<Span> recorded;
     int currentTriangle = -1;
     bool currentCovered = false;
+    // First owner wins: per pixel of the selected rows whether it is kept, and per tile of kTile x kTile
+    // pixels how many of its pixels are kept and how many it has.
+    static constexpr int kTile = 8;
+    bool firstWins = false;
+    std::vector<uint8_t> taken;
+    std::vector<uint8_t> tileTaken, tileSize;
+    int tileColumns = 0;
 };
