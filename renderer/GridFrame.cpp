@@ -476,6 +476,7 @@ bool CellWalker::WalkReversed(const WalkUnit& u, WalkProgress* progress) {
     };
     int64_t blockLow = u.cells, subLow = u.cells;
     bool blockHidden = false, subHidden = false;
+    bool fresh = true; // as in WalkCells
     for (int64_t i = u.cells - 1; i >= 0; --i) {
         if (progress && !progress->EnterCell(u)) return false;
         const double x = alongY ? u.at : along[static_cast<size_t>(i)],
@@ -494,9 +495,17 @@ bool CellWalker::WalkReversed(const WalkUnit& u, WalkProgress* progress) {
         }
         if ((u.everyOther && (i & 1) != 0) || left) {
             if (trace) trace->push_back({u.pass, x, y, false, false});
+            fresh = true;
             continue;
         }
-        builder.Full(x, y, cell);
+        // (Backwards, a row walked towards +x goes towards -x.)
+        if (fresh || !u.shifted || alwaysFull)
+            builder.Full(x, y, cell);
+        else if (u.step > 0.0)
+            builder.ShiftedFromEast(x, y, cell);
+        else
+            builder.ShiftedFromWest(x, y, cell);
+        fresh = false;
         DrawCell(u.pass, u.t1First, x, y, true);
     }
     return true;
