@@ -444,14 +444,8 @@ bool CellWalker::WalkCells(const WalkUnit& u, int64_t first, int64_t end, double
             fresh = fresh || i < hiddenEnd;
             continue;
         }
-        if (fresh || !u.shifted || alwaysFull)
-            builder.Full(x, y, cell);
-        else if (u.step > 0.0)
-            builder.ShiftedFromWest(x, y, cell);
-        else
-            builder.ShiftedFromEast(x, y, cell);
+        BuildAndDraw(u, fresh, u.step > 0.0, x, y, false);
         fresh = false;
-        DrawCell(u.pass, u.t1First, x, y);
     }
     return true;
 }
@@ -499,16 +493,21 @@ bool CellWalker::WalkReversed(const WalkUnit& u, WalkProgress* progress) {
             continue;
         }
         // (Backwards, a row walked towards +x goes towards -x.)
-        if (fresh || !u.shifted || alwaysFull)
-            builder.Full(x, y, cell);
-        else if (u.step > 0.0)
-            builder.ShiftedFromEast(x, y, cell);
-        else
-            builder.ShiftedFromWest(x, y, cell);
+        BuildAndDraw(u, fresh, !(u.step > 0.0), x, y, true);
         fresh = false;
-        DrawCell(u.pass, u.t1First, x, y, true);
     }
     return true;
+}
+
+void CellWalker::BuildAndDraw(const WalkUnit& u, bool fresh, bool fromWest, double x, double y,
+                              bool reversed) {
+    if (fresh || !u.shifted || alwaysFull)
+        builder.Full(x, y, cell);
+    else if (fromWest)
+        builder.ShiftedFromWest(x, y, cell);
+    else
+        builder.ShiftedFromEast(x, y, cell);
+    DrawCell(u.pass, u.t1First, x, y, reversed);
 }
 
 void CellWalker::DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y, bool reversed) {

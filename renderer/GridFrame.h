@@ -194,7 +194,10 @@ public:
     void SetCull(const ViewCull* c) { cull = c; }
 
 private:
-    void DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y, bool reversed = false);
+    // Builds the cell at (x, y), from scratch when fresh, else from the one before it (west of it when
+    // fromWest), and draws it.
+    void BuildAndDraw(const WalkUnit& u, bool fresh, bool fromWest, double x, double y, bool reversed);
+    void DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y, bool reversed);
 
     const Vector4 eye;
     const double dust;
