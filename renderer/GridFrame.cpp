@@ -517,8 +517,13 @@ void CellWalker::DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y,
     const bool drawn = delta < kDustLimit;
     if (trace) trace->push_back({pass, x, y, true, drawn});
     if (!drawn) return;
-    const double f = 1.0 - std::exp(-delta);
     CellRecord& c = cell;
+    // Backwards, a cell whose pixels are all kept already is hidden behind nearer terrain.
+    if (reversed && coverage) {
+        Corner* const corners[4] = {&c.A, &c.B, &c.C, &c.D};
+        if (coverage->CornersCovered(corners)) return;
+    }
+    const double f = 1.0 - std::exp(-delta);
     const bool t1Shown = !(c.A.point.z < 0.0 && c.C.point.z < 0.0 && c.D.point.z < 0.0);
     const bool t2Shown = !(c.A.point.z < 0.0 && c.D.point.z < 0.0 && c.B.point.z < 0.0);
     // (Backwards, the triangle nearer the eye first.)

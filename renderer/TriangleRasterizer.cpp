@@ -62,6 +62,39 @@ TriangleRasterizer::TriangleRasterizer(const RenderCamera& camera_, TriangleShad
         if (rows.Contains(stored)) rowSlot[static_cast<size_t>(stored)] = rows.Slot(stored);
 }
 
+bool ProjectCorner(const RenderCamera& camera, Corner& c) {
+    ProjectedCorner& corner = c.projected;
+    if (corner.state == 0) {
+        const Vector4 p = camera.Project(c.point);
+        const double sx = p.x / p.w;
+        const double sy = -(p.y / p.w);
+        // (Written so that a position that is not a number is dropped too.)
+        if (!(p.w > 0.0) ||
+            !(sx >= -kScreenLimit && sx <= kScreenLimit && sy >= -kScreenLimit && sy <= kScreenLimit)) {
+            corner.state = -1;
+        } else {
+            corner.state = 1;
+            corner.screen = Vector4(std::trunc(sx), std::trunc(sy), p.z, p.w);
+        }
+    }
+    return corner.state > 0;
+}
+
+bool TriangleRasterizer::CornersCovered(Corner* const (&corners)[4]) const {
+    if (!firstWins) return false;
+    double cLow = HUGE_VAL, cHigh = -HUGE_VAL, rLow = HUGE_VAL, rHigh = -HUGE_VAL;
+    for (Corner* c : corners) {
+        if (!ProjectCorner(camera, *c)) return false;
+        cLow = std::min(cLow, c->projected.screen.x);
+        cHigh = std::max(cHigh, c->projected.screen.x);
+        rLow = std::min(rLow, c->projected.screen.y);
+        rHigh = std::max(rHigh, c->projected.screen.y);
+    }
+    // (The spans' edges lie between the corners, but for the rounding of their steps.)
+    constexpr double kMargin = 0.01;
+    return Covered(cLow - kMargin, cHigh + kMargin, rLow - kMargin, rHigh + kMargin);
+}
+
 bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, Corner& a, Corner& b, Corner& c,
                      double f, PreparedTriangle& out) {
     const Vector4 &R0 = a.point, &R1 = b.point, &R2 = c.point;
@@ -74,22 +107,8 @@ bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, Corner& a, 
     Corner* corners[3] = {&a, &b, &c};
     Vector4* screen = out.screen;
     for (int i = 0; i < 3; ++i) {
-        ProjectedCorner& corner = corners[i]->projected;
-        if (corner.state == 0) {
-            const Vector4 p = camera.Project(corners[i]->point);
-            const double sx = p.x / p.w;
-            const double sy = -(p.y / p.w);
-            // (Written so that a position that is not a number is dropped too.)
-            if (!(p.w > 0.0) ||
-                !(sx >= -kScreenLimit && sx <= kScreenLimit && sy >= -kScreenLimit && sy <= kScreenLimit)) {
-                corner.state = -1;
-            } else {
-                corner.state = 1;
-                corner.screen = Vector4(std::trunc(sx), std::trunc(sy), p.z, p.w);
-            }
-        }
-        if (corner.state < 0) return false;
-        screen[i] = corner.screen;
+        if (!ProjectCorner(camera, *corners[i])) return false;
+        screen[i] = corners[i]->projected.screen;
     }
     Vector4* world = out.world;
     Vector4* normals = out.normals;

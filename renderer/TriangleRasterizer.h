@@ -75,6 +75,9 @@ struct PreparedTriangle {
     double f = 0.0; // the cell's dust factor
 };
 
+// Projects the corner unless it is projected already; false when it lies behind the eye or too far off.
+bool ProjectCorner(const RenderCamera& camera, Corner& c);
+
 // Culls the triangle (a, b, c) when it faces away from the eye and projects its corners, keeping each
 // corner's projection in (or taking it from) the corner; false when the triangle is dropped, else out holds
 // it, sorted. f is the cell's dust factor.
@@ -131,6 +134,9 @@ public:
     // With the first owner winning: whether every pixel this rasteriser may write within the screen
     // columns [cLow, cHigh] and rows [rLow, rHigh] is kept already (nothing drawn there can show).
     bool Covered(double cLow, double cHigh, double rLow, double rHigh) const;
+    // The same for the pixels that triangles between these corners may reach (the corners projected on
+    // the way, as the triangles would project them); false when one cannot be projected.
+    bool CornersCovered(Corner* const (&corners)[4]) const;
 
     // Triangles that reached the rows written (see CountFrom), and pixels written, since construction.
     int64_t TrianglesDrawn() const { return trianglesDrawn; }
