@@ -91,6 +91,7 @@ bool SetUpJob(int antialiasing, const RunCaller& caller, RenderContext& context)
     frame.threads = std::max(1, options.rowThreads);
     // Without a texture a pixel is shaded about as cheaply as its owner is remembered: no deferral then.
     frame.deferShading = options.deferShading && context.texture != nullptr;
+    frame.skipHidden = frame.deferShading;
     frame.collinear = options.collinear;
     return true;
 }

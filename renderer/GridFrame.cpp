@@ -20,6 +20,9 @@ constexpr int64_t kCullBlock = 64;
 constexpr int64_t kCullSubBlock = 8;
 // What the cull adds around a block's projection, in pixels.
 constexpr double kScreenMargin = 1.5;
+// What the test for pixels kept adds: the corners' columns and rows are truncated, and the spans' edges
+// lie between them, but for the rounding of the steps along the edges.
+constexpr double kCoverMargin = 0.01;
 
 using Bounds = WalkPlan::Bounds;
 
@@ -353,9 +356,13 @@ ViewCull::Reach ViewCull::Screen(double xLow, double xHigh, double yLow, double 
     return Reach::Rectangle;
 }
 
-bool ViewCull::Hidden(double xLow, double xHigh, double yLow, double yHigh) const {
+bool ViewCull::Hidden(double xLow, double xHigh, double yLow, double yHigh,
+                      const TriangleRasterizer* covered) const {
     double rect[4];
-    return Screen(xLow, xHigh, yLow, yHigh, rect) == Reach::None;
+    const Reach reach = Screen(xLow, xHigh, yLow, yHigh, rect);
+    return reach == Reach::None || (reach == Reach::Rectangle && covered &&
+                                    covered->Covered(rect[0] - kCoverMargin, rect[1] + kCoverMargin,
+                                                     rect[2] - kCoverMargin, rect[3] + kCoverMargin));
 }
 
 bool ViewCull::StoredRows(double xLow, double xHigh, double yLow, double yHigh, int& low, int& high) const {
@@ -437,32 +444,92 @@ bool CellWalker::WalkCells(const WalkUnit& u, int64_t first, int64_t end, double
             fresh = fresh || i < hiddenEnd;
             continue;
         }
-        if (fresh || !u.shifted || alwaysFull)
-            builder.Full(x, y, cell);
-        else if (u.step > 0.0)
-            builder.ShiftedFromWest(x, y, cell);
-        else
-            builder.ShiftedFromEast(x, y, cell);
+        BuildAndDraw(u, fresh, u.step > 0.0, x, y, false);
         fresh = false;
-        DrawCell(u.pass, u.t1First, x, y);
     }
     return true;
 }
 
-void CellWalker::DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y) {
+bool CellWalker::WalkReversed(const WalkUnit& u, WalkProgress* progress) {
+    if (progress && !progress->EnterUnit(u)) return false;
+    // The coordinates by the very additions of the walk forwards.
+    along.resize(static_cast<size_t>(std::max<int64_t>(u.cells, 0)));
+    double v = u.from;
+    for (double& a : along) {
+        a = v;
+        v += u.step;
+    }
+    const bool alongY = u.kind == WalkUnit::ColumnStrip;
+    const double sAlong = alongY ? builder.CellHeight() : builder.CellWidth();
+    const double sAcross = alongY ? builder.CellWidth() : builder.CellHeight();
+    auto hidden = [&](int64_t low, int64_t high) {
+        const double a = along[static_cast<size_t>(low)], b = along[static_cast<size_t>(high)];
+        const double from = std::min(a, b) - 0.5 * sAlong, to = std::max(a, b) + 1.5 * sAlong;
+        return alongY ? cull->Hidden(u.at, u.at + sAcross, from, to, coverage)
+                      : cull->Hidden(from, to, u.at, u.at + sAcross, coverage);
+    };
+    int64_t blockLow = u.cells, subLow = u.cells;
+    bool blockHidden = false, subHidden = false;
+    bool fresh = true; // as in WalkCells
+    for (int64_t i = u.cells - 1; i >= 0; --i) {
+        if (progress && !progress->EnterCell(u)) return false;
+        const double x = alongY ? u.at : along[static_cast<size_t>(i)],
+                     y = alongY ? along[static_cast<size_t>(i)] : u.at;
+        bool left = false;
+        if (cull) {
+            if (i < blockLow) {
+                blockLow = std::max<int64_t>(i - kCullBlock + 1, 0);
+                blockHidden = hidden(blockLow, i);
+            }
+            if (!blockHidden && i < subLow) {
+                subLow = std::max<int64_t>(i - kCullSubBlock + 1, 0);
+                subHidden = hidden(subLow, i);
+            }
+            left = blockHidden || (i >= subLow && subHidden);
+        }
+        if ((u.everyOther && (i & 1) != 0) || left) {
+            if (trace) trace->push_back({u.pass, x, y, false, false});
+            fresh = true;
+            continue;
+        }
+        // (Backwards, a row walked towards +x goes towards -x.)
+        BuildAndDraw(u, fresh, !(u.step > 0.0), x, y, true);
+        fresh = false;
+    }
+    return true;
+}
+
+void CellWalker::BuildAndDraw(const WalkUnit& u, bool fresh, bool fromWest, double x, double y,
+                              bool reversed) {
+    if (fresh || !u.shifted || alwaysFull)
+        builder.Full(x, y, cell);
+    else if (fromWest)
+        builder.ShiftedFromWest(x, y, cell);
+    else
+        builder.ShiftedFromEast(x, y, cell);
+    DrawCell(u.pass, u.t1First, x, y, reversed);
+}
+
+void CellWalker::DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y, bool reversed) {
     const double delta = Length3(eye - cell.A.point) / dust;
     // Beyond seven dust distances the cell is lost in the haze (and a cell whose distance cannot be
     // measured, 0 / 0, is not drawn either).
     const bool drawn = delta < kDustLimit;
     if (trace) trace->push_back({pass, x, y, true, drawn});
     if (!drawn) return;
-    const double f = 1.0 - std::exp(-delta);
     CellRecord& c = cell;
+    // Backwards, a cell whose pixels are all kept already is hidden behind nearer terrain.
+    if (reversed && coverage) {
+        Corner* const corners[4] = {&c.A, &c.B, &c.C, &c.D};
+        if (coverage->CornersCovered(corners)) return;
+    }
+    const double f = 1.0 - std::exp(-delta);
     const bool t1Shown = !(c.A.point.z < 0.0 && c.C.point.z < 0.0 && c.D.point.z < 0.0);
     const bool t2Shown = !(c.A.point.z < 0.0 && c.D.point.z < 0.0 && c.B.point.z < 0.0);
-    if (t1First && t1Shown) sink.DrawTriangle(c.A, c.C, c.D, f);
+    // (Backwards, the triangle nearer the eye first.)
+    if (t1First != reversed && t1Shown) sink.DrawTriangle(c.A, c.C, c.D, f);
     if (t2Shown) sink.DrawTriangle(c.A, c.D, c.B, f);
-    if (!t1First && t1Shown) sink.DrawTriangle(c.A, c.C, c.D, f);
+    if (t1First == reversed && t1Shown) sink.DrawTriangle(c.A, c.C, c.D, f);
 }
 
 void WalkFrame(const WalkPlan& plan, CellWalker& walker, Progress& progress) {
@@ -470,4 +537,11 @@ void WalkFrame(const WalkPlan& plan, CellWalker& walker, Progress& progress) {
     int stoppedPass = WalkUnit::PassCount;
     for (const WalkUnit& u : plan.units)
         if (u.pass != stoppedPass && !walker.Walk(u, &live)) stoppedPass = u.pass;
+}
+
+void WalkFrameNearToFar(const WalkPlan& plan, CellWalker& walker, Progress& progress) {
+    WalkProgress live(progress, plan.increment, true);
+    int stoppedPass = WalkUnit::PassCount;
+    for (auto u = plan.units.rbegin(); u != plan.units.rend(); ++u)
+        if (u->pass != stoppedPass && !walker.WalkReversed(*u, &live)) stoppedPass = u->pass;
 }

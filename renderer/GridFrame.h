@@ -133,7 +133,9 @@ public:
 
     // Whether the cells whose corners lie in the world rectangle [xLow, xHigh] x [yLow, yHigh] can be left
     // out.
-    bool Hidden(double xLow, double xHigh, double yLow, double yHigh) const;
+    // With `covered` given, also when every pixel their projection may reach is kept there already.
+    bool Hidden(double xLow, double xHigh, double yLow, double yHigh,
+                const TriangleRasterizer* covered = nullptr) const;
     // The stored rows [low, high] those cells may write, roughly (with a margin); false when none.
     bool StoredRows(double xLow, double xHigh, double yLow, double yHigh, int& low, int& high) const;
 
@@ -176,6 +178,13 @@ public:
     // (u.from + u.step + u.step ..., the additions the whole walk makes).
     bool WalkCells(const WalkUnit& u, int64_t first, int64_t end, double v, WalkProgress* progress = nullptr);
 
+    // Walks the unit backwards, near to far: its cells in the reverse order and each cell's triangles too,
+    // for a rasteriser where the first triangle to cover a pixel keeps it (see SetCoverage).
+    bool WalkReversed(const WalkUnit& u, WalkProgress* progress = nullptr);
+    // Walking backwards, also leaves out the blocks of cells whose pixels are all kept in `r` (with the
+    // cull set; none by default).
+    void SetCoverage(const TriangleRasterizer* r) { coverage = r; }
+
     // Builds every cell with the full twelve-point build (a check that the shifted build changes nothing).
     void SetAlwaysFullBuild(bool on) { alwaysFull = on; }
     // Records every visited cell into trace (none by default).
@@ -185,7 +194,10 @@ public:
     void SetCull(const ViewCull* c) { cull = c; }
 
 private:
-    void DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y);
+    // Builds the cell at (x, y), from scratch when fresh, else from the one before it (west of it when
+    // fromWest), and draws it.
+    void BuildAndDraw(const WalkUnit& u, bool fresh, bool fromWest, double x, double y, bool reversed);
+    void DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y, bool reversed);
 
     const Vector4 eye;
     const double dust;
@@ -194,9 +206,14 @@ private:
     bool alwaysFull = false;
     std::vector<Visit>* trace = nullptr;
     const ViewCull* cull = nullptr;
+    const TriangleRasterizer* coverage = nullptr;
     CellRecord cell;
+    std::vector<double> along; // walking backwards: the unit's cell coordinates
 };
 
 // The whole walk in one thread: every unit in order, reporting progress, pumping messages per cell; a stop
 // request leaves out the rest of the pass it ends.
 void WalkFrame(const WalkPlan& plan, CellWalker& walker, Progress& progress);
+// The same walk backwards (units, cells and triangles in the reverse order), for a rasteriser where the
+// first owner wins: every pixel ends with the same triangle. A stop request ends a pass likewise.
+void WalkFrameNearToFar(const WalkPlan& plan, CellWalker& walker, Progress& progress);

@@ -454,7 +454,7 @@ FrameStats RenderRowRangeFrame(const FrameInputs& given, int threads, Progress& 
             CellWalker walker(plan, *in.elevation, in.zScale, in.dust, fill.Rasterizer());
             std::optional<ViewCull> cull;
             if (whole) walker.SetCull(&cull.emplace(FrameCull(part, plan)));
-            WalkFrame(plan, walker, p);
+            fill.Walk(part, plan, walker, cull.has_value(), p);
             shares[k].stats = fill.Finish(p);
         } catch (...) {
             shares[k].failure = std::current_exception();

@@ -38,6 +38,6 @@ FrameStats RenderTerrainFrame(const FrameInputs& in, Progress& progress) {
     CellWalker walker(plan, *in.elevation, in.zScale, in.dust, fill.Rasterizer());
     std::optional<ViewCull> cull;
     if (frame.viewCulling) walker.SetCull(&cull.emplace(FrameCull(frame, plan)));
-    WalkFrame(plan, walker, progress);
+    fill.Walk(frame, plan, walker, cull.has_value(), progress);
     return fill.Finish(progress);
 }

@@ -55,6 +55,10 @@ struct FrameInputs {
     // frame. viewCulling false walks every cell (the same bytes; for comparisons).
     const ElevationPyramid* pyramid = nullptr;
     bool viewCulling = true;
+    // With deferred shading and view culling: walk near to far, the first triangle to cover a pixel keeping
+    // it, and leave out the blocks of cells whose pixels are all kept already (hidden behind nearer
+    // terrain). The same bytes; the counts (FrameStats) then hold only what was drawn.
+    bool skipHidden = false;
 };
 
 // The height of the row bands that the threads of one frame take in turn.

@@ -62,6 +62,39 @@ TriangleRasterizer::TriangleRasterizer(const RenderCamera& camera_, TriangleShad
         if (rows.Contains(stored)) rowSlot[static_cast<size_t>(stored)] = rows.Slot(stored);
 }
 
+bool ProjectCorner(const RenderCamera& camera, Corner& c) {
+    ProjectedCorner& corner = c.projected;
+    if (corner.state == 0) {
+        const Vector4 p = camera.Project(c.point);
+        const double sx = p.x / p.w;
+        const double sy = -(p.y / p.w);
+        // (Written so that a position that is not a number is dropped too.)
+        if (!(p.w > 0.0) ||
+            !(sx >= -kScreenLimit && sx <= kScreenLimit && sy >= -kScreenLimit && sy <= kScreenLimit)) {
+            corner.state = -1;
+        } else {
+            corner.state = 1;
+            corner.screen = Vector4(std::trunc(sx), std::trunc(sy), p.z, p.w);
+        }
+    }
+    return corner.state > 0;
+}
+
+bool TriangleRasterizer::CornersCovered(Corner* const (&corners)[4]) const {
+    if (!firstWins) return false;
+    double cLow = HUGE_VAL, cHigh = -HUGE_VAL, rLow = HUGE_VAL, rHigh = -HUGE_VAL;
+    for (Corner* c : corners) {
+        if (!ProjectCorner(camera, *c)) return false;
+        cLow = std::min(cLow, c->projected.screen.x);
+        cHigh = std::max(cHigh, c->projected.screen.x);
+        rLow = std::min(rLow, c->projected.screen.y);
+        rHigh = std::max(rHigh, c->projected.screen.y);
+    }
+    // (The spans' edges lie between the corners, but for the rounding of their steps.)
+    constexpr double kMargin = 0.01;
+    return Covered(cLow - kMargin, cHigh + kMargin, rLow - kMargin, rHigh + kMargin);
+}
+
 bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, Corner& a, Corner& b, Corner& c,
                      double f, PreparedTriangle& out) {
     const Vector4 &R0 = a.point, &R1 = b.point, &R2 = c.point;
@@ -74,22 +107,8 @@ bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, Corner& a, 
     Corner* corners[3] = {&a, &b, &c};
     Vector4* screen = out.screen;
     for (int i = 0; i < 3; ++i) {
-        ProjectedCorner& corner = corners[i]->projected;
-        if (corner.state == 0) {
-            const Vector4 p = camera.Project(corners[i]->point);
-            const double sx = p.x / p.w;
-            const double sy = -(p.y / p.w);
-            // (Written so that a position that is not a number is dropped too.)
-            if (!(p.w > 0.0) ||
-                !(sx >= -kScreenLimit && sx <= kScreenLimit && sy >= -kScreenLimit && sy <= kScreenLimit)) {
-                corner.state = -1;
-            } else {
-                corner.state = 1;
-                corner.screen = Vector4(std::trunc(sx), std::trunc(sy), p.z, p.w);
-            }
-        }
-        if (corner.state < 0) return false;
-        screen[i] = corner.screen;
+        if (!ProjectCorner(camera, *corners[i])) return false;
+        screen[i] = corners[i]->projected.screen;
     }
     Vector4* world = out.world;
     Vector4* normals = out.normals;
@@ -161,6 +180,52 @@ void TriangleRasterizer::SetDeferred(bool on, size_t maxKeptTriangles) {
     }
 }
 
+void TriangleRasterizer::SetFirstOwnerWins(bool on) {
+    // (Slots are then the stored rows from the first one on.)
+    firstWins = on && deferred && rows.bandCount == 1;
+    if (!firstWins || !taken.empty()) return;
+    const int slots = rows.SlotCount(imageHeight);
+    taken.assign(static_cast<size_t>(imageWidth) * static_cast<size_t>(slots), 0);
+    tileColumns = (imageWidth + kTile - 1) / kTile;
+    const int tileRows = (slots + kTile - 1) / kTile;
+    tileTaken.assign(static_cast<size_t>(tileColumns) * static_cast<size_t>(tileRows), 0);
+    tileSize.resize(tileTaken.size());
+    for (int ty = 0; ty < tileRows; ++ty)
+        for (int tx = 0; tx < tileColumns; ++tx)
+            tileSize[static_cast<size_t>(ty) * tileColumns + tx] = static_cast<uint8_t>(
+                std::min(kTile, imageWidth - tx * kTile) * std::min(kTile, slots - ty * kTile));
+}
+
+bool TriangleRasterizer::Covered(double cLow, double cHigh, double rLow, double rHigh) const {
+    if (!firstWins) return false;
+    if (!(cLow <= cHigh && rLow <= rHigh)) return false; // (not a number, too)
+    // Screen row r is stored row (outputHeight - r).
+    const double wide = 4.0 * (std::max(imageWidth, imageHeight) + std::abs(outputHeight) + 2);
+    // The pixels the truncated corners may reach: from the lowest value rounded down to the highest one
+    // truncated.
+    const int c0 = std::max(0, static_cast<int>(std::floor(std::max(cLow, -wide))));
+    const int c1 = std::min(imageWidth - 1, static_cast<int>(std::trunc(std::min(cHigh, wide))));
+    const int s0 =
+        std::max(rows.firstRow, outputHeight - static_cast<int>(std::trunc(std::min(rHigh, wide))));
+    const int s1 =
+        std::min(rows.endRow - 1, outputHeight - static_cast<int>(std::floor(std::max(rLow, -wide))));
+    if (c0 > c1 || s0 > s1) return true;
+    const int slot0 = s0 - rows.firstRow, slot1 = s1 - rows.firstRow;
+    for (int ty = slot0 / kTile; ty <= slot1 / kTile; ++ty)
+        for (int tx = c0 / kTile; tx <= c1 / kTile; ++tx) {
+            const size_t t = static_cast<size_t>(ty) * tileColumns + tx;
+            if (tileTaken[t] == tileSize[t]) continue;
+            // A tile not wholly kept: its pixels within the rectangle.
+            const int cFrom = std::max(c0, tx * kTile), cTo = std::min(c1, tx * kTile + kTile - 1);
+            for (int s = std::max(slot0, ty * kTile); s <= std::min(slot1, ty * kTile + kTile - 1); ++s) {
+                const uint8_t* kept = &taken[static_cast<size_t>(s) * imageWidth];
+                for (int c = cFrom; c <= cTo; ++c)
+                    if (!kept[c]) return false;
+            }
+        }
+    return true;
+}
+
 void TriangleRasterizer::Finish(Progress& progress) {
     if (deferred) ShadeRecorded(&progress);
 }
@@ -201,7 +266,27 @@ void TriangleRasterizer::FillPart(double xStart, double slopeA, double slopeB, i
                 if (left <= right && left < imageWidth) {
                     const int l = static_cast<int>(left);
                     const int r = std::min(static_cast<int>(right), imageWidth - 1);
-                    if (deferred) {
+                    if (firstWins) {
+                        const size_t at = static_cast<size_t>(slot) * imageWidth;
+                        TriangleShader::PixelOwner* o = &owners[at];
+                        uint8_t* kept = &taken[at];
+                        uint8_t* tiles = &tileTaken[static_cast<size_t>(slot / kTile) * tileColumns];
+                        int low = INT_MAX, high = -1;
+                        for (int c = l; c <= r; ++c)
+                            if (!kept[c]) {
+                                kept[c] = 1;
+                                ++tiles[c / kTile];
+                                o[c] = TriangleShader::PixelOwner{currentTriangle, l};
+                                low = std::min(low, c);
+                                high = c;
+                            }
+                        if (high >= 0) {
+                            Span& span = recorded[static_cast<size_t>(slot)];
+                            span.low = std::min(span.low, low);
+                            span.high = std::max(span.high, high);
+                            currentCovered = true;
+                        }
+                    } else if (deferred) {
                         TriangleShader::PixelOwner* o = &owners[static_cast<size_t>(slot) * imageWidth];
                         for (int c = l; c <= r; ++c) o[c] = TriangleShader::PixelOwner{currentTriangle, l};
                         Span& span = recorded[static_cast<size_t>(slot)];

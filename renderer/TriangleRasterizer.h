@@ -75,6 +75,9 @@ struct PreparedTriangle {
     double f = 0.0; // the cell's dust factor
 };
 
+// Projects the corner unless it is projected already; false when it lies behind the eye or too far off.
+bool ProjectCorner(const RenderCamera& camera, Corner& c);
+
 // Culls the triangle (a, b, c) when it faces away from the eye and projects its corners, keeping each
 // corner's projection in (or taking it from) the corner; false when the triangle is dropped, else out holds
 // it, sorted. f is the cell's dust factor.
@@ -123,6 +126,18 @@ public:
     // A picture larger than this (8 bytes of owner per pixel) is shaded at once instead.
     static constexpr long long kMaxDeferredPixels = 1LL << 24;
 
+    bool Deferred() const { return deferred; }
+    // Deferred shading only (else ignored): the first triangle to cover a pixel keeps it, for a walk near to
+    // far, where that is the triangle the walk far to near covers it with last. A pixel once kept stays kept
+    // when the kept triangles are shaded in between.
+    void SetFirstOwnerWins(bool on);
+    // With the first owner winning: whether every pixel this rasteriser may write within the screen
+    // columns [cLow, cHigh] and rows [rLow, rHigh] is kept already (nothing drawn there can show).
+    bool Covered(double cLow, double cHigh, double rLow, double rHigh) const;
+    // The same for the pixels that triangles between these corners may reach (the corners projected on
+    // the way, as the triangles would project them); false when one cannot be projected.
+    bool CornersCovered(Corner* const (&corners)[4]) const;
+
     // Triangles that reached the rows written (see CountFrom), and pixels written, since construction.
     int64_t TrianglesDrawn() const { return trianglesDrawn; }
     int64_t PixelsWritten() const { return pixelsWritten; }
@@ -161,4 +176,11 @@ private:
     std::vector<Span> recorded;
     int currentTriangle = -1;
     bool currentCovered = false;
+    // First owner wins: per pixel of the selected rows whether it is kept, and per tile of kTile x kTile
+    // pixels how many of its pixels are kept and how many it has.
+    static constexpr int kTile = 8;
+    bool firstWins = false;
+    std::vector<uint8_t> taken;
+    std::vector<uint8_t> tileTaken, tileSize;
+    int tileColumns = 0;
 };

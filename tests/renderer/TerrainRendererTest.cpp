@@ -141,7 +141,12 @@ TEST(TerrainRenderer, LeavingOutWhatCannotBeSeenChangesNoPixel) {
          150},
         {"banked, short dust", MakeCamera(200, 150, Vector4::Point(-15, -10, 90), 40, -30, 150, 25, light),
          12},
+        {"low between the hills, the near ones hiding the far ones",
+         MakeCamera(200, 150, Vector4::Point(4, 6, 40), 40, -4, 150, 0, light), 400},
     };
+    // Whether skipping what nearer terrain hides left out a good part of some frame (the view low between
+    // the hills).
+    bool muchHidden = false;
     for (const View& v : views) {
         for (RenderMode mode : {RenderMode::Final, RenderMode::Raw}) {
             for (bool deferred : {false, true}) {
@@ -167,8 +172,17 @@ TEST(TerrainRenderer, LeavingOutWhatCannotBeSeenChangesNoPixel) {
                     const FrameStats culled = RenderTerrainFrame(in, none);
                     EXPECT_EQ(Bytes(*out), Bytes(*plainOut));
                     EXPECT_EQ(culled.pixelsWritten, all.pixelsWritten);
+                    if (!deferred) continue;
+                    // Walked near to far, leaving out blocks behind nearer terrain: still the same bytes.
+                    auto nearFirst = MakePicture(200, 150, 30);
+                    in.output = nearFirst.get();
+                    in.skipHidden = true;
+                    const FrameStats skipped = RenderTerrainFrame(in, none);
+                    EXPECT_EQ(Bytes(*nearFirst), Bytes(*plainOut));
+                    muchHidden = muchHidden || 4 * skipped.trianglesDrawn < 3 * culled.trianglesDrawn;
                 }
             }
         }
     }
+    EXPECT_TRUE(muchHidden);
 }
