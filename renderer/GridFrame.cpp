@@ -20,9 +20,6 @@ constexpr int64_t kCullBlock = 64;
 constexpr int64_t kCullSubBlock = 8;
 // What the cull adds around a block's projection, in pixels.
 constexpr double kScreenMargin = 1.5;
-// What the test for pixels kept adds: the corners' columns and rows are truncated, and the spans' edges
-// lie between them, but for the rounding of the steps along the edges.
-constexpr double kCoverMargin = 0.01;
 
 using Bounds = WalkPlan::Bounds;
 
@@ -360,9 +357,8 @@ bool ViewCull::Hidden(double xLow, double xHigh, double yLow, double yHigh,
                       const TriangleRasterizer* covered) const {
     double rect[4];
     const Reach reach = Screen(xLow, xHigh, yLow, yHigh, rect);
-    return reach == Reach::None || (reach == Reach::Rectangle && covered &&
-                                    covered->Covered(rect[0] - kCoverMargin, rect[1] + kCoverMargin,
-                                                     rect[2] - kCoverMargin, rect[3] + kCoverMargin));
+    return reach == Reach::None ||
+           (reach == Reach::Rectangle && covered && covered->Covered(rect[0], rect[1], rect[2], rect[3]));
 }
 
 bool ViewCull::StoredRows(double xLow, double xHigh, double yLow, double yHigh, int& low, int& high) const {

@@ -90,9 +90,7 @@ bool TriangleRasterizer::CornersCovered(Corner* const (&corners)[4]) const {
         rLow = std::min(rLow, c->projected.screen.y);
         rHigh = std::max(rHigh, c->projected.screen.y);
     }
-    // (The spans' edges lie between the corners, but for the rounding of their steps.)
-    constexpr double kMargin = 0.01;
-    return Covered(cLow - kMargin, cHigh + kMargin, rLow - kMargin, rHigh + kMargin);
+    return Covered(cLow, cHigh, rLow, rHigh);
 }
 
 bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, Corner& a, Corner& b, Corner& c,
@@ -198,6 +196,10 @@ void TriangleRasterizer::SetFirstOwnerWins(bool on) {
 
 bool TriangleRasterizer::Covered(double cLow, double cHigh, double rLow, double rHigh) const {
     if (!firstWins) return false;
+    cLow -= kCoverMargin;
+    cHigh += kCoverMargin;
+    rLow -= kCoverMargin;
+    rHigh += kCoverMargin;
     if (!(cLow <= cHigh && rLow <= rHigh)) return false; // (not a number, too)
     // Screen row r is stored row (outputHeight - r).
     const double wide = 4.0 * (std::max(imageWidth, imageHeight) + std::abs(outputHeight) + 2);

@@ -132,7 +132,8 @@ public:
     // when the kept triangles are shaded in between.
     void SetFirstOwnerWins(bool on);
     // With the first owner winning: whether every pixel this rasteriser may write within the screen
-    // columns [cLow, cHigh] and rows [rLow, rHigh] is kept already (nothing drawn there can show).
+    // columns [cLow, cHigh] and rows [rLow, rHigh], widened by kCoverMargin, is kept already (nothing drawn
+    // there can show).
     bool Covered(double cLow, double cHigh, double rLow, double rHigh) const;
     // The same for the pixels that triangles between these corners may reach (the corners projected on
     // the way, as the triangles would project them); false when one cannot be projected.
@@ -179,6 +180,9 @@ private:
     // First owner wins: per pixel of the selected rows whether it is kept, and per tile of kTile x kTile
     // pixels how many of its pixels are kept and how many it has.
     static constexpr int kTile = 8;
+    // What Covered adds around its rectangle: corners' columns and rows are truncated, and the spans' edges
+    // lie between them, but for the rounding of the steps along the edges.
+    static constexpr double kCoverMargin = 0.01;
     bool firstWins = false;
     std::vector<uint8_t> taken;
     std::vector<uint8_t> tileTaken, tileSize;
