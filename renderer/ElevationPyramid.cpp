@@ -9,6 +9,8 @@
 namespace {
 
 constexpr int kBlockShift = 3; // the finest blocks are 8 x 8 cells
+// Rectangles over at most this many pixels are answered from the pixels.
+constexpr double kExactPixels = 64.0;
 
 } // namespace
 
@@ -100,6 +102,29 @@ void ElevationPyramid::Range(double x0, double x1, double y0, double y1, double&
         return;
     }
     if (!(u1 >= 0.0 && u0 < cellsX && v1 >= 0.0 && v0 < cellsY)) return; // wholly outside: 0
+    // A small rectangle is answered from the pixels themselves: a point between pixels interpolates the
+    // pixels around it (a point on a pixel's row or column gives the others no weight).
+    if (const double cu =
+            std::ceil(std::min(u1, static_cast<double>(cellsX))) - std::floor(std::max(u0, 0.0)) + 1.0,
+        cv = std::ceil(std::min(v1, static_cast<double>(cellsY))) - std::floor(std::max(v0, 0.0)) + 1.0;
+        cu * cv <= kExactPixels) {
+        const int pc0 = static_cast<int>(std::max(u0, 0.0)), pr0 = static_cast<int>(std::max(v0, 0.0));
+        const int pc1 = pc0 + static_cast<int>(cu) - 1, pr1 = pr0 + static_cast<int>(cv) - 1;
+        const uint8_t* pixels = elevation.pixelData();
+        const size_t stride = static_cast<size_t>(elevation.stride());
+        uint32_t lowest = std::numeric_limits<uint32_t>::max(), highest = 0;
+        for (int r = pr0; r <= pr1; ++r) {
+            const uint8_t* p = pixels + static_cast<size_t>(r) * stride + 3 * static_cast<size_t>(pc0);
+            for (int c = pc0; c <= pc1; ++c, p += 3) {
+                const uint32_t e = CGelaende::decode(p);
+                lowest = std::min(lowest, e);
+                highest = std::max(highest, e);
+            }
+        }
+        low = std::min(low, static_cast<double>(lowest));
+        high = std::max(high, static_cast<double>(highest));
+        return;
+    }
     const int c0 = static_cast<int>(std::max(u0, 0.0)), c1 = static_cast<int>(std::min(u1, cellsX - 1.0));
     const int r0 = static_cast<int>(std::max(v0, 0.0)), r1 = static_cast<int>(std::min(v1, cellsY - 1.0));
     int i0 = c0 >> kBlockShift, i1 = c1 >> kBlockShift, j0 = r0 >> kBlockShift, j1 = r1 >> kBlockShift;

@@ -90,7 +90,9 @@ bool TriangleRasterizer::CornersCovered(Corner* const (&corners)[4]) const {
         rLow = std::min(rLow, c->projected.screen.y);
         rHigh = std::max(rHigh, c->projected.screen.y);
     }
-    return Covered(cLow, cHigh, rLow, rHigh);
+    // (Projected corners lie within 16384 pixels of the screen.)
+    return TruncatedCovered(static_cast<int>(cLow), static_cast<int>(cHigh), static_cast<int>(rLow),
+                            static_cast<int>(rHigh));
 }
 
 bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, Corner& a, Corner& b, Corner& c,
@@ -196,21 +198,29 @@ void TriangleRasterizer::SetFirstOwnerWins(bool on) {
 
 bool TriangleRasterizer::Covered(double cLow, double cHigh, double rLow, double rHigh) const {
     if (!firstWins) return false;
-    cLow -= kCoverMargin;
-    cHigh += kCoverMargin;
-    rLow -= kCoverMargin;
-    rHigh += kCoverMargin;
     if (!(cLow <= cHigh && rLow <= rHigh)) return false; // (not a number, too)
+    // Corners are truncated, and truncation keeps the order: their columns and rows lie between the
+    // truncated limits. (Positions beyond the screen limit are dropped with their triangle anyway.)
+    const double limit = 2.0 * kScreenLimit;
+    auto truncated = [limit](double v) { return static_cast<int>(std::trunc(std::clamp(v, -limit, limit))); };
+    return TruncatedCovered(truncated(cLow - kCoverMargin), truncated(cHigh + kCoverMargin),
+                            truncated(rLow - kCoverMargin), truncated(rHigh + kCoverMargin));
+}
+
+bool TriangleRasterizer::TruncatedCovered(int c0, int c1, int r0, int r1) const {
+    // A span's rows are exactly the corners' rows. Its ends are stepped along the edges from the corners'
+    // columns; the steps are exact for edges of at most 2 rows (whole or half pixels), and otherwise the
+    // rounding may put an end that should lie on a corner's column just beside it, where truncation
+    // makes it one column lower (or, left of the picture, one higher).
+    if (r1 - r0 > 2) {
+        --c0;
+        if (c1 < 0) ++c1;
+    }
     // Screen row r is stored row (outputHeight - r).
-    const double wide = 4.0 * (std::max(imageWidth, imageHeight) + std::abs(outputHeight) + 2);
-    // The pixels the truncated corners may reach: from the lowest value rounded down to the highest one
-    // truncated.
-    const int c0 = std::max(0, static_cast<int>(std::floor(std::max(cLow, -wide))));
-    const int c1 = std::min(imageWidth - 1, static_cast<int>(std::trunc(std::min(cHigh, wide))));
-    const int s0 =
-        std::max(rows.firstRow, outputHeight - static_cast<int>(std::trunc(std::min(rHigh, wide))));
-    const int s1 =
-        std::min(rows.endRow - 1, outputHeight - static_cast<int>(std::floor(std::max(rLow, -wide))));
+    c0 = std::max(c0, 0);
+    c1 = std::min(c1, imageWidth - 1);
+    const int s0 = std::max(rows.firstRow, outputHeight - r1);
+    const int s1 = std::min(rows.endRow - 1, outputHeight - r0);
     if (c0 > c1 || s0 > s1) return true;
     const int slot0 = s0 - rows.firstRow, slot1 = s1 - rows.firstRow;
     for (int ty = slot0 / kTile; ty <= slot1 / kTile; ++ty)

@@ -131,12 +131,12 @@ public:
     // far, where that is the triangle the walk far to near covers it with last. A pixel once kept stays kept
     // when the kept triangles are shaded in between.
     void SetFirstOwnerWins(bool on);
-    // With the first owner winning: whether every pixel this rasteriser may write within the screen
-    // columns [cLow, cHigh] and rows [rLow, rHigh], widened by kCoverMargin, is kept already (nothing drawn
+    // With the first owner winning: whether every pixel that a triangle whose (unrounded) corners lie within
+    // the screen columns [cLow, cHigh] and rows [rLow, rHigh] may write here is kept already (nothing drawn
     // there can show).
     bool Covered(double cLow, double cHigh, double rLow, double rHigh) const;
-    // The same for the pixels that triangles between these corners may reach (the corners projected on
-    // the way, as the triangles would project them); false when one cannot be projected.
+    // The same for the triangles between these corners (the corners projected on the way, as the triangles
+    // would project them); false when one cannot be projected.
     bool CornersCovered(Corner* const (&corners)[4]) const;
 
     // Triangles that reached the rows written (see CountFrom), and pixels written, since construction.
@@ -180,9 +180,12 @@ private:
     // First owner wins: per pixel of the selected rows whether it is kept, and per tile of kTile x kTile
     // pixels how many of its pixels are kept and how many it has.
     static constexpr int kTile = 8;
-    // What Covered adds around its rectangle: corners' columns and rows are truncated, and the spans' edges
-    // lie between them, but for the rounding of the steps along the edges.
+    // What Covered adds around a rectangle of unrounded positions, for their rounding against the corners'
+    // own projections.
     static constexpr double kCoverMargin = 0.01;
+    // Whether every pixel a triangle with truncated corners in columns [c0, c1] and rows [r0, r1] writes
+    // is kept.
+    bool TruncatedCovered(int c0, int c1, int r0, int r1) const;
     bool firstWins = false;
     std::vector<uint8_t> taken;
     std::vector<uint8_t> tileTaken, tileSize;

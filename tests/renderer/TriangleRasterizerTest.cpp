@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <set>
 #include <utility>
 
@@ -127,4 +129,34 @@ TEST(TriangleRasterizer, TriangleOnOneScreenRowGetsThePixelsOfItsTwoParts) {
     EXPECT_EQ(
         s.Draw(GroundAt(s.cam, 20.5, 10.8), GroundAt(s.cam, 12.5, 10.5), GroundAt(s.cam, 5.5, 10.2), 0.5), 2);
     EXPECT_EQ(s.Lit(), (std::set<std::pair<int, int>>{{5, 38}, {20, 38}}));
+}
+
+TEST(TriangleRasterizer, ATriangleOverKeptPixelsIsNotReportedKeptWhenItsSteppedEdgeReachesBeside) {
+    // Walking near to far, cells are left out when every pixel their triangles may write is kept. Kept:
+    // the rectangle of columns 30 to 40 and rows 10 to 30, drawn with no edge ending on column 30.
+    Sheet all(DownCamera(100, 100)), first(DownCamera(100, 100));
+    first.raster.SetDeferred(true);
+    first.raster.SetFirstOwnerWins(true);
+    auto drawEitherWay = [&](double c0, double r0, double c1, double r1, double c2, double r2) {
+        for (Sheet* s : {&all, &first}) {
+            const Vector4 a = GroundAt(s->cam, c0, r0), b = GroundAt(s->cam, c1, r1),
+                          c = GroundAt(s->cam, c2, r2);
+            s->Draw(a, b, c);
+            s->Draw(a, c, b); // (one of the two faces the eye)
+        }
+    };
+    drawEitherWay(30.5, 10.5, 30.5, 30.5, 40.5, 30.5);
+    drawEitherWay(30.5, 10.5, 40.5, 10.5, 40.5, 30.5);
+    const auto kept = all.Lit();
+    // This triangle's corners lie on kept pixels, but its left edge, stepped down over ten rows, ends just
+    // left of column 30 and takes a pixel there.
+    const double c[3] = {36.5, 33.5, 30.5}, r[3] = {15.5, 25.5, 25.5};
+    EXPECT_FALSE(first.raster.Covered(30.5, 36.5, 15.5, 25.5));
+    Corner corners[3];
+    for (int k = 0; k < 3; ++k) corners[k] = Corner{GroundAt(first.cam, c[k], r[k]), kUp, {}};
+    EXPECT_FALSE(first.raster.CornersCovered({&corners[0], &corners[1], &corners[2], &corners[2]}));
+    drawEitherWay(c[0], r[0], c[1], r[1], c[2], r[2]);
+    EXPECT_NE(all.Lit(), kept);
+    // A triangle whose edges end on its corners' columns (at most 2 rows each) is reported kept.
+    EXPECT_TRUE(first.raster.Covered(33.2, 35.7, 20.5, 22.5));
 }
