@@ -18,6 +18,9 @@ constexpr double kDustLimit = 7.0;
 // not leave out.
 constexpr int64_t kCullBlock = 64;
 constexpr int64_t kCullSubBlock = 8;
+// Walking backwards: blocks of 512 cells, then of 64 within those, then of 8.
+constexpr int kCullLevels = 3;
+constexpr int64_t kCullBlocks[kCullLevels] = {512, kCullBlock, kCullSubBlock};
 // What the cull adds around a block's projection, in pixels.
 constexpr double kScreenMargin = 1.5;
 
@@ -397,6 +400,17 @@ bool WalkProgress::EnterCell(const WalkUnit& u) {
     return true;
 }
 
+bool WalkProgress::SkipCells(const WalkUnit& u, int64_t n) {
+    if (u.kind == WalkUnit::ColumnStrip) {
+        for (int64_t i = 0; i < n; ++i)
+            if (!EnterCell(u)) return false;
+        return true;
+    }
+    percent += static_cast<double>(n) * increment;
+    progress.pump();
+    return true;
+}
+
 void WalkProgress::Replay(const WalkUnit& u) {
     percent = u.percent;
     EnterUnit(u);
@@ -448,49 +462,61 @@ bool CellWalker::WalkCells(const WalkUnit& u, int64_t first, int64_t end, double
 
 bool CellWalker::WalkReversed(const WalkUnit& u, WalkProgress* progress) {
     if (progress && !progress->EnterUnit(u)) return false;
-    // The coordinates by the very additions of the walk forwards.
-    along.resize(static_cast<size_t>(std::max<int64_t>(u.cells, 0)));
-    double v = u.from;
-    for (double& a : along) {
-        a = v;
-        v += u.step;
+    // The coordinates by the very additions of the walk forwards (the same for every row of a quadrant:
+    // made once).
+    const size_t cells = static_cast<size_t>(std::max<int64_t>(u.cells, 0));
+    if (along.size() != cells || alongFrom != u.from || alongStep != u.step) {
+        along.resize(cells);
+        double v = alongFrom = u.from;
+        alongStep = u.step;
+        for (double& a : along) {
+            a = v;
+            v += u.step;
+        }
     }
+    bool fresh = true; // as in WalkCells
+    return WalkBackwards(u, 0, u.cells - 1, cull ? 0 : kCullLevels, fresh, progress);
+}
+
+bool CellWalker::WalkBackwards(const WalkUnit& u, int64_t low, int64_t high, int level, bool& fresh,
+                               WalkProgress* progress) {
     const bool alongY = u.kind == WalkUnit::ColumnStrip;
+    auto at = [&](int64_t i) { return along[static_cast<size_t>(i)]; };
+    if (level == kCullLevels) {
+        for (int64_t i = high; i >= low; --i) {
+            if (progress && !progress->EnterCell(u)) return false;
+            const double x = alongY ? u.at : at(i), y = alongY ? at(i) : u.at;
+            if (u.everyOther && (i & 1) != 0) {
+                if (trace) trace->push_back({u.pass, x, y, false, false});
+                fresh = true;
+                continue;
+            }
+            // (Backwards, a row walked towards +x goes towards -x.)
+            BuildAndDraw(u, fresh, !(u.step > 0.0), x, y, true);
+            fresh = false;
+        }
+        return true;
+    }
     const double sAlong = alongY ? builder.CellHeight() : builder.CellWidth();
     const double sAcross = alongY ? builder.CellWidth() : builder.CellHeight();
-    auto hidden = [&](int64_t low, int64_t high) {
-        const double a = along[static_cast<size_t>(low)], b = along[static_cast<size_t>(high)];
-        const double from = std::min(a, b) - 0.5 * sAlong, to = std::max(a, b) + 1.5 * sAlong;
-        return alongY ? cull->Hidden(u.at, u.at + sAcross, from, to, coverage)
-                      : cull->Hidden(from, to, u.at, u.at + sAcross, coverage);
-    };
-    int64_t blockLow = u.cells, subLow = u.cells;
-    bool blockHidden = false, subHidden = false;
-    bool fresh = true; // as in WalkCells
-    for (int64_t i = u.cells - 1; i >= 0; --i) {
-        if (progress && !progress->EnterCell(u)) return false;
-        const double x = alongY ? u.at : along[static_cast<size_t>(i)],
-                     y = alongY ? along[static_cast<size_t>(i)] : u.at;
-        bool left = false;
-        if (cull) {
-            if (i < blockLow) {
-                blockLow = std::max<int64_t>(i - kCullBlock + 1, 0);
-                blockHidden = hidden(blockLow, i);
-            }
-            if (!blockHidden && i < subLow) {
-                subLow = std::max<int64_t>(i - kCullSubBlock + 1, 0);
-                subHidden = hidden(subLow, i);
-            }
-            left = blockHidden || (i >= subLow && subHidden);
-        }
-        if ((u.everyOther && (i & 1) != 0) || left) {
-            if (trace) trace->push_back({u.pass, x, y, false, false});
-            fresh = true;
+    const int64_t size = kCullBlocks[level];
+    for (int64_t top = high; top >= low; top -= size) {
+        const int64_t bottom = std::max(top - size + 1, low);
+        // (The block's rectangle is widened by half a cell for the difference of the additions from a
+        // multiplication.)
+        const double from = std::min(at(bottom), at(top)) - 0.5 * sAlong,
+                     to = std::max(at(bottom), at(top)) + 1.5 * sAlong;
+        const bool hidden = alongY ? cull->Hidden(u.at, u.at + sAcross, from, to, coverage)
+                                   : cull->Hidden(from, to, u.at, u.at + sAcross, coverage);
+        if (!hidden) {
+            if (!WalkBackwards(u, bottom, top, level + 1, fresh, progress)) return false;
             continue;
         }
-        // (Backwards, a row walked towards +x goes towards -x.)
-        BuildAndDraw(u, fresh, !(u.step > 0.0), x, y, true);
-        fresh = false;
+        if (progress && !progress->SkipCells(u, top - bottom + 1)) return false;
+        if (trace)
+            for (int64_t i = top; i >= bottom; --i)
+                trace->push_back({u.pass, alongY ? u.at : at(i), alongY ? at(i) : u.at, false, false});
+        fresh = true;
     }
     return true;
 }

@@ -110,6 +110,9 @@ public:
     // At the start of a unit and before each of its cells; false when a stop request ends the unit.
     bool EnterUnit(const WalkUnit& u);
     bool EnterCell(const WalkUnit& u);
+    // In place of n calls of EnterCell for cells left out: the same percentage, one pump (a column strip's
+    // reports and stop checks per cell).
+    bool SkipCells(const WalkUnit& u, int64_t n);
     // The reports and pumps of a whole unit, starting at its own percentage.
     void Replay(const WalkUnit& u);
 
@@ -198,6 +201,10 @@ private:
     // fromWest), and draws it.
     void BuildAndDraw(const WalkUnit& u, bool fresh, bool fromWest, double x, double y, bool reversed);
     void DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y, bool reversed);
+    // Walks cells [low, high] of the unit backwards, in blocks of the cull's level `level` and finer; the
+    // blocks the cull finds hidden are left out whole.
+    bool WalkBackwards(const WalkUnit& u, int64_t low, int64_t high, int level, bool& fresh,
+                       WalkProgress* progress);
 
     const Vector4 eye;
     const double dust;
@@ -208,7 +215,8 @@ private:
     const ViewCull* cull = nullptr;
     const TriangleRasterizer* coverage = nullptr;
     CellRecord cell;
-    std::vector<double> along; // walking backwards: the unit's cell coordinates
+    std::vector<double> along; // walking backwards: the unit's cell coordinates, from alongFrom by alongStep
+    double alongFrom = 0.0, alongStep = 0.0;
 };
 
 // The whole walk in one thread: every unit in order, reporting progress, pumping messages per cell; a stop

@@ -366,57 +366,38 @@ private:
     std::atomic<bool>& flag;
 };
 
-// Splits the stored rows [first, end) into `threads` ranges of about the same work: the cells whose
-// triangles reach a row (spread evenly over the rows of their block), and the shading of its pixels
-// (deferred: each about as costly as two cells). Returns the threads + 1 bounds.
-std::vector<int> SplitRows(const FrameInputs& in, const WalkPlan& plan, const ViewCull* cull, int first,
-                           int end, int threads) {
-    constexpr int64_t kBlock = 512;
-    constexpr double kPixelWeight = 2.0;
+// The calling thread's progress over the ranges it renders: each range's walk runs from 0 to 100 %; the
+// whole frame's percentage counts the ranges finished by any thread and the current one's share.
+class RangesProgress : public Progress {
+public:
+    RangesProgress(Progress& outer_, const std::atomic<int>& finished_, int ranges_)
+        : outer(outer_), finished(finished_), ranges(ranges_) {}
+    void report(int percent) override {
+        const int whole = static_cast<int>(
+            (finished.load(std::memory_order_relaxed) * 100LL + std::clamp(percent, 0, 100)) / ranges);
+        shown = std::max(shown, std::min(whole, 100));
+        outer.report(shown);
+    }
+    void pump() override { outer.pump(); }
+    bool stopRequested() const override { return outer.stopRequested(); }
+
+private:
+    Progress& outer;
+    const std::atomic<int>& finished;
+    const int ranges;
+    int shown = 0;
+};
+
+// Cuts the stored rows [first, end) into ranges of about kRangeRows rows (at least kRangesPerThread per
+// thread): how much work a range holds is known only once its walk has left out what nearer terrain
+// hides, so the threads take the ranges in turn, and one that finishes early takes the next.
+constexpr int kRangeRows = 64;
+constexpr int kRangesPerThread = 4;
+std::vector<int> CutRows(int first, int end, int threads) {
     const int rows = std::max(end - first, 0);
-    std::vector<double> change(static_cast<size_t>(rows) + 1,
-                               0.0); // per row, what changes from the one before
-    auto add = [&](int low, int high, double work) {
-        low = std::max(low, first);
-        high = std::min(high, end - 1);
-        if (low > high) return;
-        const double perRow = work / (high - low + 1);
-        change[static_cast<size_t>(low - first)] += perRow;
-        change[static_cast<size_t>(high - first + 1)] -= perRow;
-    };
-    add(first, end - 1, kPixelWeight * in.output->GetWidth() * std::max(rows, 0));
-    for (const WalkUnit& u : plan.units) {
-        const bool alongY = u.kind == WalkUnit::ColumnStrip;
-        const double sAlong = alongY ? plan.sy : plan.sx, sAcross = alongY ? plan.sx : plan.sy;
-        for (int64_t i = 0; i < u.cells; i += kBlock) {
-            const int64_t n = std::min(kBlock, u.cells - i);
-            const double a = u.from + static_cast<double>(i) * u.step,
-                         b = a + static_cast<double>(n - 1) * u.step;
-            const double low = std::min(a, b) - 0.5 * sAlong, high = std::max(a, b) + 1.5 * sAlong;
-            int storedLow = first, storedHigh = end - 1;
-            if (cull && !(alongY ? cull->StoredRows(u.at, u.at + sAcross, low, high, storedLow, storedHigh)
-                                 : cull->StoredRows(low, high, u.at, u.at + sAcross, storedLow, storedHigh)))
-                continue;
-            add(storedLow, storedHigh, static_cast<double>(n));
-        }
-    }
-    std::vector<double> work(static_cast<size_t>(rows));
-    double total = 0.0, level = 0.0;
-    for (int r = 0; r < rows; ++r) {
-        level += change[static_cast<size_t>(r)];
-        work[static_cast<size_t>(r)] = std::max(level, 0.0);
-        total += work[static_cast<size_t>(r)];
-    }
-    std::vector<int> bounds{first};
-    double sum = 0.0;
-    int r = 0;
-    for (int k = 1; k < threads; ++k) {
-        const double target = total * k / threads;
-        while (r < rows && sum + work[static_cast<size_t>(r)] / 2.0 < target)
-            sum += work[static_cast<size_t>(r++)];
-        bounds.push_back(first + r);
-    }
-    bounds.push_back(std::max(end, first));
+    const int count = std::max(1, std::min(rows, std::max(threads * kRangesPerThread, rows / kRangeRows)));
+    std::vector<int> bounds;
+    for (int k = 0; k <= count; ++k) bounds.push_back(first + static_cast<int>(int64_t{rows} * k / count));
     return bounds;
 }
 
@@ -426,15 +407,17 @@ FrameStats RenderRowRangeFrame(const FrameInputs& given, int threads, Progress& 
     std::optional<ElevationPyramid> own;
     const FrameInputs in = WithPyramid(given, own);
     const WalkPlan plan = PlanWalk(*in.camera, *in.elevation, in.gridX, in.gridY, in.mode);
-    std::optional<ViewCull> whole;
-    if (in.viewCulling && in.pyramid) whole.emplace(FrameCull(in, plan));
+    const bool culled = in.viewCulling && in.pyramid;
     const int first = std::max(in.firstRow, 0), end = std::min(in.endRow, in.output->GetHeight());
-    const std::vector<int> bounds = SplitRows(in, plan, whole ? &*whole : nullptr, first, end, threads);
+    const std::vector<int> bounds = CutRows(first, end, threads);
+    const int ranges = static_cast<int>(bounds.size()) - 1;
 
     std::atomic<bool> stop{false};
     PassingStop callerStop(progress, stop);
     callerStop.stopRequested(); // a stop already requested reaches every thread before its first unit
     SharedStop othersStop(stop, nullptr);
+    std::atomic<int> next{0}, finishedRanges{0};
+    RangesProgress callerProgress(callerStop, finishedRanges, ranges);
 
     struct Share {
         FrameStats stats;
@@ -444,25 +427,30 @@ FrameStats RenderRowRangeFrame(const FrameInputs& given, int threads, Progress& 
     std::vector<Share> shares(static_cast<size_t>(threads));
     std::mutex mutex;
     std::condition_variable finished;
+    // Each thread takes the next range nobody has taken until none is left (or a stop is requested).
     auto render = [&](size_t k, Progress& p) {
         try {
-            FrameInputs part = in;
-            part.firstRow = bounds[k];
-            part.endRow = bounds[k + 1];
-            FrameFill fill(part, RowSelection{part.firstRow, part.endRow});
-            fill.Rasterizer().CountFrom(first);
-            CellWalker walker(plan, *in.elevation, in.zScale, in.dust, fill.Rasterizer());
-            std::optional<ViewCull> cull;
-            if (whole) walker.SetCull(&cull.emplace(FrameCull(part, plan)));
-            fill.Walk(part, plan, walker, cull.has_value(), p);
-            shares[k].stats = fill.Finish(p);
+            for (int r; !stop.load(std::memory_order_relaxed) && (r = next.fetch_add(1)) < ranges;) {
+                FrameInputs part = in;
+                part.firstRow = bounds[static_cast<size_t>(r)];
+                part.endRow = bounds[static_cast<size_t>(r) + 1];
+                FrameFill fill(part, RowSelection{part.firstRow, part.endRow});
+                fill.Rasterizer().CountFrom(first);
+                CellWalker walker(plan, *in.elevation, in.zScale, in.dust, fill.Rasterizer());
+                std::optional<ViewCull> cull;
+                if (culled) walker.SetCull(&cull.emplace(FrameCull(part, plan)));
+                fill.Walk(part, plan, walker, cull.has_value(), p);
+                const FrameStats stats = fill.Finish(p);
+                shares[k].stats.trianglesDrawn += stats.trianglesDrawn;
+                shares[k].stats.pixelsWritten += stats.pixelsWritten;
+                finishedRanges.fetch_add(1, std::memory_order_relaxed);
+            }
         } catch (...) {
             shares[k].failure = std::current_exception();
             stop.store(true);
         }
     };
     std::vector<std::thread> others;
-    std::vector<size_t> leftOver; // ranges no thread could be had for: the calling thread renders them
     for (size_t k = 1; k < static_cast<size_t>(threads); ++k) {
         try {
             others.emplace_back([&, k] {
@@ -472,12 +460,10 @@ FrameStats RenderRowRangeFrame(const FrameInputs& given, int threads, Progress& 
                 finished.notify_all();
             });
         } catch (const std::system_error&) {
-            leftOver.push_back(k);
-            shares[k].done = true;
+            shares[k].done = true; // (the ranges are taken by the threads there are)
         }
     }
-    render(0, callerStop);
-    for (size_t k : leftOver) render(k, callerStop);
+    render(0, callerProgress);
     {
         std::lock_guard<std::mutex> lock(mutex);
         shares[0].done = true;
