@@ -225,54 +225,78 @@ Vector4 CellBuilder::Sample(double x, double y) const {
     return Vector4::Point(x, y, elevation.ElevationAt(x, y) * zScale);
 }
 
+void CellBuilder::Mark(GridPoint& g, double x, double y) {
+    g.point = Vector4::Point(x, y, 0.0);
+    g.sampled = false;
+}
+
+const Vector4& CellBuilder::Sampled(GridPoint& g) const {
+    if (!g.sampled) {
+        g.point = Sample(g.point.x, g.point.y);
+        g.sampled = true;
+    }
+    return g.point;
+}
+
 void CellBuilder::Full(double x0, double y0, CellRecord& c) const {
-    c.S0 = Sample(x0, y0 - sy);
-    c.S1 = Sample(x0 + sx, y0 - sy);
-    c.W0 = Sample(x0 - sx, y0);
+    Mark(c.S0, x0, y0 - sy);
+    Mark(c.S1, x0 + sx, y0 - sy);
+    Mark(c.W0, x0 - sx, y0);
     c.A.point = Sample(x0, y0);
     c.B.point = Sample(x0 + sx, y0);
-    c.E0 = Sample(x0 + 2.0 * sx, y0);
-    c.W1 = Sample(x0 - sx, y0 + sy);
+    Mark(c.E0, x0 + 2.0 * sx, y0);
+    Mark(c.W1, x0 - sx, y0 + sy);
     c.C.point = Sample(x0, y0 + sy);
     c.D.point = Sample(x0 + sx, y0 + sy);
-    c.E1 = Sample(x0 + 2.0 * sx, y0 + sy);
-    c.N0 = Sample(x0, y0 + 2.0 * sy);
-    c.N1 = Sample(x0 + sx, y0 + 2.0 * sy);
-    c.A.normal = CornerNormal(c.A.point, c.B.point, c.C.point, c.W0, c.S0);
-    c.B.normal = CornerNormal(c.B.point, c.E0, c.D.point, c.A.point, c.S1);
-    c.C.normal = CornerNormal(c.C.point, c.D.point, c.N0, c.W1, c.A.point);
-    c.D.normal = CornerNormal(c.D.point, c.E1, c.N1, c.C.point, c.B.point);
-    c.A.projected = c.B.projected = c.C.projected = c.D.projected = ProjectedCorner{};
+    Mark(c.E1, x0 + 2.0 * sx, y0 + sy);
+    Mark(c.N0, x0, y0 + 2.0 * sy);
+    Mark(c.N1, x0 + sx, y0 + 2.0 * sy);
+    for (Corner* k : {&c.A, &c.B, &c.C, &c.D}) {
+        k->normalPending = true;
+        k->projected = ProjectedCorner{};
+    }
+}
+
+void CellBuilder::Complete(CellRecord& c) const {
+    // (CornerNormal takes the neighbours at +x, +y, -x and -y, in this order.) A corner's neighbours are
+    // the same points in every cell that holds it, so its normal does not depend on when it is made.
+    if (c.A.normalPending)
+        c.A.normal = CornerNormal(c.A.point, c.B.point, c.C.point, Sampled(c.W0), Sampled(c.S0));
+    if (c.B.normalPending)
+        c.B.normal = CornerNormal(c.B.point, Sampled(c.E0), c.D.point, c.A.point, Sampled(c.S1));
+    if (c.C.normalPending)
+        c.C.normal = CornerNormal(c.C.point, c.D.point, Sampled(c.N0), Sampled(c.W1), c.A.point);
+    if (c.D.normalPending)
+        c.D.normal = CornerNormal(c.D.point, Sampled(c.E1), Sampled(c.N1), c.C.point, c.B.point);
+    c.A.normalPending = c.B.normalPending = c.C.normalPending = c.D.normalPending = false;
+    for (GridPoint* g : {&c.W0, &c.W1, &c.E0, &c.E1, &c.S0, &c.S1, &c.N0, &c.N1}) Sampled(*g);
 }
 
 // Written for a step towards +x: the previous cell's A, C column becomes this cell's W column and its B, D
 // corners this cell's A, C; the column at x0 + sx below and above and the column at x0 + 2 sx are new. A
 // step towards -x is the mirror image, with west and east, A and B, C and D, S0 and S1, N0 and N1 swapped.
+// The new points are only placed; Complete samples them when the cell is drawn.
 template <bool East> void CellBuilder::Shifted(double x0, double y0, CellRecord& c) const {
     auto pick = [](auto& east, auto& west) -> auto& {
         return East ? east : west;
     };
-    Vector4 &w0 = pick(c.W0, c.E0), &w1 = pick(c.W1, c.E1), &e0 = pick(c.E0, c.W0), &e1 = pick(c.E1, c.W1);
-    Vector4 &s0 = pick(c.S0, c.S1), &s1 = pick(c.S1, c.S0), &n0 = pick(c.N0, c.N1), &n1 = pick(c.N1, c.N0);
+    GridPoint &w0 = pick(c.W0, c.E0), &w1 = pick(c.W1, c.E1), &e0 = pick(c.E0, c.W0), &e1 = pick(c.E1, c.W1);
+    GridPoint &s0 = pick(c.S0, c.S1), &s1 = pick(c.S1, c.S0), &n0 = pick(c.N0, c.N1), &n1 = pick(c.N1, c.N0);
     Corner &a = pick(c.A, c.B), &b = pick(c.B, c.A), &cc = pick(c.C, c.D), &d = pick(c.D, c.C);
     const double xNew = East ? x0 + sx : x0, xOuter = East ? x0 + 2.0 * sx : x0 - sx;
-    w0 = a.point;
-    w1 = cc.point;
+    w0 = GridPoint{a.point, true};
+    w1 = GridPoint{cc.point, true};
     s0 = s1;
     n0 = n1;
     a = b;
     cc = d;
-    b.point = e0;
-    d.point = e1;
-    s1 = Sample(xNew, y0 - sy);
-    n1 = Sample(xNew, y0 + 2.0 * sy);
-    e0 = Sample(xOuter, y0);
-    e1 = Sample(xOuter, y0 + sy);
-    // (CornerNormal takes the neighbours at +x, +y, -x and -y, in this order.)
-    b.normal = East ? CornerNormal(b.point, e0, d.point, a.point, s1)
-                    : CornerNormal(b.point, a.point, d.point, e0, s1);
-    d.normal = East ? CornerNormal(d.point, e1, n1, cc.point, b.point)
-                    : CornerNormal(d.point, cc.point, n1, e1, b.point);
+    b.point = Sampled(e0);
+    d.point = Sampled(e1);
+    Mark(s1, xNew, y0 - sy);
+    Mark(n1, xNew, y0 + 2.0 * sy);
+    Mark(e0, xOuter, y0);
+    Mark(e1, xOuter, y0 + sy);
+    b.normalPending = d.normalPending = true;
     b.projected = d.projected = ProjectedCorner{};
 }
 
@@ -545,6 +569,7 @@ void CellWalker::DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y,
         Corner* const corners[4] = {&c.A, &c.B, &c.C, &c.D};
         if (coverage->CornersCovered(corners)) return;
     }
+    builder.Complete(c);
     const double f = 1.0 - std::exp(-delta);
     const bool t1Shown = !(c.A.point.z < 0.0 && c.C.point.z < 0.0 && c.D.point.z < 0.0);
     const bool t2Shown = !(c.A.point.z < 0.0 && c.D.point.z < 0.0 && c.B.point.z < 0.0);

@@ -63,6 +63,12 @@ struct WalkPlan {
 WalkPlan PlanWalk(const RenderCamera& camera, const CGelaende& elevation, double gridX, double gridY,
                   RenderMode mode);
 
+// A grid point around a cell: where it lies, and its height (z) once it was needed.
+struct GridPoint {
+    Vector4 point;
+    bool sampled = false;
+};
+
 // The twelve grid points around the cell whose lowest corner is A = (x0, y0), with their heights as z;
 // the four corners also carry their normals and projections. Triangles: T1 = (A, C, D), T2 = (A, D, B).
 //
@@ -71,9 +77,12 @@ WalkPlan PlanWalk(const RenderCamera& camera, const CGelaende& elevation, double
 //       W0   A   B   E0        y0
 //            S0  S1            y0 - sy
 //   x0 - sx  x0  x0+sx x0+2sx
+//
+// The corners are sampled as the cell is built; the other eight points and the corners' normals only when
+// the cell is drawn (Complete): most cells of a large terrain far away are found hidden before that.
 struct CellRecord {
     Corner A, B, C, D;
-    Vector4 W0, W1, E0, E1, S0, S1, N0, N1;
+    GridPoint W0, W1, E0, E1, S0, S1, N0, N1;
 };
 
 // Builds cell records from the elevation data. Along a row the next cell shares eight points and two
@@ -82,18 +91,22 @@ class CellBuilder {
 public:
     CellBuilder(const CGelaende& elevation, double zScale, double sx, double sy);
 
-    // All twelve points sampled and all four normals computed.
+    // The four corners sampled, the other points placed.
     void Full(double x0, double y0, CellRecord& c) const;
     // c holds the cell at x0 - sx (a row walked towards +x); makes it the cell at x0.
     void ShiftedFromWest(double x0, double y0, CellRecord& c) const;
     // c holds the cell at x0 + sx (a row walked towards -x); makes it the cell at x0.
     void ShiftedFromEast(double x0, double y0, CellRecord& c) const;
+    // Samples the points not sampled yet and makes the corners' normals not made yet.
+    void Complete(CellRecord& c) const;
 
     double CellWidth() const { return sx; }
     double CellHeight() const { return sy; }
 
 private:
     Vector4 Sample(double x, double y) const;
+    static void Mark(GridPoint& g, double x, double y);
+    const Vector4& Sampled(GridPoint& g) const;
     template <bool East> void Shifted(double x0, double y0, CellRecord& c) const;
 
     const CGelaende& elevation;

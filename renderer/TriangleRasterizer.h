@@ -64,6 +64,7 @@ struct Corner {
     Vector4 point;
     Vector4 normal;
     ProjectedCorner projected;
+    bool normalPending = false; // the normal is not made yet (the cell walk makes it when it draws)
 };
 
 // A triangle culled and projected, its corners sorted by screen row (row 0 <= row 1 <= row 2): what the

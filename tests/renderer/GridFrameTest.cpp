@@ -182,11 +182,11 @@ TEST(GridFrame, ShiftedCellBuildMatchesTheFullBuildInBothDirections) {
     CellBuilder b(*terrain, 0.01, sx, sy);
     const double y = 3 * sy;
     auto expectSame = [](const CellRecord& a, const CellRecord& e) {
-        const Vector4 CellRecord::*points[] = {&CellRecord::S0, &CellRecord::S1, &CellRecord::W0,
-                                               &CellRecord::E0, &CellRecord::W1, &CellRecord::E1,
-                                               &CellRecord::N0, &CellRecord::N1};
+        const GridPoint CellRecord::*points[] = {&CellRecord::S0, &CellRecord::S1, &CellRecord::W0,
+                                                 &CellRecord::E0, &CellRecord::W1, &CellRecord::E1,
+                                                 &CellRecord::N0, &CellRecord::N1};
         std::vector<std::pair<Vector4, Vector4>> pairs;
-        for (auto m : points) pairs.push_back({a.*m, e.*m});
+        for (auto m : points) pairs.push_back({(a.*m).point, (e.*m).point});
         for (auto c : {&CellRecord::A, &CellRecord::B, &CellRecord::C, &CellRecord::D}) {
             pairs.push_back({(a.*c).point, (e.*c).point});
             pairs.push_back({(a.*c).normal, (e.*c).normal});
@@ -205,6 +205,8 @@ TEST(GridFrame, ShiftedCellBuildMatchesTheFullBuildInBothDirections) {
         x += sx;
         b.ShiftedFromWest(x, y, shifted);
         b.Full(x, y, full);
+        b.Complete(shifted);
+        b.Complete(full);
         expectSame(shifted, full);
     }
     // Towards -x: each cell from its right neighbour (its B and D corners are that cell's A and C).
@@ -214,6 +216,8 @@ TEST(GridFrame, ShiftedCellBuildMatchesTheFullBuildInBothDirections) {
         x -= sx;
         b.ShiftedFromEast(x, y, shifted);
         b.Full(x, y, full);
+        b.Complete(shifted);
+        b.Complete(full);
         expectSame(shifted, full);
     }
 
