@@ -20,7 +20,8 @@ constexpr int64_t kCullBlock = 64;
 constexpr int64_t kCullSubBlock = 8;
 // Walking backwards: blocks of 512 cells, then of 64 within those, then of 8.
 constexpr int kCullLevels = 3;
-constexpr int64_t kCullBlocks[kCullLevels] = {512, kCullBlock, kCullSubBlock};
+constexpr int64_t kFirstCullBlock = 512;
+constexpr int64_t kCullBlocks[kCullLevels] = {kFirstCullBlock, kCullBlock, kCullSubBlock};
 // What the cull adds around a block's projection, in pixels.
 constexpr double kScreenMargin = 1.5;
 
@@ -484,8 +485,47 @@ bool CellWalker::WalkCells(const WalkUnit& u, int64_t first, int64_t end, double
     return true;
 }
 
-bool CellWalker::WalkReversed(const WalkUnit& u, WalkProgress* progress) {
+BlockRows::BlockRows(const WalkPlan& plan, const ViewCull& cull) {
+    for (const WalkUnit& u : plan.units) {
+        unitFirst.push_back(rows.size());
+        const bool alongY = u.kind == WalkUnit::ColumnStrip;
+        const double sAlong = alongY ? plan.sy : plan.sx, sAcross = alongY ? plan.sx : plan.sy;
+        // The blocks' coordinates by the additions of the walk (as CellWalker::WalkReversed makes them).
+        std::vector<double> along(static_cast<size_t>(std::max<int64_t>(u.cells, 0)));
+        double v = u.from;
+        for (double& a : along) {
+            a = v;
+            v += u.step;
+        }
+        for (int64_t top = u.cells - 1; top >= 0; top -= kFirstCullBlock) {
+            const int64_t bottom = std::max<int64_t>(top - kFirstCullBlock + 1, 0);
+            const double a = along[static_cast<size_t>(bottom)], b = along[static_cast<size_t>(top)];
+            const double from = std::min(a, b) - 0.5 * sAlong, to = std::max(a, b) + 1.5 * sAlong;
+            Rows r{1, 0};
+            if (alongY ? !cull.StoredRows(u.at, u.at + sAcross, from, to, r.low, r.high)
+                       : !cull.StoredRows(from, to, u.at, u.at + sAcross, r.low, r.high))
+                r = Rows{1, 0};
+            rows.push_back(r);
+        }
+    }
+}
+
+std::vector<int> BlockRows::BlocksPerRow(int height) const {
+    std::vector<int> count(static_cast<size_t>(std::max(height, 0)) + 1, 0);
+    for (const Rows& r : rows) {
+        const int low = std::max(r.low, 0), high = std::min(r.high, height - 1);
+        if (low > high) continue;
+        ++count[static_cast<size_t>(low)];
+        --count[static_cast<size_t>(high) + 1];
+    }
+    for (size_t i = 1; i < count.size(); ++i) count[i] += count[i - 1];
+    count.pop_back();
+    return count;
+}
+
+bool CellWalker::WalkReversed(const WalkUnit& u, WalkProgress* progress, size_t unit) {
     if (progress && !progress->EnterUnit(u)) return false;
+    unitIndex = unit;
     // The coordinates by the very additions of the walk forwards (the same for every row of a quadrant:
     // made once).
     const size_t cells = static_cast<size_t>(std::max<int64_t>(u.cells, 0));
@@ -530,8 +570,11 @@ bool CellWalker::WalkBackwards(const WalkUnit& u, int64_t low, int64_t high, int
         // multiplication.)
         const double from = std::min(at(bottom), at(top)) - 0.5 * sAlong,
                      to = std::max(at(bottom), at(top)) + 1.5 * sAlong;
-        const bool hidden = alongY ? cull->Hidden(u.at, u.at + sAcross, from, to, coverage)
-                                   : cull->Hidden(from, to, u.at, u.at + sAcross, coverage);
+        const bool hidden =
+            (level == 0 && blockRows &&
+             !blockRows->Meets(unitIndex, (high - top) / kFirstCullBlock, rowsLow, rowsHigh)) ||
+            (alongY ? cull->Hidden(u.at, u.at + sAcross, from, to, coverage)
+                    : cull->Hidden(from, to, u.at, u.at + sAcross, coverage));
         if (!hidden) {
             if (!WalkBackwards(u, bottom, top, level + 1, fresh, progress)) return false;
             continue;
@@ -589,6 +632,8 @@ void WalkFrame(const WalkPlan& plan, CellWalker& walker, Progress& progress) {
 void WalkFrameNearToFar(const WalkPlan& plan, CellWalker& walker, Progress& progress) {
     WalkProgress live(progress, plan.increment, true);
     int stoppedPass = WalkUnit::PassCount;
-    for (auto u = plan.units.rbegin(); u != plan.units.rend(); ++u)
-        if (u->pass != stoppedPass && !walker.WalkReversed(*u, &live)) stoppedPass = u->pass;
+    for (size_t k = plan.units.size(); k-- > 0;) {
+        const WalkUnit& u = plan.units[k];
+        if (u.pass != stoppedPass && !walker.WalkReversed(u, &live, k)) stoppedPass = u.pass;
+    }
 }

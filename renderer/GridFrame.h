@@ -170,6 +170,29 @@ private:
     double rowLow, rowHigh;       // the screen rows likewise
 };
 
+// The stored rows each block of kFirstCullBlock cells of every unit may write, as the whole picture's cull
+// finds them (walking backwards: the blocks from each unit's last cell on): made once per frame, so that
+// the threads walking a frame in ranges of rows pass over the blocks that cannot reach their rows without
+// projecting them again.
+class BlockRows {
+public:
+    BlockRows(const WalkPlan& plan, const ViewCull& cull);
+    // Whether block `block` of unit `unit` may write a stored row of [low, high].
+    bool Meets(size_t unit, int64_t block, int low, int high) const {
+        const Rows& r = rows[unitFirst[unit] + static_cast<size_t>(block)];
+        return r.low <= high && r.high >= low;
+    }
+    // Per stored row of a picture of `height` rows, how many blocks may write it.
+    std::vector<int> BlocksPerRow(int height) const;
+
+private:
+    struct Rows {
+        int low, high; // none when low > high
+    };
+    std::vector<size_t> unitFirst;
+    std::vector<Rows> rows;
+};
+
 // Builds and draws the cells of walk units into a sink.
 class CellWalker {
 public:
@@ -196,10 +219,18 @@ public:
 
     // Walks the unit backwards, near to far: its cells in the reverse order and each cell's triangles too,
     // for a rasteriser where the first triangle to cover a pixel keeps it (see SetCoverage).
-    bool WalkReversed(const WalkUnit& u, WalkProgress* progress = nullptr);
+    // `unit` is the unit's place in the plan (for SetBlockRows).
+    bool WalkReversed(const WalkUnit& u, WalkProgress* progress = nullptr, size_t unit = 0);
     // Walking backwards, also leaves out the blocks of cells whose pixels are all kept in `r` (with the
     // cull set; none by default).
     void SetCoverage(const TriangleRasterizer* r) { coverage = r; }
+    // Walking backwards with the cull set, leaves out the blocks that cannot write a stored row of
+    // [low, high] by the table alone.
+    void SetBlockRows(const BlockRows* b, int low, int high) {
+        blockRows = b;
+        rowsLow = low;
+        rowsHigh = high;
+    }
 
     // Builds every cell with the full twelve-point build (a check that the shifted build changes nothing).
     void SetAlwaysFullBuild(bool on) { alwaysFull = on; }
@@ -227,6 +258,9 @@ private:
     std::vector<Visit>* trace = nullptr;
     const ViewCull* cull = nullptr;
     const TriangleRasterizer* coverage = nullptr;
+    const BlockRows* blockRows = nullptr;
+    int rowsLow = 0, rowsHigh = 0;
+    size_t unitIndex = 0; // walking backwards: the unit's place in the plan
     CellRecord cell;
     std::vector<double> along; // walking backwards: the unit's cell coordinates, from alongFrom by alongStep
     double alongFrom = 0.0, alongStep = 0.0;

@@ -391,7 +391,7 @@ private:
 // Cuts the stored rows [first, end) into ranges of about kRangeRows rows (at least kRangesPerThread per
 // thread): how much work a range holds is known only once its walk has left out what nearer terrain
 // hides, so the threads take the ranges in turn, and one that finishes early takes the next.
-constexpr int kRangeRows = 64;
+constexpr int kRangeRows = 16;
 constexpr int kRangesPerThread = 4;
 std::vector<int> CutRows(int first, int end, int threads) {
     const int rows = std::max(end - first, 0);
@@ -411,6 +411,22 @@ FrameStats RenderRowRangeFrame(const FrameInputs& given, int threads, Progress& 
     const int first = std::max(in.firstRow, 0), end = std::min(in.endRow, in.output->GetHeight());
     const std::vector<int> bounds = CutRows(first, end, threads);
     const int ranges = static_cast<int>(bounds.size()) - 1;
+    std::optional<BlockRows> blockRows;
+    // The ranges are handed out the busiest first (by the blocks of cells that may reach them), so that
+    // the last ones taken are short.
+    std::vector<int> order(static_cast<size_t>(ranges));
+    for (int r = 0; r < ranges; ++r) order[static_cast<size_t>(r)] = r;
+    if (culled) {
+        blockRows.emplace(plan, FrameCull(in, plan));
+        const std::vector<int> perRow = blockRows->BlocksPerRow(in.output->GetHeight());
+        std::vector<int64_t> busy(static_cast<size_t>(ranges), 0);
+        for (int r = 0; r < ranges; ++r)
+            for (int row = bounds[static_cast<size_t>(r)]; row < bounds[static_cast<size_t>(r) + 1]; ++row)
+                busy[static_cast<size_t>(r)] += perRow[static_cast<size_t>(row)];
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            return busy[static_cast<size_t>(a)] > busy[static_cast<size_t>(b)];
+        });
+    }
 
     std::atomic<bool> stop{false};
     PassingStop callerStop(progress, stop);
@@ -430,7 +446,8 @@ FrameStats RenderRowRangeFrame(const FrameInputs& given, int threads, Progress& 
     // Each thread takes the next range nobody has taken until none is left (or a stop is requested).
     auto render = [&](size_t k, Progress& p) {
         try {
-            for (int r; !stop.load(std::memory_order_relaxed) && (r = next.fetch_add(1)) < ranges;) {
+            for (int taken; !stop.load(std::memory_order_relaxed) && (taken = next.fetch_add(1)) < ranges;) {
+                const int r = order[static_cast<size_t>(taken)];
                 FrameInputs part = in;
                 part.firstRow = bounds[static_cast<size_t>(r)];
                 part.endRow = bounds[static_cast<size_t>(r) + 1];
@@ -438,7 +455,10 @@ FrameStats RenderRowRangeFrame(const FrameInputs& given, int threads, Progress& 
                 fill.Rasterizer().CountFrom(first);
                 CellWalker walker(plan, *in.elevation, in.zScale, in.dust, fill.Rasterizer());
                 std::optional<ViewCull> cull;
-                if (culled) walker.SetCull(&cull.emplace(FrameCull(part, plan)));
+                if (culled) {
+                    walker.SetCull(&cull.emplace(FrameCull(part, plan)));
+                    walker.SetBlockRows(&*blockRows, part.firstRow, part.endRow - 1);
+                }
                 fill.Walk(part, plan, walker, cull.has_value(), p);
                 const FrameStats stats = fill.Finish(p);
                 shares[k].stats.trianglesDrawn += stats.trianglesDrawn;
