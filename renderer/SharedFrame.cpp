@@ -391,7 +391,7 @@ private:
 // Cuts the stored rows [first, end) into ranges of about kRangeRows rows (at least kRangesPerThread per
 // thread): how much work a range holds is known only once its walk has left out what nearer terrain
 // hides, so the threads take the ranges in turn, and one that finishes early takes the next.
-constexpr int kRangeRows = 16;
+constexpr int kRangeRows = 32;
 constexpr int kRangesPerThread = 4;
 std::vector<int> CutRows(int first, int end, int threads) {
     const int rows = std::max(end - first, 0);
