@@ -20,11 +20,12 @@ struct WalkPlan;
 // triangles; never fewer than the threads).
 FrameStats RenderSharedFrame(const FrameInputs& in, int threads, Progress& progress, size_t unitsAhead = 0);
 
-// Renders the frame with `threads` threads (at least 2) that each walk the whole frame into a range of
-// rows of their own, leaving out what cannot reach it; the ranges are cut so that each holds about the
-// same work. Nothing passes between the threads: for deferred shading, where nobody watches the picture
-// grow. The calling thread renders the first range, reports the progress and pumps messages as one
-// thread does, and passes a stop request on.
+// Renders the frame in ranges of rows: each range is walked as a whole frame of its own, leaving out what
+// cannot reach its rows, by whichever of the `threads` threads (the calling thread being one) is free
+// next, the ranges that look busiest first. Nothing passes between the threads: for deferred shading,
+// where nobody watches the picture grow. The calling thread reports the progress over all ranges, pumps
+// messages and passes a stop request on. With one thread it keeps a large picture's pixel owners for one
+// range at a time.
 FrameStats RenderRowRangeFrame(const FrameInputs& in, int threads, Progress& progress);
 
 // The inputs with a pyramid for the cull: in's, or one made into `own` when in has none.

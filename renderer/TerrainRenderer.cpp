@@ -21,6 +21,10 @@ FrameInputs WithPyramid(const FrameInputs& in, std::optional<ElevationPyramid>& 
     return frame;
 }
 
+namespace {
+constexpr long long kOneRangePixels = 1LL << 22;
+} // namespace
+
 FrameStats RenderTerrainFrame(const FrameInputs& in, Progress& progress) {
     if (!in.camera || !in.elevation || !in.output || !in.output->hasImage()) return {};
     if (in.mode == RenderMode::Preview) return {};
@@ -29,6 +33,11 @@ FrameStats RenderTerrainFrame(const FrameInputs& in, Progress& progress) {
     const FrameInputs frame = WithPyramid(in, own);
 
     const int count = std::max(1, std::min(in.threads, 64));
+    // A large picture's pixel owners for all its rows at once would weigh more than the walk gains from
+    // one range: one thread takes the ranges of rows in turn too.
+    const bool large =
+        static_cast<long long>(in.output->GetWidth()) * in.output->GetHeight() > kOneRangePixels;
+    if (frame.deferShading && frame.skipHidden && large) return RenderRowRangeFrame(frame, count, progress);
     if (count > 1)
         return frame.deferShading ? RenderRowRangeFrame(frame, count, progress)
                                   : RenderSharedFrame(frame, count, progress);
