@@ -101,21 +101,40 @@ bool CTGAFile::OpenImage(const std::string& name) {
     }
 }
 
+CTGAFile::Read CTGAFile::ReadFile(const std::string& path, bool loadPixels) {
+    Read read;
+    read.loadPixels = loadPixels;
+    read.error = ReadTga(path, loadPixels, read.image, read.file, &read.why);
+    return read;
+}
+
+bool CTGAFile::OpenRead(const std::string& path, Read&& read) {
+    if (read.error != TgaError::None || read.loadPixels != loadPixels) return OpenImage(path);
+    take(path, std::move(read));
+    return true;
+}
+
 TgaError CTGAFile::tryOpen(const std::string& name, std::string& why) {
-    Image24 read;
-    TgaPixelFile opened;
     WaitCursor wait(plat);
-    if (TgaError error = ReadTga(name, loadPixels, read, opened, &why); error != TgaError::None) return error;
-    // Success: the document takes the new image (or, header-only, the open file).
-    image = std::move(read);
-    file = std::move(opened);
+    Read read = ReadFile(name, loadPixels);
+    if (read.error != TgaError::None) {
+        why = read.why;
+        return read.error;
+    }
+    take(name, std::move(read));
+    return TgaError::None;
+}
+
+void CTGAFile::take(const std::string& name, Read&& read) {
+    // The document takes the new image (or, header-only, the open file).
+    image = std::move(read.image);
+    file = std::move(read.file);
     docWidth = lockedWidth = file.width;
     docHeight = lockedHeight = file.height;
     ++contentVersion;
     path = name;
     modified = false;
     if (settings) settings->writeString("Recent File Load", "Name", FileExtension(name));
-    return TgaError::None;
 }
 
 bool CTGAFile::saveWithRetries(const std::string& target, int openQuestion, int saveQuestion,

@@ -31,6 +31,19 @@ public:
     // document works header-only: only the header is read and the file stays open for the elevation
     // lookup.
     bool OpenImage(const std::string& path);
+    // A file read without asking or telling anything, so that any thread may read one; OpenRead then
+    // takes it into a document.
+    struct Read {
+        TgaError error = TgaError::None;
+        std::string why; // the reason of a rejected file
+        bool loadPixels = true;
+        Image24 image;
+        TgaPixelFile file;
+    };
+    static Read ReadFile(const std::string& path, bool loadPixels);
+    // Takes `read`, made from path, as OpenImage takes what it reads; a read that failed (or was made for
+    // the other use) is read again by OpenImage, which asks and tells why.
+    bool OpenRead(const std::string& path, Read&& read);
     // Makes a new zeroed image of the given size (pixels open for direct access).
     bool CreateImage(int width, int height);
     // Writes path as TGA, or as YUV when its extension is ".yuv" in any letter case.
@@ -115,6 +128,7 @@ private:
     PixelView view() const { return PixelView{pixelData(), stride(), lockedWidth, lockedHeight, outside}; }
     // why: the reason of a rejected file.
     TgaError tryOpen(const std::string& name, std::string& why);
+    void take(const std::string& name, Read&& read);
     // Makes made the document's image and opens it for access when the document keeps its pixels.
     void adopt(Image24&& made);
     // Writes target through a temporary file with the open and save retry questions; encode produces the

@@ -3,6 +3,8 @@
 #include "scene/SceneSchema.h"
 
 #include <algorithm>
+#include <future>
+#include <system_error>
 
 bool SetUpRun(const std::string& jobFile, int antialiasing, const RunCaller& caller, RenderContext& context) {
     context.job = ReadJobValues(jobFile);
@@ -61,6 +63,30 @@ bool SetUpJob(int antialiasing, const RunCaller& caller, RenderContext& context)
         }
     }
 
+    // With more than one thread, the elevation file is read and its pyramid made while the texture is
+    // opened; a file that cannot be read is opened again below, with the questions and messages.
+    struct ElevationRead {
+        std::unique_ptr<CGelaende> elevation;
+        std::unique_ptr<ElevationPyramid> pyramid;
+    };
+    std::future<ElevationRead> elevationRead;
+    if (inMemory && std::max(options.rowThreads, options.frameThreads) > 1) {
+        try {
+            elevationRead = std::async(std::launch::async, [&platform, &job, antialiasing] {
+                ElevationRead done;
+                CTGAFile::Read read = CTGAFile::ReadFile(job.ElevationFileName, true);
+                if (read.error != TgaError::None) return done;
+                done.elevation =
+                    std::make_unique<CGelaende>(platform, job.ElevScaleX, job.ElevScaleY, true, antialiasing);
+                done.elevation->OpenRead(job.ElevationFileName, std::move(read));
+                done.pyramid = std::make_unique<ElevationPyramid>(*done.elevation);
+                return done;
+            });
+        } catch (const std::system_error&) {
+            // (no thread to be had: read after the texture)
+        }
+    }
+
     if (job.UseTextureFile != 0 && !job.TextureFileName.empty()) {
         context.texture =
             std::make_unique<CTGAFile>(platform, antialiasing, inMemory, job.ElevScaleX, job.ElevScaleY);
@@ -68,9 +94,15 @@ bool SetUpJob(int antialiasing, const RunCaller& caller, RenderContext& context)
         if (inMemory) context.sampler = std::make_unique<TextureSampler>(*context.texture, antialiasing);
     }
 
-    context.elevation =
-        std::make_unique<CGelaende>(platform, job.ElevScaleX, job.ElevScaleY, inMemory, antialiasing);
-    if (!context.elevation->OpenImage(job.ElevationFileName)) return false;
+    ElevationRead done;
+    if (elevationRead.valid()) done = elevationRead.get();
+    context.pyramid = std::move(done.pyramid);
+    context.elevation = std::move(done.elevation);
+    if (!context.elevation) {
+        context.elevation =
+            std::make_unique<CGelaende>(platform, job.ElevScaleX, job.ElevScaleY, inMemory, antialiasing);
+        if (!context.elevation->OpenImage(job.ElevationFileName)) return false;
+    }
     frame.gridX = inMemory ? job.GridX : PreviewGridDivision(job.GridX);
     frame.gridY = inMemory ? job.GridY : PreviewGridDivision(job.GridY);
     if (!inMemory)
@@ -82,8 +114,9 @@ bool SetUpJob(int antialiasing, const RunCaller& caller, RenderContext& context)
         return false;
     }
     frame.elevation = context.elevation.get();
-    if (inMemory)
-        frame.pyramid = (context.pyramid = std::make_unique<ElevationPyramid>(*context.elevation)).get();
+    if (inMemory && !context.pyramid)
+        context.pyramid = std::make_unique<ElevationPyramid>(*context.elevation);
+    frame.pyramid = context.pyramid.get();
     frame.texture = context.texture.get();
     frame.sampler = context.sampler.get();
     frame.hq = job.HQ != 0;
