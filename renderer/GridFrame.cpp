@@ -486,16 +486,22 @@ bool CellWalker::WalkCells(const WalkUnit& u, int64_t first, int64_t end, double
 }
 
 BlockRows::BlockRows(const WalkPlan& plan, const ViewCull& cull) {
+    std::vector<double>
+        along; // the cells' coordinates by the additions of the walk, as the walker makes them
+    double alongFrom = 0.0, alongStep = 0.0;
     for (const WalkUnit& u : plan.units) {
         unitFirst.push_back(rows.size());
         const bool alongY = u.kind == WalkUnit::ColumnStrip;
         const double sAlong = alongY ? plan.sy : plan.sx, sAcross = alongY ? plan.sx : plan.sy;
-        // The blocks' coordinates by the additions of the walk (as CellWalker::WalkReversed makes them).
-        std::vector<double> along(static_cast<size_t>(std::max<int64_t>(u.cells, 0)));
-        double v = u.from;
-        for (double& a : along) {
-            a = v;
-            v += u.step;
+        const size_t cells = static_cast<size_t>(std::max<int64_t>(u.cells, 0));
+        if (along.size() != cells || alongFrom != u.from || alongStep != u.step) {
+            along.resize(cells);
+            double v = alongFrom = u.from;
+            alongStep = u.step;
+            for (double& a : along) {
+                a = v;
+                v += u.step;
+            }
         }
         for (int64_t top = u.cells - 1; top >= 0; top -= kFirstCullBlock) {
             const int64_t bottom = std::max<int64_t>(top - kFirstCullBlock + 1, 0);
