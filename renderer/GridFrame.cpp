@@ -506,7 +506,7 @@ BlockRows::BlockRows(const WalkPlan& plan, const ViewCull& cull) {
         for (int64_t top = u.cells - 1; top >= 0; top -= kFirstCullBlock) {
             const int64_t bottom = std::max<int64_t>(top - kFirstCullBlock + 1, 0);
             const double a = along[static_cast<size_t>(bottom)], b = along[static_cast<size_t>(top)];
-            const double from = std::min(a, b) - 0.5 * sAlong, to = std::max(a, b) + 1.5 * sAlong;
+            const double from = std::min(a, b), to = std::max(a, b) + sAlong; // (as the walker's blocks)
             Rows r{1, 0};
             if (alongY ? !cull.StoredRows(u.at, u.at + sAcross, from, to, r.low, r.high)
                        : !cull.StoredRows(from, to, u.at, u.at + sAcross, r.low, r.high))
@@ -572,10 +572,9 @@ bool CellWalker::WalkBackwards(const WalkUnit& u, int64_t low, int64_t high, int
     const int64_t size = kCullBlocks[level];
     for (int64_t top = high; top >= low; top -= size) {
         const int64_t bottom = std::max(top - size + 1, low);
-        // (The block's rectangle is widened by half a cell for the difference of the additions from a
-        // multiplication.)
-        const double from = std::min(at(bottom), at(top)) - 0.5 * sAlong,
-                     to = std::max(at(bottom), at(top)) + 1.5 * sAlong;
+        // (The cells' corners lie at the walk's own coordinates and one cell beyond, but for the rounding
+        // of the shifted build's sums, which the cull allows for.)
+        const double from = std::min(at(bottom), at(top)), to = std::max(at(bottom), at(top)) + sAlong;
         const bool hidden =
             (level == 0 && blockRows &&
              !blockRows->Meets(unitIndex, (high - top) / kFirstCullBlock, rowsLow, rowsHigh)) ||
