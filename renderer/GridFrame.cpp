@@ -220,9 +220,20 @@ WalkPlan PlanWalk(const RenderCamera& camera, const CGelaende& elevation, double
 // Cell records
 
 CellBuilder::CellBuilder(const CGelaende& elevation_, double zScale_, double sx_, double sy_)
-    : elevation(elevation_), zScale(zScale_), sx(sx_), sy(sy_) {}
+    : elevation(elevation_), zScale(zScale_), sx(sx_), sy(sy_), pixels(elevation_.pixelData()),
+      stride(static_cast<size_t>(elevation_.stride())), maxColumn(elevation_.maxX()),
+      maxRow(elevation_.maxY()) {}
 
 Vector4 CellBuilder::Sample(double x, double y) const {
+    // A point on a pixel inside the image (every point of a grid of one cell per pixel) has that pixel's
+    // elevation, read here directly (as the lookup reads it); any other point is interpolated.
+    const ElevationLookup& lookup = elevation.Lookup();
+    const double u = lookup.columnOf(x), v = lookup.rowOf(y);
+    if (pixels && u >= 0.0 && u < maxColumn && v >= 0.0 && v < maxRow) {
+        const size_t c = static_cast<size_t>(u), r = static_cast<size_t>(v);
+        if (static_cast<double>(c) == u && static_cast<double>(r) == v)
+            return Vector4::Point(x, y, CGelaende::decode(pixels + r * stride + 3 * c) * zScale);
+    }
     return Vector4::Point(x, y, elevation.ElevationAt(x, y) * zScale);
 }
 
@@ -355,18 +366,32 @@ ViewCull::Reach ViewCull::Screen(double xLow, double xHigh, double yLow, double 
     // A triangle with a corner behind the eye (W <= 0) is dropped; W is affine, so when every corner of
     // the box lies behind the eye, so does every point in it. With every corner in front, the box's
     // projection holds the projection of every point in it.
+    // (The corners from the lowest one and the box's three edges: point * P is linear in the point. The
+    // rounding of that, and of multiplying by 1 / W, is far below the margins below and in Covered.)
+    const double* m = camera.Projection().m;
+    const double base[3] = {xLow * m[0] + yLow * m[4] + zLow * m[8] + m[12],
+                            xLow * m[1] + yLow * m[5] + zLow * m[9] + m[13],
+                            xLow * m[3] + yLow * m[7] + zLow * m[11] + m[15]};
+    const double dx = xHigh - xLow, dy = yHigh - yLow, dz = zHigh - zLow;
+    const double edge[3][3] = {{dx * m[0], dx * m[1], dx * m[3]},
+                               {dy * m[4], dy * m[5], dy * m[7]},
+                               {dz * m[8], dz * m[9], dz * m[11]}};
     int behind = 0;
     double cLow = HUGE_VAL, cHigh = -HUGE_VAL, rLow = HUGE_VAL, rHigh = -HUGE_VAL;
     for (int k = 0; k < 8; ++k) {
-        const Vector4 p =
-            camera.Project(Vector4::Point(k & 1 ? xHigh : xLow, k & 2 ? yHigh : yLow, k & 4 ? zHigh : zLow));
-        const double wMargin = 1e-7 * (std::fabs(p.x) + std::fabs(p.y) + std::fabs(p.w) + 1.0);
-        if (p.w < -wMargin) {
+        double p[3] = {base[0], base[1], base[2]};
+        for (int e = 0; e < 3; ++e)
+            if (k & (1 << e))
+                for (int j = 0; j < 3; ++j) p[j] += edge[e][j];
+        const double px = p[0], py = p[1], pw = p[2];
+        const double wMargin = 1e-7 * (std::fabs(px) + std::fabs(py) + std::fabs(pw) + 1.0);
+        if (pw < -wMargin) {
             ++behind;
             continue;
         }
-        if (!(p.w > wMargin)) return Reach::Unknown;
-        const double c = p.x / p.w, r = -(p.y / p.w);
+        if (!(pw > wMargin)) return Reach::Unknown;
+        const double inverse = 1.0 / pw;
+        const double c = px * inverse, r = -(py * inverse);
         cLow = std::min(cLow, c);
         cHigh = std::max(cHigh, c);
         rLow = std::min(rLow, r);

@@ -223,6 +223,14 @@ bool TriangleRasterizer::TruncatedCovered(int c0, int c1, int r0, int r1) const 
     const int s1 = std::min(rows.endRow - 1, outputHeight - r0);
     if (c0 > c1 || s0 > s1) return true;
     const int slot0 = s0 - rows.firstRow, slot1 = s1 - rows.firstRow;
+    if (c1 - c0 < kTile && slot1 - slot0 < kTile) { // (a few pixels, as far terrain's cells mostly ask)
+        for (int s = slot0; s <= slot1; ++s) {
+            const uint8_t* kept = &taken[static_cast<size_t>(s) * imageWidth];
+            for (int c = c0; c <= c1; ++c)
+                if (!kept[c]) return false;
+        }
+        return true;
+    }
     for (int ty = slot0 / kTile; ty <= slot1 / kTile; ++ty)
         for (int tx = c0 / kTile; tx <= c1 / kTile; ++tx) {
             const size_t t = static_cast<size_t>(ty) * tileColumns + tx;
