@@ -510,24 +510,27 @@ bool CellWalker::WalkCells(const WalkUnit& u, int64_t first, int64_t end, double
     return true;
 }
 
+const std::vector<double>& UnitCoordinates::Of(const WalkUnit& u) {
+    const size_t cells = static_cast<size_t>(std::max<int64_t>(u.cells, 0));
+    if (along.size() != cells || from != u.from || step != u.step) {
+        along.resize(cells);
+        double v = from = u.from;
+        step = u.step;
+        for (double& a : along) {
+            a = v;
+            v += u.step;
+        }
+    }
+    return along;
+}
+
 BlockRows::BlockRows(const WalkPlan& plan, const ViewCull& cull) {
-    std::vector<double>
-        along; // the cells' coordinates by the additions of the walk, as the walker makes them
-    double alongFrom = 0.0, alongStep = 0.0;
+    UnitCoordinates coordinates;
     for (const WalkUnit& u : plan.units) {
         unitFirst.push_back(rows.size());
         const bool alongY = u.kind == WalkUnit::ColumnStrip;
         const double sAlong = alongY ? plan.sy : plan.sx, sAcross = alongY ? plan.sx : plan.sy;
-        const size_t cells = static_cast<size_t>(std::max<int64_t>(u.cells, 0));
-        if (along.size() != cells || alongFrom != u.from || alongStep != u.step) {
-            along.resize(cells);
-            double v = alongFrom = u.from;
-            alongStep = u.step;
-            for (double& a : along) {
-                a = v;
-                v += u.step;
-            }
-        }
+        const std::vector<double>& along = coordinates.Of(u);
         for (int64_t top = u.cells - 1; top >= 0; top -= kFirstCullBlock) {
             const int64_t bottom = std::max<int64_t>(top - kFirstCullBlock + 1, 0);
             const double a = along[static_cast<size_t>(bottom)], b = along[static_cast<size_t>(top)];
@@ -557,18 +560,7 @@ std::vector<int> BlockRows::BlocksPerRow(int height) const {
 bool CellWalker::WalkReversed(const WalkUnit& u, WalkProgress* progress, size_t unit) {
     if (progress && !progress->EnterUnit(u)) return false;
     unitIndex = unit;
-    // The coordinates by the very additions of the walk forwards (the same for every row of a quadrant:
-    // made once).
-    const size_t cells = static_cast<size_t>(std::max<int64_t>(u.cells, 0));
-    if (along.size() != cells || alongFrom != u.from || alongStep != u.step) {
-        along.resize(cells);
-        double v = alongFrom = u.from;
-        alongStep = u.step;
-        for (double& a : along) {
-            a = v;
-            v += u.step;
-        }
-    }
+    along = &coordinates.Of(u);
     bool fresh = true; // as in WalkCells
     return WalkBackwards(u, 0, u.cells - 1, cull ? 0 : kCullLevels, fresh, progress);
 }
@@ -576,7 +568,7 @@ bool CellWalker::WalkReversed(const WalkUnit& u, WalkProgress* progress, size_t 
 bool CellWalker::WalkBackwards(const WalkUnit& u, int64_t low, int64_t high, int level, bool& fresh,
                                WalkProgress* progress) {
     const bool alongY = u.kind == WalkUnit::ColumnStrip;
-    auto at = [&](int64_t i) { return along[static_cast<size_t>(i)]; };
+    auto at = [&](int64_t i) { return (*along)[static_cast<size_t>(i)]; };
     if (level == kCullLevels) {
         for (int64_t i = high; i >= low; --i) {
             if (progress && !progress->EnterCell(u)) return false;

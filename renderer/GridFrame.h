@@ -173,6 +173,17 @@ private:
     double rowLow, rowHigh;       // the screen rows likewise
 };
 
+// The coordinates of a unit's cells along it, by the very additions of the walk (from, from + step, ...):
+// kept while the next unit lies on the same line, as every row of a quadrant does.
+class UnitCoordinates {
+public:
+    const std::vector<double>& Of(const WalkUnit& u);
+
+private:
+    std::vector<double> along;
+    double from = 0.0, step = 0.0;
+};
+
 // The stored rows each block of kFirstCullBlock cells of every unit may write, as the whole picture's cull
 // finds them (walking backwards: the blocks from each unit's last cell on): made once per frame, so that
 // the threads walking a frame in ranges of rows pass over the blocks that cannot reach their rows without
@@ -265,8 +276,8 @@ private:
     int rowsLow = 0, rowsHigh = 0;
     size_t unitIndex = 0; // walking backwards: the unit's place in the plan
     CellRecord cell;
-    std::vector<double> along; // walking backwards: the unit's cell coordinates, from alongFrom by alongStep
-    double alongFrom = 0.0, alongStep = 0.0;
+    UnitCoordinates coordinates;                // walking backwards
+    const std::vector<double>* along = nullptr; // the current unit's
 };
 
 // The whole walk in one thread: every unit in order, reporting progress, pumping messages per cell; a stop
