@@ -161,7 +161,7 @@ TEST(TerrainRenderer, LeavingOutWhatCannotBeSeenChangesNoPixel) {
                     96; // a cell per pixel: blocks small enough to end at the picture's edges
                 NullProgress none;
                 const FrameStats all = RenderTerrainFrame(plain, none);
-                for (int threads : {1, 2, 3}) {
+                for (int threads : {1, 2, 3, 7}) {
                     SCOPED_TRACE(::testing::Message() << v.what << ", mode " << static_cast<int>(mode) << ", "
                                                       << threads << " threads, deferred " << deferred);
                     auto out = MakePicture(200, 150, 30);
