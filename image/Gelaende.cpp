@@ -3,9 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-double ElevationLookup::at(double x, double y) const {
-    const double u = x * xScaleReciprocal;
-    const double v = y * yScaleReciprocal;
+double ElevationLookup::interpolated(double u, double v) const {
     // The last column and row have no right or upper neighbour: they count as outside.
     if (!(u >= 0.0) || u >= image.maxX() || !(v >= 0.0) || v >= image.maxY()) return 0.0;
     const double fx = u - std::floor(u), fy = v - std::floor(v);

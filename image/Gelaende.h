@@ -17,7 +17,18 @@ public:
     double extentY() const { return image.headerHeight() / yScaleReciprocal; }
     // The interpolated elevation at world point (x, y) in file units; 0.0 outside [0, w-1) x [0, h-1).
     // Thread-safe: in memory it only reads; from the file it uses positioned reads.
-    double at(double x, double y) const;
+    double at(double x, double y) const {
+        const double u = x * xScaleReciprocal, v = y * yScaleReciprocal;
+        // A point on a pixel of an image in memory (every point of a grid of one cell per pixel) is that
+        // pixel, read here without a call; the interpolation would give the same.
+        if (const uint8_t* p = image.pixelData();
+            p && u >= 0.0 && v >= 0.0 && u < image.maxX() && v < image.maxY()) {
+            const size_t c = static_cast<size_t>(u), r = static_cast<size_t>(v);
+            if (static_cast<double>(c) == u && static_cast<double>(r) == v)
+                return decode(p + r * static_cast<size_t>(image.stride()) + 3 * c);
+        }
+        return interpolated(u, v);
+    }
     // The pixel coordinates at(x, y) interpolates at.
     double columnOf(double x) const { return x * xScaleReciprocal; }
     double rowOf(double y) const { return y * yScaleReciprocal; }
@@ -26,6 +37,9 @@ public:
     static uint32_t decode(const uint8_t* bgr) { return bgr[0] | (bgr[1] << 8) | (uint32_t(bgr[2]) << 16); }
 
 private:
+    // at() at pixel coordinates (u, v).
+    double interpolated(double u, double v) const;
+
     const CTGAFile& image;
     double xScaleReciprocal, yScaleReciprocal;
 };

@@ -69,15 +69,17 @@ bool SetUpJob(int antialiasing, const RunCaller& caller, RenderContext& context)
         std::unique_ptr<CGelaende> elevation;
         std::unique_ptr<ElevationPyramid> pyramid;
     };
+    auto newElevation = [&platform, &job, inMemory, antialiasing] {
+        return std::make_unique<CGelaende>(platform, job.ElevScaleX, job.ElevScaleY, inMemory, antialiasing);
+    };
     std::future<ElevationRead> elevationRead;
     if (inMemory && std::max(options.rowThreads, options.frameThreads) > 1) {
         try {
-            elevationRead = std::async(std::launch::async, [&platform, &job, antialiasing] {
+            elevationRead = std::async(std::launch::async, [&job, newElevation] {
                 ElevationRead done;
                 CTGAFile::Read read = CTGAFile::ReadFile(job.ElevationFileName, true);
                 if (read.error != TgaError::None) return done;
-                done.elevation =
-                    std::make_unique<CGelaende>(platform, job.ElevScaleX, job.ElevScaleY, true, antialiasing);
+                done.elevation = newElevation();
                 done.elevation->OpenRead(job.ElevationFileName, std::move(read));
                 done.pyramid = std::make_unique<ElevationPyramid>(*done.elevation);
                 return done;
@@ -99,8 +101,7 @@ bool SetUpJob(int antialiasing, const RunCaller& caller, RenderContext& context)
     context.pyramid = std::move(done.pyramid);
     context.elevation = std::move(done.elevation);
     if (!context.elevation) {
-        context.elevation =
-            std::make_unique<CGelaende>(platform, job.ElevScaleX, job.ElevScaleY, inMemory, antialiasing);
+        context.elevation = newElevation();
         if (!context.elevation->OpenImage(job.ElevationFileName)) return false;
     }
     frame.gridX = inMemory ? job.GridX : PreviewGridDivision(job.GridX);

@@ -220,20 +220,9 @@ WalkPlan PlanWalk(const RenderCamera& camera, const CGelaende& elevation, double
 // Cell records
 
 CellBuilder::CellBuilder(const CGelaende& elevation_, double zScale_, double sx_, double sy_)
-    : elevation(elevation_), zScale(zScale_), sx(sx_), sy(sy_), pixels(elevation_.pixelData()),
-      stride(static_cast<size_t>(elevation_.stride())), maxColumn(elevation_.maxX()),
-      maxRow(elevation_.maxY()) {}
+    : elevation(elevation_), zScale(zScale_), sx(sx_), sy(sy_) {}
 
 Vector4 CellBuilder::Sample(double x, double y) const {
-    // A point on a pixel inside the image (every point of a grid of one cell per pixel) has that pixel's
-    // elevation, read here directly (as the lookup reads it); any other point is interpolated.
-    const ElevationLookup& lookup = elevation.Lookup();
-    const double u = lookup.columnOf(x), v = lookup.rowOf(y);
-    if (pixels && u >= 0.0 && u < maxColumn && v >= 0.0 && v < maxRow) {
-        const size_t c = static_cast<size_t>(u), r = static_cast<size_t>(v);
-        if (static_cast<double>(c) == u && static_cast<double>(r) == v)
-            return Vector4::Point(x, y, CGelaende::decode(pixels + r * stride + 3 * c) * zScale);
-    }
     return Vector4::Point(x, y, elevation.ElevationAt(x, y) * zScale);
 }
 

@@ -111,9 +111,6 @@ private:
 
     const CGelaende& elevation;
     double zScale, sx, sy;
-    const uint8_t* pixels; // the elevation image's pixels when they are in memory, with their layout
-    size_t stride;
-    double maxColumn, maxRow;
 };
 
 // The progress side of walking units: the reports, pumps and stop checks one thread walking the frame

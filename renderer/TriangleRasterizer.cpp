@@ -223,25 +223,25 @@ bool TriangleRasterizer::TruncatedCovered(int c0, int c1, int r0, int r1) const 
     const int s1 = std::min(rows.endRow - 1, outputHeight - r0);
     if (c0 > c1 || s0 > s1) return true;
     const int slot0 = s0 - rows.firstRow, slot1 = s1 - rows.firstRow;
-    if (c1 - c0 < kTile && slot1 - slot0 < kTile) { // (a few pixels, as far terrain's cells mostly ask)
-        for (int s = slot0; s <= slot1; ++s) {
+    // Whether the pixels of slots [sFrom, sTo] and columns [cFrom, cTo] are all kept.
+    auto allKept = [this](int sFrom, int sTo, int cFrom, int cTo) {
+        for (int s = sFrom; s <= sTo; ++s) {
             const uint8_t* kept = &taken[static_cast<size_t>(s) * imageWidth];
-            for (int c = c0; c <= c1; ++c)
+            for (int c = cFrom; c <= cTo; ++c)
                 if (!kept[c]) return false;
         }
         return true;
-    }
+    };
+    // A few pixels (as far terrain's cells mostly ask) are looked at directly; else tile by tile, passing
+    // over the tiles wholly kept.
+    if (c1 - c0 < kTile && slot1 - slot0 < kTile) return allKept(slot0, slot1, c0, c1);
     for (int ty = slot0 / kTile; ty <= slot1 / kTile; ++ty)
         for (int tx = c0 / kTile; tx <= c1 / kTile; ++tx) {
             const size_t t = static_cast<size_t>(ty) * tileColumns + tx;
-            if (tileTaken[t] == tileSize[t]) continue;
-            // A tile not wholly kept: its pixels within the rectangle.
-            const int cFrom = std::max(c0, tx * kTile), cTo = std::min(c1, tx * kTile + kTile - 1);
-            for (int s = std::max(slot0, ty * kTile); s <= std::min(slot1, ty * kTile + kTile - 1); ++s) {
-                const uint8_t* kept = &taken[static_cast<size_t>(s) * imageWidth];
-                for (int c = cFrom; c <= cTo; ++c)
-                    if (!kept[c]) return false;
-            }
+            if (tileTaken[t] != tileSize[t] &&
+                !allKept(std::max(slot0, ty * kTile), std::min(slot1, ty * kTile + kTile - 1),
+                         std::max(c0, tx * kTile), std::min(c1, tx * kTile + kTile - 1)))
+                return false;
         }
     return true;
 }

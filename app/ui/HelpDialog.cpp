@@ -4,6 +4,7 @@
 #include "app/ui/OrvantisApp.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPalette>
 #include <QPushButton>
@@ -66,6 +67,18 @@ QPushButton* CHelpDialog::makeHelpButton() {
         helpRequest(0);
     });
     return b;
+}
+
+void CHelpDialog::reject() {
+    if (!closeRefused()) QDialog::reject();
+}
+
+void CHelpDialog::closeEvent(QCloseEvent* event) {
+    if (closeRefused()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void CHelpDialog::keyPressEvent(QKeyEvent* event) {

@@ -30,8 +30,14 @@ public:
 
     static constexpr int HelpButtonId = 57669;
 
+    // Escape and the window's close button: refused while closeRefused() says so.
+    void reject() override;
+
 protected:
+    // Whether the dialog may not close now (a run of its own on the stack); never by default.
+    virtual bool closeRefused() const { return false; }
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     // Makes the dialog's "&Help" button (id 57669).
     class QPushButton* makeHelpButton();
 

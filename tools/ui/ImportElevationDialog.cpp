@@ -12,7 +12,6 @@
 #include "res/StringTable.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -280,19 +279,6 @@ void CImportElevationDialog::openScene() {
     accept();
     // Opened as any scene file is: a scene window, or the one already showing it (a failure says why).
     app().OpenDocumentFile(scene);
-}
-
-void CImportElevationDialog::reject() {
-    if (running) return;
-    CHelpDialog::reject();
-}
-
-void CImportElevationDialog::closeEvent(QCloseEvent* event) {
-    if (running) {
-        event->ignore();
-        return;
-    }
-    CHelpDialog::closeEvent(event);
 }
 
 #endif

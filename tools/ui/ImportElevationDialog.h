@@ -35,10 +35,8 @@ public:
     // depend on its speed.
     void setPumpInterval(int ms) { pumpIntervalMs = ms; }
 
-    void reject() override;
-
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    bool closeRefused() const override { return running; }
 
 private:
     class RunProgress;

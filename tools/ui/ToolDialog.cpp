@@ -6,7 +6,6 @@
 #include "res/StringTable.h"
 
 #include <QAbstractButton>
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -317,19 +316,6 @@ void CToolDialog::onCancel() {
         setControlsEnabled(true);
         idle = 1;
     }
-}
-
-void CToolDialog::reject() {
-    if (running) return;
-    CHelpDialog::reject();
-}
-
-void CToolDialog::closeEvent(QCloseEvent* event) {
-    if (running) {
-        event->ignore();
-        return;
-    }
-    CHelpDialog::closeEvent(event);
 }
 
 bool CToolDialog::refuseField(QLineEdit* edit, const std::string& message) {

@@ -106,9 +106,6 @@ public:
     // Tests pump at every progress step (0), so that what happens during a run does not depend on its speed.
     void setPumpInterval(int ms) { progress.setInterval(ms); }
 
-    // Escape and the window's close button: refused while a run is on the stack.
-    void reject() override;
-
     // Puts each widget's string-table text (property "stringId") on it: window titles, labels, buttons.
     static void ApplyStringTable(QWidget* root);
 
@@ -159,7 +156,8 @@ protected:
     bool ReadReal(QLineEdit* edit, double& value);
     bool ReadReal(QLineEdit* edit, double& value, double low, double high);
 
-    void closeEvent(QCloseEvent* event) override;
+    // Escape and the window's close button are refused while a run is on the stack.
+    bool closeRefused() const override { return running; }
 
 private slots:
     void onOk();
