@@ -217,99 +217,6 @@ WalkPlan PlanWalk(const RenderCamera& camera, const CGelaende& elevation, double
 }
 
 // ---------------------------------------------------------------------------------------------------------
-// Cell records
-
-CellBuilder::CellBuilder(const CGelaende& elevation_, double zScale_, double sx_, double sy_)
-    : elevation(elevation_), zScale(zScale_), sx(sx_), sy(sy_) {}
-
-Vector4 CellBuilder::Sample(double x, double y) const {
-    return Vector4::Point(x, y, elevation.ElevationAt(x, y) * zScale);
-}
-
-void CellBuilder::Mark(GridPoint& g, double x, double y) {
-    g.point = Vector4::Point(x, y, 0.0);
-    g.sampled = false;
-}
-
-const Vector4& CellBuilder::Sampled(GridPoint& g) const {
-    if (!g.sampled) {
-        g.point = Sample(g.point.x, g.point.y);
-        g.sampled = true;
-    }
-    return g.point;
-}
-
-void CellBuilder::Full(double x0, double y0, CellRecord& c) const {
-    Mark(c.S0, x0, y0 - sy);
-    Mark(c.S1, x0 + sx, y0 - sy);
-    Mark(c.W0, x0 - sx, y0);
-    c.A.point = Sample(x0, y0);
-    c.B.point = Sample(x0 + sx, y0);
-    Mark(c.E0, x0 + 2.0 * sx, y0);
-    Mark(c.W1, x0 - sx, y0 + sy);
-    c.C.point = Sample(x0, y0 + sy);
-    c.D.point = Sample(x0 + sx, y0 + sy);
-    Mark(c.E1, x0 + 2.0 * sx, y0 + sy);
-    Mark(c.N0, x0, y0 + 2.0 * sy);
-    Mark(c.N1, x0 + sx, y0 + 2.0 * sy);
-    for (Corner* k : {&c.A, &c.B, &c.C, &c.D}) {
-        k->normalPending = true;
-        k->projected = ProjectedCorner{};
-    }
-}
-
-void CellBuilder::Complete(CellRecord& c) const {
-    // (CornerNormal takes the neighbours at +x, +y, -x and -y, in this order.) A corner's neighbours are
-    // the same points in every cell that holds it, so its normal does not depend on when it is made.
-    if (c.A.normalPending)
-        c.A.normal = CornerNormal(c.A.point, c.B.point, c.C.point, Sampled(c.W0), Sampled(c.S0));
-    if (c.B.normalPending)
-        c.B.normal = CornerNormal(c.B.point, Sampled(c.E0), c.D.point, c.A.point, Sampled(c.S1));
-    if (c.C.normalPending)
-        c.C.normal = CornerNormal(c.C.point, c.D.point, Sampled(c.N0), Sampled(c.W1), c.A.point);
-    if (c.D.normalPending)
-        c.D.normal = CornerNormal(c.D.point, Sampled(c.E1), Sampled(c.N1), c.C.point, c.B.point);
-    c.A.normalPending = c.B.normalPending = c.C.normalPending = c.D.normalPending = false;
-    for (GridPoint* g : {&c.W0, &c.W1, &c.E0, &c.E1, &c.S0, &c.S1, &c.N0, &c.N1}) Sampled(*g);
-}
-
-// Written for a step towards +x: the previous cell's A, C column becomes this cell's W column and its B, D
-// corners this cell's A, C; the column at x0 + sx below and above and the column at x0 + 2 sx are new. A
-// step towards -x is the mirror image, with west and east, A and B, C and D, S0 and S1, N0 and N1 swapped.
-// The new points are only placed; Complete samples them when the cell is drawn.
-template <bool East> void CellBuilder::Shifted(double x0, double y0, CellRecord& c) const {
-    auto pick = [](auto& east, auto& west) -> auto& {
-        return East ? east : west;
-    };
-    GridPoint &w0 = pick(c.W0, c.E0), &w1 = pick(c.W1, c.E1), &e0 = pick(c.E0, c.W0), &e1 = pick(c.E1, c.W1);
-    GridPoint &s0 = pick(c.S0, c.S1), &s1 = pick(c.S1, c.S0), &n0 = pick(c.N0, c.N1), &n1 = pick(c.N1, c.N0);
-    Corner &a = pick(c.A, c.B), &b = pick(c.B, c.A), &cc = pick(c.C, c.D), &d = pick(c.D, c.C);
-    const double xNew = East ? x0 + sx : x0, xOuter = East ? x0 + 2.0 * sx : x0 - sx;
-    w0 = GridPoint{a.point, true};
-    w1 = GridPoint{cc.point, true};
-    s0 = s1;
-    n0 = n1;
-    a = b;
-    cc = d;
-    b.point = Sampled(e0);
-    d.point = Sampled(e1);
-    Mark(s1, xNew, y0 - sy);
-    Mark(n1, xNew, y0 + 2.0 * sy);
-    Mark(e0, xOuter, y0);
-    Mark(e1, xOuter, y0 + sy);
-    b.normalPending = d.normalPending = true;
-    b.projected = d.projected = ProjectedCorner{};
-}
-
-void CellBuilder::ShiftedFromWest(double x0, double y0, CellRecord& c) const {
-    Shifted<true>(x0, y0, c);
-}
-
-void CellBuilder::ShiftedFromEast(double x0, double y0, CellRecord& c) const {
-    Shifted<false>(x0, y0, c);
-}
-
-// ---------------------------------------------------------------------------------------------------------
 // Leaving out what cannot be seen
 
 ViewCull::ViewCull(const RenderCamera& camera_, const ElevationPyramid& pyramid_, const WalkPlan& plan,
@@ -599,38 +506,37 @@ bool CellWalker::WalkBackwards(const WalkUnit& u, int64_t low, int64_t high, int
     return true;
 }
 
-void CellWalker::BuildAndDraw(const WalkUnit& u, bool fresh, bool fromWest, double x, double y,
-                              bool reversed) {
+void CellWalker::BuildAndDraw(const WalkUnit& u, bool fresh, bool east, double x, double y, bool reversed) {
     if (fresh || !u.shifted || alwaysFull)
-        builder.Full(x, y, cell);
-    else if (fromWest)
-        builder.ShiftedFromWest(x, y, cell);
+        builder.Start(x, y);
+    else if (east)
+        builder.StepEast(x);
     else
-        builder.ShiftedFromEast(x, y, cell);
+        builder.StepWest(x);
     DrawCell(u.pass, u.t1First, x, y, reversed);
 }
 
 void CellWalker::DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y, bool reversed) {
-    const double delta = Length3(eye - cell.A.point) / dust;
+    Corner &A = builder.A(), &B = builder.B(), &C = builder.C(), &D = builder.D();
+    const double delta = Length3(eye - A.point) / dust;
     // Beyond seven dust distances the cell is lost in the haze (and a cell whose distance cannot be
     // measured, 0 / 0, is not drawn either).
     const bool drawn = delta < kDustLimit;
     if (trace) trace->push_back({pass, x, y, true, drawn});
     if (!drawn) return;
-    CellRecord& c = cell;
     // Backwards, a cell whose pixels are all kept already is hidden behind nearer terrain.
     if (reversed && coverage) {
-        Corner* const corners[4] = {&c.A, &c.B, &c.C, &c.D};
+        Corner* const corners[4] = {&A, &B, &C, &D};
         if (coverage->CornersCovered(corners)) return;
     }
-    builder.Complete(c);
+    builder.Complete();
     const double f = 1.0 - std::exp(-delta);
-    const bool t1Shown = !(c.A.point.z < 0.0 && c.C.point.z < 0.0 && c.D.point.z < 0.0);
-    const bool t2Shown = !(c.A.point.z < 0.0 && c.D.point.z < 0.0 && c.B.point.z < 0.0);
+    const bool t1Shown = !(A.point.z < 0.0 && C.point.z < 0.0 && D.point.z < 0.0);
+    const bool t2Shown = !(A.point.z < 0.0 && D.point.z < 0.0 && B.point.z < 0.0);
     // (Backwards, the triangle nearer the eye first.)
-    if (t1First != reversed && t1Shown) sink.DrawTriangle(c.A, c.C, c.D, f);
-    if (t2Shown) sink.DrawTriangle(c.A, c.D, c.B, f);
-    if (t1First == reversed && t1Shown) sink.DrawTriangle(c.A, c.C, c.D, f);
+    if (t1First != reversed && t1Shown) sink.DrawTriangle(A, C, D, f);
+    if (t2Shown) sink.DrawTriangle(A, D, B, f);
+    if (t1First == reversed && t1Shown) sink.DrawTriangle(A, C, D, f);
 }
 
 void WalkFrame(const WalkPlan& plan, CellWalker& walker, Progress& progress) {

@@ -10,6 +10,7 @@
 // walking alone makes them. WalkFrame puts the three together for one thread; SharedFrame shares the units
 // out. docs/renderer.md explains the order and why it works.
 
+#include "renderer/CellBuilder.h"
 #include "renderer/RenderMode.h"
 #include "renderer/TriangleRasterizer.h"
 #include "renderer/Vector4.h"
@@ -62,56 +63,6 @@ struct WalkPlan {
 // grid has no cells to walk. A raw frame leaves out every other quadrant row (counted over all four).
 WalkPlan PlanWalk(const RenderCamera& camera, const CGelaende& elevation, double gridX, double gridY,
                   RenderMode mode);
-
-// A grid point around a cell: where it lies, and its height (z) once it was needed.
-struct GridPoint {
-    Vector4 point;
-    bool sampled = false;
-};
-
-// The twelve grid points around the cell whose lowest corner is A = (x0, y0), with their heights as z;
-// the four corners also carry their normals and projections. Triangles: T1 = (A, C, D), T2 = (A, D, B).
-//
-//            N0  N1            y0 + 2 sy
-//       W1   C   D   E1        y0 + sy
-//       W0   A   B   E0        y0
-//            S0  S1            y0 - sy
-//   x0 - sx  x0  x0+sx x0+2sx
-//
-// The corners are sampled as the cell is built; the other eight points and the corners' normals only when
-// the cell is drawn (Complete): most cells of a large terrain far away are found hidden before that.
-struct CellRecord {
-    Corner A, B, C, D;
-    GridPoint W0, W1, E0, E1, S0, S1, N0, N1;
-};
-
-// Builds cell records from the elevation data. Along a row the next cell shares eight points and two
-// corners with the previous one, so only the new column of points is sampled.
-class CellBuilder {
-public:
-    CellBuilder(const CGelaende& elevation, double zScale, double sx, double sy);
-
-    // The four corners sampled, the other points placed.
-    void Full(double x0, double y0, CellRecord& c) const;
-    // c holds the cell at x0 - sx (a row walked towards +x); makes it the cell at x0.
-    void ShiftedFromWest(double x0, double y0, CellRecord& c) const;
-    // c holds the cell at x0 + sx (a row walked towards -x); makes it the cell at x0.
-    void ShiftedFromEast(double x0, double y0, CellRecord& c) const;
-    // Samples the points not sampled yet and makes the corners' normals not made yet.
-    void Complete(CellRecord& c) const;
-
-    double CellWidth() const { return sx; }
-    double CellHeight() const { return sy; }
-
-private:
-    Vector4 Sample(double x, double y) const;
-    static void Mark(GridPoint& g, double x, double y);
-    const Vector4& Sampled(GridPoint& g) const;
-    template <bool East> void Shifted(double x0, double y0, CellRecord& c) const;
-
-    const CGelaende& elevation;
-    double zScale, sx, sy;
-};
 
 // The progress side of walking units: the reports, pumps and stop checks one thread walking the frame
 // alone makes. The percentage runs on from unit to unit.
@@ -252,9 +203,9 @@ public:
     void SetCull(const ViewCull* c) { cull = c; }
 
 private:
-    // Builds the cell at (x, y), from scratch when fresh, else from the one before it (west of it when
-    // fromWest), and draws it.
-    void BuildAndDraw(const WalkUnit& u, bool fresh, bool fromWest, double x, double y, bool reversed);
+    // Builds the cell at (x, y), from scratch when fresh, else from the one before it (a step towards +x
+    // when east), and draws it.
+    void BuildAndDraw(const WalkUnit& u, bool fresh, bool east, double x, double y, bool reversed);
     void DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y, bool reversed);
     // Walks cells [low, high] of the unit backwards, in blocks of the cull's level `level` and finer; the
     // blocks the cull finds hidden are left out whole.
@@ -272,7 +223,6 @@ private:
     const BlockRows* blockRows = nullptr;
     int rowsLow = 0, rowsHigh = 0;
     size_t unitIndex = 0; // walking backwards: the unit's place in the plan
-    CellRecord cell;
     UnitCoordinates coordinates;                // walking backwards
     const std::vector<double>* along = nullptr; // the current unit's
 };

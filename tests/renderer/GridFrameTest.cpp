@@ -179,46 +179,28 @@ TEST(GridFrame, RawDrawsEvenRowsAndColumnsOfTheQuadrantsAndWholeStrips) {
 TEST(GridFrame, ShiftedCellBuildMatchesTheFullBuildInBothDirections) {
     auto terrain = MakeTerrain(50, 50, Hills, 1.5, 1.25);
     const double sx = 75.0 / 7, sy = 62.5 / 9; // cell sizes that are not exact in binary
-    CellBuilder b(*terrain, 0.01, sx, sy);
+    CellBuilder stepped(*terrain, 0.01, sx, sy), full(*terrain, 0.01, sx, sy);
     const double y = 3 * sy;
-    auto expectSame = [](const CellRecord& a, const CellRecord& e) {
-        const GridPoint CellRecord::*points[] = {&CellRecord::S0, &CellRecord::S1, &CellRecord::W0,
-                                                 &CellRecord::E0, &CellRecord::W1, &CellRecord::E1,
-                                                 &CellRecord::N0, &CellRecord::N1};
-        std::vector<std::pair<Vector4, Vector4>> pairs;
-        for (auto m : points) pairs.push_back({(a.*m).point, (e.*m).point});
-        for (auto c : {&CellRecord::A, &CellRecord::B, &CellRecord::C, &CellRecord::D}) {
-            pairs.push_back({(a.*c).point, (e.*c).point});
-            pairs.push_back({(a.*c).normal, (e.*c).normal});
-        }
-        for (const auto& [got, want] : pairs) {
-            EXPECT_NEAR(got.x, want.x, 1e-9);
-            EXPECT_NEAR(got.y, want.y, 1e-9);
-            EXPECT_NEAR(got.z, want.z, 1e-9);
-        }
+    auto expectSame = [&] {
+        stepped.Complete();
+        full.Complete();
+        for (auto corner : {&CellBuilder::A, &CellBuilder::B, &CellBuilder::C, &CellBuilder::D})
+            for (auto [got, want] : {std::pair{(stepped.*corner)().point, (full.*corner)().point},
+                                     std::pair{(stepped.*corner)().normal, (full.*corner)().normal}}) {
+                EXPECT_NEAR(got.x, want.x, 1e-9);
+                EXPECT_NEAR(got.y, want.y, 1e-9);
+                EXPECT_NEAR(got.z, want.z, 1e-9);
+            }
     };
-    // Towards +x along a row: each cell from its left neighbour.
-    CellRecord shifted, full;
+    // Towards +x along a row, each cell from its left neighbour, then back towards -x. Only every third
+    // cell is completed (drawn): the others' shared corners get their normals in the next cell.
     double x = 0;
-    b.Full(x, y, shifted);
-    for (int i = 0; i < 5; ++i) {
-        x += sx;
-        b.ShiftedFromWest(x, y, shifted);
-        b.Full(x, y, full);
-        b.Complete(shifted);
-        b.Complete(full);
-        expectSame(shifted, full);
-    }
-    // Towards -x: each cell from its right neighbour (its B and D corners are that cell's A and C).
-    x = 6 * sx;
-    b.Full(x, y, shifted);
-    for (int i = 0; i < 5; ++i) {
-        x -= sx;
-        b.ShiftedFromEast(x, y, shifted);
-        b.Full(x, y, full);
-        b.Complete(shifted);
-        b.Complete(full);
-        expectSame(shifted, full);
+    stepped.Start(x, y);
+    for (int i = 0; i < 12; ++i) {
+        i < 6 ? stepped.StepEast(x += sx) : stepped.StepWest(x -= sx);
+        if (i % 3 != 0) continue;
+        full.Start(x, y);
+        expectSame();
     }
 
     // Whole frames: identical bytes with and without the shifted build (cells of exactly 4 units).
