@@ -17,18 +17,33 @@ public:
     double extentY() const { return image.headerHeight() / yScaleReciprocal; }
     // The interpolated elevation at world point (x, y) in file units; 0.0 outside [0, w-1) x [0, h-1).
     // Thread-safe: in memory it only reads; from the file it uses positioned reads.
-    double at(double x, double y) const {
-        const double u = x * xScaleReciprocal, v = y * yScaleReciprocal;
-        // A point on a pixel of an image in memory (every point of a grid of one cell per pixel) is that
-        // pixel, read here without a call; the interpolation would give the same.
-        if (const uint8_t* p = image.pixelData();
-            p && u >= 0.0 && v >= 0.0 && u < image.maxX() && v < image.maxY()) {
-            const size_t c = static_cast<size_t>(u), r = static_cast<size_t>(v);
-            if (static_cast<double>(c) == u && static_cast<double>(r) == v)
-                return decode(p + r * static_cast<size_t>(image.stride()) + 3 * c);
+    double at(double x, double y) const { return Fixed(*this).at(x, y); }
+
+    // The lookup while the image stays as it is (for a frame, say): the same answers, with what at()
+    // asks the document for every point asked once.
+    class Fixed {
+    public:
+        explicit Fixed(const ElevationLookup& l)
+            : lookup(l), pixels(l.image.pixelData()), stride(static_cast<size_t>(l.image.stride())),
+              maxX(l.image.maxX()), maxY(l.image.maxY()) {}
+        double at(double x, double y) const {
+            const double u = x * lookup.xScaleReciprocal, v = y * lookup.yScaleReciprocal;
+            // A point on a pixel of an image in memory (every point of a grid of one cell per pixel) is
+            // that pixel, read here without a call; the interpolation would give the same.
+            if (pixels && u >= 0.0 && v >= 0.0 && u < maxX && v < maxY) {
+                const size_t c = static_cast<size_t>(u), r = static_cast<size_t>(v);
+                if (static_cast<double>(c) == u && static_cast<double>(r) == v)
+                    return decode(pixels + r * stride + 3 * c);
+            }
+            return lookup.interpolated(u, v);
         }
-        return interpolated(u, v);
-    }
+
+    private:
+        const ElevationLookup& lookup;
+        const uint8_t* pixels;
+        size_t stride;
+        double maxX, maxY;
+    };
     // The pixel coordinates at(x, y) interpolates at.
     double columnOf(double x) const { return x * xScaleReciprocal; }
     double rowOf(double y) const { return y * yScaleReciprocal; }

@@ -22,6 +22,7 @@ constexpr int64_t kCullSubBlock = 8;
 constexpr int kCullLevels = 3;
 constexpr int64_t kFirstCullBlock = 512;
 constexpr int64_t kCullBlocks[kCullLevels] = {kFirstCullBlock, kCullBlock, kCullSubBlock};
+static_assert(kCullSubBlock <= CellBuilder::kMostPrepared);
 // What the cull adds around a block's projection, in pixels.
 constexpr double kScreenMargin = 1.5;
 
@@ -483,6 +484,10 @@ bool CellWalker::WalkBackwards(const WalkUnit& u, int64_t low, int64_t high, int
     const double sAlong = alongY ? builder.CellHeight() : builder.CellWidth();
     const double sAcross = alongY ? builder.CellWidth() : builder.CellHeight();
     const int64_t size = kCullBlocks[level];
+    // The finest blocks of a row of the final frame are made ahead and asked by their own corners: tighter
+    // than their box, and what they make is drawn from if they can show.
+    if (level == kCullLevels - 1 && u.shifted && coverage && !alwaysFull)
+        return WalkMadeAhead(u, low, high, fresh, progress);
     for (int64_t top = high; top >= low; top -= size) {
         const int64_t bottom = std::max(top - size + 1, low);
         // (The cells' corners lie at the walk's own coordinates and one cell beyond, but for the rounding
@@ -506,13 +511,41 @@ bool CellWalker::WalkBackwards(const WalkUnit& u, int64_t low, int64_t high, int
     return true;
 }
 
+bool CellWalker::WalkMadeAhead(const WalkUnit& u, int64_t low, int64_t high, bool& fresh,
+                               WalkProgress* progress) {
+    // (Backwards, a row walked towards +x goes towards -x.)
+    const bool east = !(u.step > 0.0);
+    for (int64_t top = high; top >= low; top -= kCullSubBlock) {
+        const int64_t bottom = std::max(top - kCullSubBlock + 1, low);
+        const int n = static_cast<int>(top - bottom + 1);
+        const double a0 = (*along)[static_cast<size_t>(bottom)], a1 = (*along)[static_cast<size_t>(top)];
+        double b[4];
+        if (cull->Hidden(std::min(a0, a1), std::max(a0, a1) + builder.CellWidth(), u.at,
+                         u.at + builder.CellHeight(), coverage) ||
+            (builder.Prepare(&(*along)[static_cast<size_t>(top)], -1, n, u.at, east, fresh),
+             builder.PreparedBounds(b) &&
+                 coverage->Covered(b[0], b[1], b[2], b[3], CellBuilder::kPlaceMargin))) {
+            // Every pixel any of these cells could write is kept already.
+            if (progress && !progress->SkipCells(u, n)) return false;
+            if (trace)
+                for (int64_t i = top; i >= bottom; --i)
+                    trace->push_back({u.pass, (*along)[static_cast<size_t>(i)], u.at, false, false});
+            fresh = true;
+            continue;
+        }
+        for (int64_t i = top; i >= bottom; --i) {
+            if (progress && !progress->EnterCell(u)) return false;
+            builder.Next();
+            DrawCell(u.pass, u.t1First, (*along)[static_cast<size_t>(i)], u.at, true);
+        }
+        fresh = false;
+    }
+    return true;
+}
+
 void CellWalker::BuildAndDraw(const WalkUnit& u, bool fresh, bool east, double x, double y, bool reversed) {
-    if (fresh || !u.shifted || alwaysFull)
-        builder.Start(x, y);
-    else if (east)
-        builder.StepEast(x);
-    else
-        builder.StepWest(x);
+    builder.Prepare(&x, 0, 1, y, east, fresh || !u.shifted || alwaysFull);
+    builder.Next();
     DrawCell(u.pass, u.t1First, x, y, reversed);
 }
 
@@ -526,8 +559,9 @@ void CellWalker::DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y,
     if (!drawn) return;
     // Backwards, a cell whose pixels are all kept already is hidden behind nearer terrain.
     if (reversed && coverage) {
-        Corner* const corners[4] = {&A, &B, &C, &D};
-        if (coverage->CornersCovered(corners)) return;
+        double b[4];
+        if (builder.CellBounds(b) && coverage->Covered(b[0], b[1], b[2], b[3], CellBuilder::kPlaceMargin))
+            return;
     }
     builder.Complete();
     const double f = 1.0 - std::exp(-delta);

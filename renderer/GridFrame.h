@@ -185,7 +185,10 @@ public:
     bool WalkReversed(const WalkUnit& u, WalkProgress* progress = nullptr, size_t unit = 0);
     // Walking backwards, also leaves out the blocks of cells whose pixels are all kept in `r` (with the
     // cull set; none by default).
-    void SetCoverage(const TriangleRasterizer* r) { coverage = r; }
+    void SetCoverage(const TriangleRasterizer* r) {
+        coverage = r;
+        builder.SetCamera(r ? &r->Camera() : nullptr);
+    }
     // Walking backwards with the cull set, leaves out the blocks that cannot write a stored row of
     // [low, high] by the table alone.
     void SetBlockRows(const BlockRows* b, int low, int high) {
@@ -211,6 +214,9 @@ private:
     // blocks the cull finds hidden are left out whole.
     bool WalkBackwards(const WalkUnit& u, int64_t low, int64_t high, int level, bool& fresh,
                        WalkProgress* progress);
+    // Walks cells [low, high] of a row backwards in blocks of the finest level, each made ahead and left
+    // out whole when every pixel its corners could reach is kept.
+    bool WalkMadeAhead(const WalkUnit& u, int64_t low, int64_t high, bool& fresh, WalkProgress* progress);
 
     const Vector4 eye;
     const double dust;
@@ -222,7 +228,7 @@ private:
     const TriangleRasterizer* coverage = nullptr;
     const BlockRows* blockRows = nullptr;
     int rowsLow = 0, rowsHigh = 0;
-    size_t unitIndex = 0; // walking backwards: the unit's place in the plan
+    size_t unitIndex = 0;                       // walking backwards: the unit's place in the plan
     UnitCoordinates coordinates;                // walking backwards
     const std::vector<double>* along = nullptr; // the current unit's
 };

@@ -80,21 +80,6 @@ bool ProjectCorner(const RenderCamera& camera, Corner& c) {
     return corner.state > 0;
 }
 
-bool TriangleRasterizer::CornersCovered(Corner* const (&corners)[4]) const {
-    if (!firstWins) return false;
-    double cLow = HUGE_VAL, cHigh = -HUGE_VAL, rLow = HUGE_VAL, rHigh = -HUGE_VAL;
-    for (Corner* c : corners) {
-        if (!ProjectCorner(camera, *c)) return false;
-        cLow = std::min(cLow, c->projected.screen.x);
-        cHigh = std::max(cHigh, c->projected.screen.x);
-        rLow = std::min(rLow, c->projected.screen.y);
-        rHigh = std::max(rHigh, c->projected.screen.y);
-    }
-    // (Projected corners lie within 16384 pixels of the screen.)
-    return TruncatedCovered(static_cast<int>(cLow), static_cast<int>(cHigh), static_cast<int>(rLow),
-                            static_cast<int>(rHigh));
-}
-
 bool PrepareTriangle(const RenderCamera& camera, const Vector4& eye, Corner& a, Corner& b, Corner& c,
                      double f, PreparedTriangle& out) {
     const Vector4 &R0 = a.point, &R1 = b.point, &R2 = c.point;
@@ -196,15 +181,15 @@ void TriangleRasterizer::SetFirstOwnerWins(bool on) {
                 std::min(kTile, imageWidth - tx * kTile) * std::min(kTile, slots - ty * kTile));
 }
 
-bool TriangleRasterizer::Covered(double cLow, double cHigh, double rLow, double rHigh) const {
+bool TriangleRasterizer::Covered(double cLow, double cHigh, double rLow, double rHigh, double margin) const {
     if (!firstWins) return false;
     if (!(cLow <= cHigh && rLow <= rHigh)) return false; // (not a number, too)
     // Corners are truncated, and truncation keeps the order: their columns and rows lie between the
     // truncated limits. (Positions beyond the screen limit are dropped with their triangle anyway.)
     const double limit = 2.0 * kScreenLimit;
     auto truncated = [limit](double v) { return static_cast<int>(std::trunc(std::clamp(v, -limit, limit))); };
-    return TruncatedCovered(truncated(cLow - kCoverMargin), truncated(cHigh + kCoverMargin),
-                            truncated(rLow - kCoverMargin), truncated(rHigh + kCoverMargin));
+    return TruncatedCovered(truncated(cLow - margin), truncated(cHigh + margin), truncated(rLow - margin),
+                            truncated(rHigh + margin));
 }
 
 bool TriangleRasterizer::TruncatedCovered(int c0, int c1, int r0, int r1) const {

@@ -128,17 +128,18 @@ public:
     static constexpr long long kMaxDeferredPixels = 1LL << 24;
 
     bool Deferred() const { return deferred; }
+    const RenderCamera& Camera() const { return camera; }
     // Deferred shading only (else ignored): the first triangle to cover a pixel keeps it, for a walk near to
     // far, where that is the triangle the walk far to near covers it with last. A pixel once kept stays kept
     // when the kept triangles are shaded in between.
     void SetFirstOwnerWins(bool on);
     // With the first owner winning: whether every pixel that a triangle whose (unrounded) corners lie within
     // the screen columns [cLow, cHigh] and rows [rLow, rHigh] may write here is kept already (nothing drawn
-    // there can show).
-    bool Covered(double cLow, double cHigh, double rLow, double rHigh) const;
-    // The same for the triangles between these corners (the corners projected on the way, as the triangles
-    // would project them); false when one cannot be projected.
-    bool CornersCovered(Corner* const (&corners)[4]) const;
+    // there can show). The rectangle is widened by `margin` pixels first, for the rounding of positions
+    // not computed as the corners' own projections.
+    bool Covered(double cLow, double cHigh, double rLow, double rHigh, double margin = kCoverMargin) const;
+    // What Covered adds by default: enough for positions from a box's corners, a few operations away.
+    static constexpr double kCoverMargin = 0.01;
 
     // Triangles that reached the rows written (see CountFrom), and pixels written, since construction.
     int64_t TrianglesDrawn() const { return trianglesDrawn; }
@@ -181,9 +182,6 @@ private:
     // First owner wins: per pixel of the selected rows whether it is kept, and per tile of kTile x kTile
     // pixels how many of its pixels are kept and how many it has.
     static constexpr int kTile = 8;
-    // What Covered adds around a rectangle of unrounded positions, for their rounding against the corners'
-    // own projections.
-    static constexpr double kCoverMargin = 0.01;
     // Whether every pixel a triangle with truncated corners in columns [c0, c1] and rows [r0, r1] writes
     // is kept.
     bool TruncatedCovered(int c0, int c1, int r0, int r1) const;

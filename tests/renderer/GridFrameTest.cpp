@@ -192,15 +192,25 @@ TEST(GridFrame, ShiftedCellBuildMatchesTheFullBuildInBothDirections) {
                 EXPECT_NEAR(got.z, want.z, 1e-9);
             }
     };
-    // Towards +x along a row, each cell from its left neighbour, then back towards -x. Only every third
-    // cell is completed (drawn): the others' shared corners get their normals in the next cell.
-    double x = 0;
-    stepped.Start(x, y);
-    for (int i = 0; i < 12; ++i) {
-        i < 6 ? stepped.StepEast(x += sx) : stepped.StepWest(x -= sx);
-        if (i % 3 != 0) continue;
-        full.Start(x, y);
-        expectSame();
+    // Towards +x along a row, each cell from its left neighbour, then towards -x, made one at a time and
+    // three ahead. Only every third cell is completed (drawn): the others' shared corners get their
+    // normals in the next cell.
+    for (bool east : {true, false}) {
+        const double xs[12] = {0,      sx,     2 * sx, 3 * sx, 4 * sx,  5 * sx,
+                               6 * sx, 7 * sx, 8 * sx, 9 * sx, 10 * sx, 11 * sx};
+        const double* first = east ? xs : xs + 11;
+        const ptrdiff_t step = east ? 1 : -1;
+        for (int i = 0; i < 12; ++i) {
+            if (i < 6)
+                stepped.Prepare(first + i * step, 0, 1, y, east, i == 0);
+            else if (i % 3 == 0)
+                stepped.Prepare(first + i * step, step, 3, y, east, false);
+            stepped.Next();
+            if (i % 3 != 0) continue;
+            full.Prepare(first + i * step, 0, 1, y, east, true);
+            full.Next();
+            expectSame();
+        }
     }
 
     // Whole frames: identical bytes with and without the shifted build (cells of exactly 4 units).

@@ -152,9 +152,6 @@ TEST(TriangleRasterizer, ATriangleOverKeptPixelsIsNotReportedKeptWhenItsSteppedE
     // left of column 30 and takes a pixel there.
     const double c[3] = {36.5, 33.5, 30.5}, r[3] = {15.5, 25.5, 25.5};
     EXPECT_FALSE(first.raster.Covered(30.5, 36.5, 15.5, 25.5));
-    Corner corners[3];
-    for (int k = 0; k < 3; ++k) corners[k] = Corner{GroundAt(first.cam, c[k], r[k]), kUp, {}};
-    EXPECT_FALSE(first.raster.CornersCovered({&corners[0], &corners[1], &corners[2], &corners[2]}));
     drawEitherWay(c[0], r[0], c[1], r[1], c[2], r[2]);
     EXPECT_NE(all.Lit(), kept);
     // A triangle whose edges end on its corners' columns (at most 2 rows each) is reported kept.
