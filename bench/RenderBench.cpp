@@ -3,6 +3,10 @@
 // RenderFrame: a fixed synthetic terrain, a 512 x 512 height field of a few sines with a generated 512 x 512
 // texture, seen obliquely from outside one corner so that the whole terrain is in view and the far side
 // fades into the dust.
+// LargeFrame: the large-terrain benchmark's 8192 x 8192 terrain and texture (bench/large-terrain writes them
+// into BUILD_DIR/bench-data; ORVANTIS_BENCH_DATA names that folder), its camera and 1920 x 1080 picture, as
+// orvantis-cli renders a frame of a flight: deferred shading, hidden terrain left out, the elevation
+// pyramid made once beforehand. The frame alone, without reading the files.
 // DemoFrame: the bundled demo's terrain and texture (examples/generated, made by scripts/run-demo; the
 // cases are left out when they are missing), seen from the first camera of demo-straight.ovs, at
 // 1920 x 1080 with grid 256 x 256 and the exact texture lookup.
@@ -15,6 +19,7 @@
 #include "app/Progress.h"
 #include "image/Gelaende.h"
 #include "image/TGAFile.h"
+#include "renderer/ElevationPyramid.h"
 #include "renderer/RenderCamera.h"
 #include "renderer/TerrainRenderer.h"
 #include "renderer/TextureSampler.h"
@@ -83,6 +88,28 @@ const Demo& TheDemo() {
     return demo;
 }
 
+// The large-terrain benchmark's files, read once.
+struct Large {
+    SilentPlatform platform;
+    CGelaende terrain{platform, 1.0, 1.0, true};
+    CTGAFile texture{platform};
+    std::optional<ElevationPyramid> pyramid;
+    bool ok = false;
+
+    Large() {
+        const char* env = std::getenv("ORVANTIS_BENCH_DATA");
+        const std::string folder = env ? env : "build/bench-data";
+        ok = terrain.OpenImage(folder + "/elevation-8192.tga") &&
+             texture.OpenImage(folder + "/texture-8192.tga");
+        if (ok) pyramid.emplace(terrain);
+    }
+};
+
+const Large& TheLarge() {
+    static const Large large;
+    return large;
+}
+
 struct Case {
     const CGelaende* terrain;
     const CTGAFile* texture; // nullptr: none
@@ -91,6 +118,8 @@ struct Case {
     double grid, zScale, dust;
     Vector4 eye, light;
     double heading, pitch, focal;
+    const ElevationPyramid* pyramid = nullptr; // none: each frame makes its own
+    bool skipHidden = false;
 };
 
 void Render(benchmark::State& state, const Case& c, bool deferred, int threads) {
@@ -117,6 +146,8 @@ void Render(benchmark::State& state, const Case& c, bool deferred, int threads) 
     in.mode = RenderMode::Final;
     in.deferShading = deferred;
     in.threads = threads;
+    in.pyramid = c.pyramid;
+    in.skipHidden = c.skipHidden;
 
     NullProgress progress;
     FrameStats stats;
@@ -179,6 +210,34 @@ void DemoFrame(benchmark::State& state) {
     Render(state, c, state.range(0) != 0, static_cast<int>(state.range(1)));
 }
 
+// Arguments: threads.
+void LargeFrame(benchmark::State& state) {
+    const Large& large = TheLarge();
+    if (!large.ok) {
+        state.SkipWithError(
+            "large terrain missing: run bench/large-terrain first (or set ORVANTIS_BENCH_DATA)");
+        return;
+    }
+    // The scene bench/large-terrain writes: over one corner, looking across the terrain.
+    const Vector4 light = Vector4::Direction(-0.6, 0.8, 2.0);
+    Case c{&large.terrain,
+           &large.texture,
+           true,
+           1920,
+           1080,
+           8192,
+           0.04,
+           4000,
+           Vector4::Point(300, 300, 1100),
+           light / Length3(light),
+           45,
+           -8,
+           1260};
+    c.pyramid = &*large.pyramid;
+    c.skipHidden = true;
+    Render(state, c, true, static_cast<int>(state.range(0)));
+}
+
 void FrameCases(benchmark::internal::Benchmark* b) {
     b->ArgNames({"w", "h", "grid", "tex", "deferred", "threads"});
     for (int deferred : {0, 1}) {
@@ -200,3 +259,4 @@ void DemoCases(benchmark::internal::Benchmark* b) {
 BENCHMARK(RenderFrame)->Apply(FrameCases)->Unit(benchmark::kMillisecond);
 // Wall time: with threads the CPU time of the calling thread alone says nothing.
 BENCHMARK(DemoFrame)->Apply(DemoCases)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(LargeFrame)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
