@@ -68,45 +68,34 @@ const World& TheWorld() {
     return world;
 }
 
-// The demo's elevation file and texture, from ORVANTIS_DEMO_DATA (default examples/generated).
-struct Demo {
-    SilentPlatform platform;
-    CGelaende terrain{platform, 1.0, 1.0, true};
-    CTGAFile texture{platform};
-    bool ok = false;
-
-    Demo() {
-        const char* env = std::getenv("ORVANTIS_DEMO_DATA");
-        const std::string folder = env ? env : "examples/generated";
-        ok = terrain.OpenImage(folder + "/jacksboro-elev.tga") &&
-             texture.OpenImage(folder + "/jacksboro-texture.tga");
-    }
-};
-
-const Demo& TheDemo() {
-    static const Demo demo;
-    return demo;
-}
-
-// The large-terrain benchmark's files, read once.
-struct Large {
+// An elevation file and its texture, read once from the folder the environment variable `folder` names
+// (else `fallback`), with the elevation pyramid made beforehand.
+struct Terrain {
     SilentPlatform platform;
     CGelaende terrain{platform, 1.0, 1.0, true};
     CTGAFile texture{platform};
     std::optional<ElevationPyramid> pyramid;
     bool ok = false;
 
-    Large() {
-        const char* env = std::getenv("ORVANTIS_BENCH_DATA");
-        const std::string folder = env ? env : "build/bench-data";
-        ok = terrain.OpenImage(folder + "/elevation-8192.tga") &&
-             texture.OpenImage(folder + "/texture-8192.tga");
+    Terrain(const char* folder, const char* fallback, const char* elevationName, const char* textureName) {
+        const char* env = std::getenv(folder);
+        const std::string path = env ? env : fallback;
+        ok = terrain.OpenImage(path + "/" + elevationName) && texture.OpenImage(path + "/" + textureName);
         if (ok) pyramid.emplace(terrain);
     }
 };
 
-const Large& TheLarge() {
-    static const Large large;
+// The demo's, from examples/generated.
+const Terrain& TheDemo() {
+    static const Terrain demo("ORVANTIS_DEMO_DATA", "examples/generated", "jacksboro-elev.tga",
+                              "jacksboro-texture.tga");
+    return demo;
+}
+
+// The large-terrain benchmark's, from BUILD/bench-data.
+const Terrain& TheLarge() {
+    static const Terrain large("ORVANTIS_BENCH_DATA", "build/bench-data", "elevation-8192.tga",
+                               "texture-8192.tga");
     return large;
 }
 
@@ -187,7 +176,7 @@ void RenderFrame(benchmark::State& state) {
 
 // Arguments: deferred shading, threads.
 void DemoFrame(benchmark::State& state) {
-    const Demo& demo = TheDemo();
+    const Terrain& demo = TheDemo();
     if (!demo.ok) {
         state.SkipWithError("demo data missing: run scripts/run-demo first (or set ORVANTIS_DEMO_DATA)");
         return;
@@ -212,7 +201,7 @@ void DemoFrame(benchmark::State& state) {
 
 // Arguments: threads.
 void LargeFrame(benchmark::State& state) {
-    const Large& large = TheLarge();
+    const Terrain& large = TheLarge();
     if (!large.ok) {
         state.SkipWithError(
             "large terrain missing: run bench/large-terrain first (or set ORVANTIS_BENCH_DATA)");
