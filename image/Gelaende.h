@@ -4,6 +4,8 @@
 
 #include "image/TGAFile.h"
 
+#include <cstdint>
+
 // The height at a world point of an elevation image, interpolated bilinearly between the four pixels
 // around it. It reads the image where its document keeps the pixels: in memory, or from the open file of
 // a header-only document.
@@ -31,9 +33,10 @@ public:
             // A point on a pixel of an image in memory (every point of a grid of one cell per pixel) is
             // that pixel, read here without a call; the interpolation would give the same.
             if (pixels && u >= 0.0 && v >= 0.0 && u < maxX && v < maxY) {
-                const size_t c = static_cast<size_t>(u), r = static_cast<size_t>(v);
+                // (Signed: the conversions are single instructions; u and v are not negative here.)
+                const int64_t c = static_cast<int64_t>(u), r = static_cast<int64_t>(v);
                 if (static_cast<double>(c) == u && static_cast<double>(r) == v)
-                    return decode(pixels + r * stride + 3 * c);
+                    return decode(pixels + static_cast<size_t>(r) * stride + 3 * static_cast<size_t>(c));
             }
             return lookup.interpolated(u, v);
         }

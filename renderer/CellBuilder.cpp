@@ -38,7 +38,7 @@ void CellBuilder::Make(size_t column, double x) {
     c.low.projected.state = c.high.projected.state = 0; // (not projected: the rest is not read)
     if (!projection) return;
     const double* m = projection;
-    c.placed = true;
+    bool placed = true;
     double columns[2], rows[2];
     for (int k = 0; k < 2; ++k) {
         const double z = (k == 0 ? c.low : c.high).point.z;
@@ -46,11 +46,12 @@ void CellBuilder::Make(size_t column, double x) {
         const double py = x * m[1] + z * m[9] + rowTerms[k][1];
         const double pw = x * m[3] + z * m[11] + rowTerms[k][2];
         // (As the view cull: a point this near the eye's plane is not placed.)
-        c.placed = c.placed && pw > 1e-7 * (std::fabs(px) + std::fabs(py) + std::fabs(pw) + 1.0);
+        placed &= pw > 1e-7 * (std::fabs(px) + std::fabs(py) + std::fabs(pw) + 1.0);
         const double inverse = 1.0 / pw;
         columns[k] = px * inverse;
         rows[k] = -(py * inverse);
     }
+    c.placed = placed;
     c.columnLow = std::min(columns[0], columns[1]);
     c.columnHigh = std::max(columns[0], columns[1]);
     c.rowLow = std::min(rows[0], rows[1]);

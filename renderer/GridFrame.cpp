@@ -28,6 +28,13 @@ constexpr double kScreenMargin = 1.5;
 
 using Bounds = WalkPlan::Bounds;
 
+// A projected point's screen x, y and w before the division (the parts of point * P the cull needs).
+struct Affine {
+    double x, y, w;
+    Affine operator+(const Affine& o) const { return {x + o.x, y + o.y, w + o.w}; }
+    double Size() const { return std::fabs(x) + std::fabs(y) + std::fabs(w); }
+};
+
 // The part of the terrain rectangle that the view pyramid can reach, widened to hold the eye.
 Bounds VisibleBox(const RenderCamera& camera, const Vector4& eye, double Ex, double Ey) {
     Bounds box = {Ex, 0.0, Ey, 0.0};
@@ -252,12 +259,13 @@ ViewCull::Reach ViewCull::Screen(double xLow, double xHigh, double yLow, double 
           std::isfinite(zLow) && std::isfinite(zHigh)))
         return Reach::Unknown;
 
-    // Beyond the dust: a cell is drawn only when its corner A is nearer than seven dust distances.
+    // Beyond the dust: a cell is drawn only when its corner A is nearer than seven dust distances. (The
+    // cut's margin is far above the rounding of comparing squares.)
     if (dustCut > 0.0) {
         const double dx = std::max({xLow - eye.x, 0.0, eye.x - xHigh});
         const double dy = std::max({yLow - eye.y, 0.0, eye.y - yHigh});
         const double dz = std::max({zLow - eye.z, 0.0, eye.z - zHigh});
-        if (std::sqrt(dx * dx + dy * dy + dz * dz) > dustCut) return Reach::None;
+        if (dx * dx + dy * dy + dz * dz > dustCut * dustCut) return Reach::None;
     }
 
     // A triangle with a corner behind the eye (W <= 0) is dropped; W is affine, so when every corner of
@@ -266,29 +274,27 @@ ViewCull::Reach ViewCull::Screen(double xLow, double xHigh, double yLow, double 
     // (The corners from the lowest one and the box's three edges: point * P is linear in the point. The
     // rounding of that, and of multiplying by 1 / W, is far below the margins below and in Covered.)
     const double* m = camera.Projection().m;
-    const double base[3] = {xLow * m[0] + yLow * m[4] + zLow * m[8] + m[12],
-                            xLow * m[1] + yLow * m[5] + zLow * m[9] + m[13],
-                            xLow * m[3] + yLow * m[7] + zLow * m[11] + m[15]};
     const double dx = xHigh - xLow, dy = yHigh - yLow, dz = zHigh - zLow;
-    const double edge[3][3] = {{dx * m[0], dx * m[1], dx * m[3]},
-                               {dy * m[4], dy * m[5], dy * m[7]},
-                               {dz * m[8], dz * m[9], dz * m[11]}};
+    const Affine base = {xLow * m[0] + yLow * m[4] + zLow * m[8] + m[12],
+                         xLow * m[1] + yLow * m[5] + zLow * m[9] + m[13],
+                         xLow * m[3] + yLow * m[7] + zLow * m[11] + m[15]};
+    const Affine ex = {dx * m[0], dx * m[1], dx * m[3]}, ey = {dy * m[4], dy * m[5], dy * m[7]},
+                 ez = {dz * m[8], dz * m[9], dz * m[11]};
+    const Affine corners[8] = {base,      base + ex,      base + ey,      base + ex + ey,
+                               base + ez, base + ex + ez, base + ey + ez, base + ex + ey + ez};
+    // A point this near the eye's plane is not placed: one margin for all eight corners, from a bound on
+    // what each corner's own would be (a larger margin only leaves out less).
+    const double wMargin = 1e-7 * (base.Size() + ex.Size() + ey.Size() + ez.Size() + 1.0);
     int behind = 0;
     double cLow = HUGE_VAL, cHigh = -HUGE_VAL, rLow = HUGE_VAL, rHigh = -HUGE_VAL;
-    for (int k = 0; k < 8; ++k) {
-        double p[3] = {base[0], base[1], base[2]};
-        for (int e = 0; e < 3; ++e)
-            if (k & (1 << e))
-                for (int j = 0; j < 3; ++j) p[j] += edge[e][j];
-        const double px = p[0], py = p[1], pw = p[2];
-        const double wMargin = 1e-7 * (std::fabs(px) + std::fabs(py) + std::fabs(pw) + 1.0);
-        if (pw < -wMargin) {
+    for (const Affine& p : corners) {
+        if (p.w < -wMargin) {
             ++behind;
             continue;
         }
-        if (!(pw > wMargin)) return Reach::Unknown;
-        const double inverse = 1.0 / pw;
-        const double c = px * inverse, r = -(py * inverse);
+        if (!(p.w > wMargin)) return Reach::Unknown;
+        const double inverse = 1.0 / p.w;
+        const double c = p.x * inverse, r = -(p.y * inverse);
         cLow = std::min(cLow, c);
         cHigh = std::max(cHigh, c);
         rLow = std::min(rLow, r);
