@@ -52,25 +52,26 @@ void CellBuilder::Make(size_t column, double x) {
         rows[k] = -(py * inverse);
     }
     c.placed = placed;
-    c.columnLow = std::min(columns[0], columns[1]);
-    c.columnHigh = std::max(columns[0], columns[1]);
-    c.rowLow = std::min(rows[0], rows[1]);
-    c.rowHigh = std::max(rows[0], rows[1]);
+    c.columnLow = TriangleRasterizer::Truncated(std::min(columns[0], columns[1]) - kPlaceMargin);
+    c.columnHigh = TriangleRasterizer::Truncated(std::max(columns[0], columns[1]) + kPlaceMargin);
+    c.rowLow = TriangleRasterizer::Truncated(std::min(rows[0], rows[1]) - kPlaceMargin);
+    c.rowHigh = TriangleRasterizer::Truncated(std::max(rows[0], rows[1]) + kPlaceMargin);
 }
 
-bool CellBuilder::Bounds(size_t first, size_t last, double (&bounds)[4]) const {
+bool CellBuilder::Bounds(size_t first, size_t last, int (&bounds)[4]) const {
     if (!projection) return false;
-    bounds[0] = bounds[2] = HUGE_VAL;
-    bounds[1] = bounds[3] = -HUGE_VAL;
-    for (size_t i = first; i <= last; ++i) {
+    const Column& f = ring[first & kMask];
+    bounds[0] = f.columnLow, bounds[1] = f.columnHigh, bounds[2] = f.rowLow, bounds[3] = f.rowHigh;
+    bool placed = f.placed;
+    for (size_t i = first + 1; i <= last; ++i) {
         const Column& c = ring[i & kMask];
-        if (!c.placed) return false;
+        placed &= c.placed;
         bounds[0] = std::min(bounds[0], c.columnLow);
         bounds[1] = std::max(bounds[1], c.columnHigh);
         bounds[2] = std::min(bounds[2], c.rowLow);
         bounds[3] = std::max(bounds[3], c.rowHigh);
     }
-    return true;
+    return placed;
 }
 
 void CellBuilder::Prepare(const double* xs, ptrdiff_t stride, int n, double y, bool towardsEast, bool fresh) {

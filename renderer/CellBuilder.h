@@ -45,10 +45,11 @@ public:
     static constexpr double kPlaceMargin = 1e-4;
 
     // The lowest and highest screen column and row of the corners of the cells made by the last Prepare
-    // (PreparedBounds) or of the current cell (CellBounds), unrounded; false when a corner lies behind
-    // the eye or too near its plane (or no camera is set).
-    bool PreparedBounds(double (&bounds)[4]) const { return Bounds(preparedFirst, made, bounds); }
-    bool CellBounds(double (&bounds)[4]) const { return Bounds(current, current + 1, bounds); }
+    // (PreparedBounds) or of the current cell (CellBounds), widened by kPlaceMargin and truncated as
+    // TriangleRasterizer::TruncatedCovered takes them; false when a corner lies behind the eye or too
+    // near its plane (or no camera is set).
+    bool PreparedBounds(int (&bounds)[4]) const { return Bounds(preparedFirst, made, bounds); }
+    bool CellBounds(int (&bounds)[4]) const { return Bounds(current, current + 1, bounds); }
     // Moves on to the next cell made.
     void Next() { ++current; }
     // Makes the current cell's normals not made yet (a corner's neighbours are the same in every cell
@@ -71,7 +72,7 @@ private:
         double cellX = 0.0;
         bool fresh = true;
         bool placed = false; // on the screen, both points
-        double columnLow = 0.0, columnHigh = 0.0, rowLow = 0.0, rowHigh = 0.0;
+        int columnLow = 0, columnHigh = 0, rowLow = 0, rowHigh = 0;
     };
     static constexpr int kRing = 16; // (a power of two above the columns in use: 3 + kMostPrepared + 1)
     static constexpr int kMask = kRing - 1;
@@ -80,7 +81,7 @@ private:
     void Make(size_t column, double x);
     // Sets the row terms of the screen placement (after y0 changes).
     void PlaceRow();
-    bool Bounds(size_t first, size_t last, double (&bounds)[4]) const;
+    bool Bounds(size_t first, size_t last, int (&bounds)[4]) const;
 
     const ElevationLookup::Fixed elevation;
     const double zScale, sx, sy;

@@ -525,12 +525,11 @@ bool CellWalker::WalkMadeAhead(const WalkUnit& u, int64_t low, int64_t high, boo
         const int64_t bottom = std::max(top - kCullSubBlock + 1, low);
         const int n = static_cast<int>(top - bottom + 1);
         const double a0 = (*along)[static_cast<size_t>(bottom)], a1 = (*along)[static_cast<size_t>(top)];
-        double b[4];
+        int b[4];
         if (cull->Hidden(std::min(a0, a1), std::max(a0, a1) + builder.CellWidth(), u.at,
                          u.at + builder.CellHeight(), coverage) ||
             (builder.Prepare(&(*along)[static_cast<size_t>(top)], -1, n, u.at, east, fresh),
-             builder.PreparedBounds(b) &&
-                 coverage->Covered(b[0], b[1], b[2], b[3], CellBuilder::kPlaceMargin))) {
+             builder.PreparedBounds(b) && coverage->TruncatedCovered(b[0], b[1], b[2], b[3]))) {
             // Every pixel any of these cells could write is kept already.
             if (progress && !progress->SkipCells(u, n)) return false;
             if (trace)
@@ -565,9 +564,8 @@ void CellWalker::DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y,
     if (!drawn) return;
     // Backwards, a cell whose pixels are all kept already is hidden behind nearer terrain.
     if (reversed && coverage) {
-        double b[4];
-        if (builder.CellBounds(b) && coverage->Covered(b[0], b[1], b[2], b[3], CellBuilder::kPlaceMargin))
-            return;
+        int b[4];
+        if (builder.CellBounds(b) && coverage->TruncatedCovered(b[0], b[1], b[2], b[3])) return;
     }
     builder.Complete();
     const double f = 1.0 - std::exp(-delta);

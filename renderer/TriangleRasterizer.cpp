@@ -181,18 +181,22 @@ void TriangleRasterizer::SetFirstOwnerWins(bool on) {
                 std::min(kTile, imageWidth - tx * kTile) * std::min(kTile, slots - ty * kTile));
 }
 
-bool TriangleRasterizer::Covered(double cLow, double cHigh, double rLow, double rHigh, double margin) const {
-    if (!firstWins) return false;
+int TriangleRasterizer::Truncated(double v) {
+    // (Positions beyond the screen limit are dropped with their triangle anyway.)
+    const double limit = 2.0 * kScreenLimit;
+    return static_cast<int>(std::trunc(std::clamp(v, -limit, limit)));
+}
+
+bool TriangleRasterizer::Covered(double cLow, double cHigh, double rLow, double rHigh) const {
     if (!(cLow <= cHigh && rLow <= rHigh)) return false; // (not a number, too)
     // Corners are truncated, and truncation keeps the order: their columns and rows lie between the
-    // truncated limits. (Positions beyond the screen limit are dropped with their triangle anyway.)
-    const double limit = 2.0 * kScreenLimit;
-    auto truncated = [limit](double v) { return static_cast<int>(std::trunc(std::clamp(v, -limit, limit))); };
-    return TruncatedCovered(truncated(cLow - margin), truncated(cHigh + margin), truncated(rLow - margin),
-                            truncated(rHigh + margin));
+    // truncated limits.
+    return TruncatedCovered(Truncated(cLow - kCoverMargin), Truncated(cHigh + kCoverMargin),
+                            Truncated(rLow - kCoverMargin), Truncated(rHigh + kCoverMargin));
 }
 
 bool TriangleRasterizer::TruncatedCovered(int c0, int c1, int r0, int r1) const {
+    if (!firstWins) return false;
     // A span's rows are exactly the corners' rows. Its ends are stepped along the edges from the corners'
     // columns; the steps are exact for edges of at most 2 rows (whole or half pixels), and otherwise the
     // rounding may put an end that should lie on a corner's column just beside it, where truncation

@@ -135,11 +135,14 @@ public:
     void SetFirstOwnerWins(bool on);
     // With the first owner winning: whether every pixel that a triangle whose (unrounded) corners lie within
     // the screen columns [cLow, cHigh] and rows [rLow, rHigh] may write here is kept already (nothing drawn
-    // there can show). The rectangle is widened by `margin` pixels first, for the rounding of positions
-    // not computed as the corners' own projections.
-    bool Covered(double cLow, double cHigh, double rLow, double rHigh, double margin = kCoverMargin) const;
-    // What Covered adds by default: enough for positions from a box's corners, a few operations away.
+    // there can show). The rectangle is widened by kCoverMargin first, for the rounding of positions
+    // computed from a box's corners against the corners' own projections.
+    bool Covered(double cLow, double cHigh, double rLow, double rHigh) const;
     static constexpr double kCoverMargin = 0.01;
+    // Covered for a rectangle of positions already widened and truncated (by Truncated).
+    bool TruncatedCovered(int c0, int c1, int r0, int r1) const;
+    // A screen position truncated as Covered takes it (positions far off the screen are limited first).
+    static int Truncated(double v);
 
     // Triangles that reached the rows written (see CountFrom), and pixels written, since construction.
     int64_t TrianglesDrawn() const { return trianglesDrawn; }
@@ -182,9 +185,6 @@ private:
     // First owner wins: per pixel of the selected rows whether it is kept, and per tile of kTile x kTile
     // pixels how many of its pixels are kept and how many it has.
     static constexpr int kTile = 8;
-    // Whether every pixel a triangle with truncated corners in columns [c0, c1] and rows [r0, r1] writes
-    // is kept.
-    bool TruncatedCovered(int c0, int c1, int r0, int r1) const;
     bool firstWins = false;
     std::vector<uint8_t> taken;
     std::vector<uint8_t> tileTaken, tileSize;
