@@ -183,14 +183,12 @@ WalkPlan PlanWalk(const RenderCamera& camera, const CGelaende& elevation, double
         q[3].xLow.index == q[2].xLow.index || q[0].yLow.index == q[3].yLow.index,
     };
 
-    double percent = 0.0;
     const bool raw = mode == RenderMode::Raw;
     auto add = [&](WalkUnit::Kind kind, WalkUnit::Pass pass, bool t1First, double at, const Line& line,
                    bool everyOther = false) {
         const bool shifted = kind != WalkUnit::ColumnStrip && !raw;
         plan.units.push_back(
-            {kind, pass, t1First, shifted, everyOther, at, line.from, line.step, line.cells, percent});
-        for (int64_t i = 0; i < line.cells; ++i) percent += plan.increment;
+            {kind, pass, t1First, shifted, everyOther, at, line.from, line.step, line.cells});
     };
 
     // The quadrants, from the far corner towards the eye: Q0 x up and y down, Q1 x and y down, Q2 x down
@@ -222,6 +220,17 @@ WalkPlan PlanWalk(const RenderCamera& camera, const CGelaende& elevation, double
     if (!empty[3] && !empty[0])
         add(WalkUnit::RowStrip, WalkUnit::Strip4, true, b3.yHigh + sy, Upwards(b3.xLow, b3.xHigh + sx, sx));
     return plan;
+}
+
+std::vector<double> UnitPercents(const WalkPlan& plan) {
+    std::vector<double> starts;
+    starts.reserve(plan.units.size());
+    double percent = 0.0;
+    for (const WalkUnit& u : plan.units) {
+        starts.push_back(percent);
+        for (int64_t i = 0; i < u.cells; ++i) percent += plan.increment;
+    }
+    return starts;
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -364,8 +373,8 @@ bool WalkProgress::SkipCells(const WalkUnit& u, int64_t n) {
     return true;
 }
 
-void WalkProgress::Replay(const WalkUnit& u) {
-    percent = u.percent;
+void WalkProgress::Replay(const WalkUnit& u, double start) {
+    percent = start;
     EnterUnit(u);
     for (int64_t i = 0; i < u.cells; ++i) EnterCell(u);
 }

@@ -38,7 +38,6 @@ struct WalkUnit {
     double from;     // the first cell's x (y for a column strip); the next ones are from + step + step ...
     double step;
     int64_t cells;
-    double percent; // the progress at the unit's start
 
     // A stop request ends the unit's pass (the quadrants and the first strip); the other strips are
     // walked to their end regardless.
@@ -63,6 +62,8 @@ struct WalkPlan {
 // grid has no cells to walk. A raw frame leaves out every other quadrant row (counted over all four).
 WalkPlan PlanWalk(const RenderCamera& camera, const CGelaende& elevation, double gridX, double gridY,
                   RenderMode mode);
+// The progress at each unit's start, as one thread walking the units in order counts it (a sum per cell).
+std::vector<double> UnitPercents(const WalkPlan& plan);
 
 // The progress side of walking units: the reports, pumps and stop checks one thread walking the frame
 // alone makes. The percentage runs on from unit to unit.
@@ -77,8 +78,8 @@ public:
     // In place of n calls of EnterCell for cells left out: the same percentage, one pump (a column strip's
     // reports and stop checks per cell).
     bool SkipCells(const WalkUnit& u, int64_t n);
-    // The reports and pumps of a whole unit, starting at its own percentage.
-    void Replay(const WalkUnit& u);
+    // The reports and pumps of a whole unit, starting at percentage `start` (see UnitPercents).
+    void Replay(const WalkUnit& u, double start);
 
 private:
     Progress& progress;

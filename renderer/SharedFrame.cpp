@@ -80,7 +80,8 @@ class SharedFrame {
 public:
     SharedFrame(const FrameInputs& in_, int threads, Progress& progress, size_t unitsAhead_)
         : in(in_), bandCount(threads), unitsAhead(unitsAhead_), caller(progress),
-          plan(PlanWalk(*in.camera, *in.elevation, in.gridX, in.gridY, in.mode)) {
+          plan(PlanWalk(*in.camera, *in.elevation, in.gridX, in.gridY, in.mode)),
+          unitPercents(UnitPercents(plan)) {
         if (in.viewCulling && in.pyramid) cull.emplace(FrameCull(in, plan));
     }
 
@@ -119,7 +120,8 @@ private:
     std::atomic<bool> failed{false};
     Progress& caller;
     const WalkPlan plan;
-    std::optional<ViewCull> cull; // shared by the threads' walkers (it is only read)
+    const std::vector<double> unitPercents; // the calling thread replays each unit's progress from these
+    std::optional<ViewCull> cull;           // shared by the threads' walkers (it is only read)
 
     std::vector<Piece> pieces;
     size_t pieceCount = 0;
@@ -271,7 +273,7 @@ void SharedFrame::Run(Worker& w, size_t index) {
                 // After a stop request the passes that look at it are left out, as one thread leaves them.
                 fillUnit =
                     !(unit.Stoppable() && (isCaller ? PassOnStop() : stop.load(std::memory_order_relaxed)));
-                if (fillUnit && isCaller) replay.Replay(unit);
+                if (fillUnit && isCaller) replay.Replay(unit, unitPercents[piece.unit]);
             }
             if (fillUnit) {
                 if (isCaller) w.stats.trianglesDrawn += slot.reachingAny;
