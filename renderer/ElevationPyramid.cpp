@@ -104,9 +104,11 @@ void ElevationPyramid::Range(double x0, double x1, double y0, double y1, double&
     if (!(u1 >= 0.0 && u0 < cellsX && v1 >= 0.0 && v0 < cellsY)) return; // wholly outside: 0
     // A small rectangle is answered from the pixels themselves: a point between pixels interpolates the
     // pixels around it (a point on a pixel's row or column gives the others no weight).
-    if (const double cu =
-            std::ceil(std::min(u1, static_cast<double>(cellsX))) - std::floor(std::max(u0, 0.0)) + 1.0,
-        cv = std::ceil(std::min(v1, static_cast<double>(cellsY))) - std::floor(std::max(v0, 0.0)) + 1.0;
+    // (Floor and ceiling of values not negative here, through integers: cheaper than the library's.)
+    auto down = [](double v) { return static_cast<double>(static_cast<int64_t>(v)); };
+    auto up = [down](double v) { return down(v) < v ? down(v) + 1.0 : down(v); };
+    if (const double cu = up(std::min(u1, static_cast<double>(cellsX))) - down(std::max(u0, 0.0)) + 1.0,
+        cv = up(std::min(v1, static_cast<double>(cellsY))) - down(std::max(v0, 0.0)) + 1.0;
         cu * cv <= kExactPixels) {
         const int pc0 = static_cast<int>(std::max(u0, 0.0)), pr0 = static_cast<int>(std::max(v0, 0.0));
         const int pc1 = pc0 + static_cast<int>(cu) - 1, pr1 = pr0 + static_cast<int>(cv) - 1;
