@@ -52,6 +52,7 @@ void CellBuilder::Make(size_t column, double x) {
         rows[k] = -(py * inverse);
     }
     c.placed = placed;
+    if (!placed) return; // (its places may not be numbers)
     c.columnLow = TriangleRasterizer::Truncated(std::min(columns[0], columns[1]) - kPlaceMargin);
     c.columnHigh = TriangleRasterizer::Truncated(std::max(columns[0], columns[1]) + kPlaceMargin);
     c.rowLow = TriangleRasterizer::Truncated(std::min(rows[0], rows[1]) - kPlaceMargin);

@@ -181,12 +181,6 @@ void TriangleRasterizer::SetFirstOwnerWins(bool on) {
                 std::min(kTile, imageWidth - tx * kTile) * std::min(kTile, slots - ty * kTile));
 }
 
-int TriangleRasterizer::Truncated(double v) {
-    // (Positions beyond the screen limit are dropped with their triangle anyway.)
-    const double limit = 2.0 * kScreenLimit;
-    return static_cast<int>(std::trunc(std::clamp(v, -limit, limit)));
-}
-
 bool TriangleRasterizer::Covered(double cLow, double cHigh, double rLow, double rHigh) const {
     if (!(cLow <= cHigh && rLow <= rHigh)) return false; // (not a number, too)
     // Corners are truncated, and truncation keeps the order: their columns and rows lie between the

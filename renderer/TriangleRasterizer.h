@@ -141,8 +141,9 @@ public:
     static constexpr double kCoverMargin = 0.01;
     // Covered for a rectangle of positions already widened and truncated (by Truncated).
     bool TruncatedCovered(int c0, int c1, int r0, int r1) const;
-    // A screen position truncated as Covered takes it (positions far off the screen are limited first).
-    static int Truncated(double v);
+    // A screen position truncated as Covered takes it (positions far off the screen, which are dropped with
+    // their triangle anyway, limited first; the conversion truncates towards zero).
+    static int Truncated(double v) { return static_cast<int>(std::clamp(v, -32768.0, 32768.0)); }
 
     // Triangles that reached the rows written (see CountFrom), and pixels written, since construction.
     int64_t TrianglesDrawn() const { return trianglesDrawn; }
