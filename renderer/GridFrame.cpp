@@ -528,29 +528,34 @@ bool CellWalker::WalkBackwards(const WalkUnit& u, int64_t low, int64_t high, int
 
 bool CellWalker::WalkMadeAhead(const WalkUnit& u, int64_t low, int64_t high, bool& fresh,
                                WalkProgress* progress) {
+    const std::vector<double>& xs = *along;
+    auto x = [&xs](int64_t i) { return xs[static_cast<size_t>(i)]; };
     // (Backwards, a row walked towards +x goes towards -x.)
     const bool east = !(u.step > 0.0);
+    // Whether every pixel the cells [bottom, top] could write is kept already: by their box first, then, the
+    // cells made, by their corners.
+    auto hidden = [&](int64_t bottom, int64_t top) {
+        const double from = std::min(x(bottom), x(top)),
+                     to = std::max(x(bottom), x(top)) + builder.CellWidth();
+        if (cull->Hidden(from, to, u.at, u.at + builder.CellHeight(), coverage)) return true;
+        builder.Prepare(&xs[static_cast<size_t>(top)], -1, static_cast<int>(top - bottom + 1), u.at, east,
+                        fresh);
+        int b[4];
+        return builder.PreparedBounds(b) && coverage->TruncatedCovered(b[0], b[1], b[2], b[3]);
+    };
     for (int64_t top = high; top >= low; top -= kCullSubBlock) {
         const int64_t bottom = std::max(top - kCullSubBlock + 1, low);
-        const int n = static_cast<int>(top - bottom + 1);
-        const double a0 = (*along)[static_cast<size_t>(bottom)], a1 = (*along)[static_cast<size_t>(top)];
-        int b[4];
-        if (cull->Hidden(std::min(a0, a1), std::max(a0, a1) + builder.CellWidth(), u.at,
-                         u.at + builder.CellHeight(), coverage) ||
-            (builder.Prepare(&(*along)[static_cast<size_t>(top)], -1, n, u.at, east, fresh),
-             builder.PreparedBounds(b) && coverage->TruncatedCovered(b[0], b[1], b[2], b[3]))) {
-            // Every pixel any of these cells could write is kept already.
-            if (progress && !progress->SkipCells(u, n)) return false;
+        if (hidden(bottom, top)) {
+            if (progress && !progress->SkipCells(u, top - bottom + 1)) return false;
             if (trace)
-                for (int64_t i = top; i >= bottom; --i)
-                    trace->push_back({u.pass, (*along)[static_cast<size_t>(i)], u.at, false, false});
+                for (int64_t i = top; i >= bottom; --i) trace->push_back({u.pass, x(i), u.at, false, false});
             fresh = true;
             continue;
         }
         for (int64_t i = top; i >= bottom; --i) {
             if (progress && !progress->EnterCell(u)) return false;
             builder.Next();
-            DrawCell(u.pass, u.t1First, (*along)[static_cast<size_t>(i)], u.at, true);
+            DrawCell(u.pass, u.t1First, x(i), u.at, true);
         }
         fresh = false;
     }

@@ -136,13 +136,8 @@ private:
 };
 
 void SharedFrame::CutIntoPieces() {
-    // The cells of a unit are u.from + u.step + u.step ...; the units of a quadrant share one line of
-    // cells, so the additions are made once per line.
-    struct Line {
-        double from, step;
-        std::vector<double> starts; // the coordinate of every kPieceCells-th cell
-    };
-    std::vector<Line> lines;
+    // The cells of a unit are u.from + u.step + u.step ... (made once for the rows of a quadrant).
+    UnitCoordinates coordinates;
     size_t longest = 1;
     for (size_t k = 0; k < plan.units.size(); ++k) {
         const WalkUnit& u = plan.units[k];
@@ -152,21 +147,10 @@ void SharedFrame::CutIntoPieces() {
             pieces.push_back({k, 0, 0, u.from}); // (its progress is still replayed)
             continue;
         }
-        Line* line = nullptr;
-        for (Line& l : lines)
-            if (l.from == u.from && l.step == u.step && l.starts.size() >= static_cast<size_t>(count))
-                line = &l;
-        if (!line) {
-            Line made{u.from, u.step, {}};
-            double v = u.from;
-            for (int64_t i = 0; i < u.cells; ++i, v += u.step)
-                if (i % kPieceCells == 0) made.starts.push_back(v);
-            lines.push_back(std::move(made));
-            line = &lines.back();
-        }
+        const std::vector<double>& along = coordinates.Of(u);
         for (int64_t p = 0; p < count; ++p)
             pieces.push_back({k, p * kPieceCells, std::min((p + 1) * kPieceCells, u.cells),
-                              line->starts[static_cast<size_t>(p)]});
+                              along[static_cast<size_t>(p * kPieceCells)]});
     }
     pieceCount = pieces.size();
     // Up to about kTrianglesAhead triangles waiting; unitsAhead, when given, counts whole units (as many

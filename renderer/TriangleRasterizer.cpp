@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr double kScreenLimit = 16384.0;
+constexpr double kScreenLimit = TriangleRasterizer::kScreenLimit;
 // The slope given to an edge of zero height: its difference in x times the largest float.
 constexpr double kFlatSlope = 3.4028234663852886e38;
 

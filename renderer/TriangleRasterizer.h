@@ -135,15 +135,17 @@ public:
     void SetFirstOwnerWins(bool on);
     // With the first owner winning: whether every pixel that a triangle whose (unrounded) corners lie within
     // the screen columns [cLow, cHigh] and rows [rLow, rHigh] may write here is kept already (nothing drawn
-    // there can show). The rectangle is widened by kCoverMargin first, for the rounding of positions
-    // computed from a box's corners against the corners' own projections.
+    // there can show).
     bool Covered(double cLow, double cHigh, double rLow, double rHigh) const;
-    static constexpr double kCoverMargin = 0.01;
     // Covered for a rectangle of positions already widened and truncated (by Truncated).
     bool TruncatedCovered(int c0, int c1, int r0, int r1) const;
+    // A corner projected more than this many pixels off the screen drops its triangle.
+    static constexpr double kScreenLimit = 16384.0;
     // A screen position truncated as Covered takes it (positions far off the screen, which are dropped with
     // their triangle anyway, limited first; the conversion truncates towards zero).
-    static int Truncated(double v) { return static_cast<int>(std::clamp(v, -32768.0, 32768.0)); }
+    static int Truncated(double v) {
+        return static_cast<int>(std::clamp(v, -2.0 * kScreenLimit, 2.0 * kScreenLimit));
+    }
 
     // Triangles that reached the rows written (see CountFrom), and pixels written, since construction.
     int64_t TrianglesDrawn() const { return trianglesDrawn; }
@@ -186,6 +188,9 @@ private:
     // First owner wins: per pixel of the selected rows whether it is kept, and per tile of kTile x kTile
     // pixels how many of its pixels are kept and how many it has.
     static constexpr int kTile = 8;
+    // What Covered adds around a rectangle of unrounded positions, for their rounding against the corners'
+    // own projections.
+    static constexpr double kCoverMargin = 0.01;
     bool firstWins = false;
     std::vector<uint8_t> taken;
     std::vector<uint8_t> tileTaken, tileSize;
