@@ -101,22 +101,24 @@ bool CTGAFile::OpenImage(const std::string& name) {
     }
 }
 
-CTGAFile::Read CTGAFile::ReadFile(const std::string& path, bool loadPixels) {
+CTGAFile::Read CTGAFile::ReadFile(const std::string& path, bool loadPixels, bool mapPixels) {
     Read read;
     read.loadPixels = loadPixels;
-    read.error = ReadTga(path, loadPixels, read.image, read.file, &read.why);
+    read.mapPixels = mapPixels;
+    read.error = ReadTga(path, loadPixels, read.image, read.file, &read.why, mapPixels);
     return read;
 }
 
 bool CTGAFile::OpenRead(const std::string& path, Read&& read) {
-    if (read.error != TgaError::None || read.loadPixels != loadPixels) return OpenImage(path);
+    if (read.error != TgaError::None || read.loadPixels != loadPixels || read.mapPixels != mapPixels)
+        return OpenImage(path);
     take(path, std::move(read));
     return true;
 }
 
 TgaError CTGAFile::tryOpen(const std::string& name, std::string& why) {
     WaitCursor wait(plat);
-    Read read = ReadFile(name, loadPixels);
+    Read read = ReadFile(name, loadPixels, mapPixels);
     if (read.error != TgaError::None) {
         why = read.why;
         return read.error;

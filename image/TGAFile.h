@@ -37,10 +37,19 @@ public:
         TgaError error = TgaError::None;
         std::string why; // the reason of a rejected file
         bool loadPixels = true;
+        bool mapPixels = false;
         Image24 image;
         TgaPixelFile file;
     };
-    static Read ReadFile(const std::string& path, bool loadPixels);
+    // mapPixels: see MapPixels.
+    static Read ReadFile(const std::string& path, bool loadPixels, bool mapPixels = false);
+    // Whether the files opened from now on are mapped into memory rather than read, where their layout
+    // allows (an input read through by a render: it starts sooner and is not held twice). Written pixels
+    // then stay in memory; the file never changes. See ChangedOnDisk.
+    void MapPixels(bool on) { mapPixels = on; }
+    // Whether the mapped file of the pixels changed since it was opened (the pixels may then no longer be
+    // the file's as it was opened); false for pixels read into memory.
+    bool ChangedOnDisk() const { return image.mapping() && image.mapping()->Changed(); }
     // Takes `read`, made from path, as OpenImage takes what it reads; a read that failed (or was made for
     // the other use) is read again by OpenImage, which asks and tells why.
     bool OpenRead(const std::string& path, Read&& read);
@@ -147,6 +156,7 @@ private:
     // The size open for access: the image's while its pixels are, the file's in header-only use.
     int lockedWidth = 0, lockedHeight = 0;
     bool loadPixels = true;
+    bool mapPixels = false;
     bool busy = false;
     std::array<uint8_t, 4> outside{255, 255, 255, 0};
     std::string path;

@@ -47,7 +47,7 @@ bool TgaPixelFile::readPixels(int x, int y, int count, uint8_t* out) const {
 }
 
 TgaError ReadTga(const std::string& path, bool loadPixels, Image24& pixels, TgaPixelFile& file,
-                 std::string* why) {
+                 std::string* why, bool map) {
     std::string unused;
     std::string& reason = why ? *why : unused;
     reason.clear();
@@ -83,7 +83,11 @@ TgaError ReadTga(const std::string& path, bool loadPixels, Image24& pixels, TgaP
     const bool topFirst = (head[17] & 0x20) != 0;
 
     Image24 read;
-    if (loadPixels) {
+    if (loadPixels && map && !topFirst && rowBytes == Image24::RowStride(width) &&
+        read.AdoptMapped(MappedFile::Map(opened.fd, static_cast<size_t>(offset + rowBytes * height)),
+                         static_cast<size_t>(offset), width, height)) {
+        opened = FileDescriptor();
+    } else if (loadPixels) {
         if (!read.create(width, height)) return rejected(FormatString(IDS_TGA_WHY_NO_MEMORY, width, height));
         for (int y = 0; y < height; ++y) {
             const long long fileRow = topFirst ? height - 1 - y : y;

@@ -42,7 +42,9 @@ struct TgaPixelFile {
 // Reads the file at path: with loadPixels its rows into pixels (and the file is closed again), else only
 // its header, the file kept open in file. file describes the layout either way. A rejected file leaves
 // the reason in why (when given), a sentence for the user: compressed, not 24 bits, truncated ...
+// With map, pixels are the file's own rows mapped into memory where the file lays them out as an image
+// in memory does (bottom row first, rows a multiple of four bytes long); else they are read.
 TgaError ReadTga(const std::string& path, bool loadPixels, Image24& pixels, TgaPixelFile& file,
-                 std::string* why = nullptr);
+                 std::string* why = nullptr, bool map = false);
 // The file's bytes; false when there is no image or it is too large for the 16-bit sizes of the header.
 bool EncodeTga(const Image24& image, ChunkWriter& out);

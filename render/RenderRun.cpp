@@ -135,7 +135,8 @@ private:
     }
 
     // Every rendered frame ends here, in frame order, with its pixels in the picture: shown, then written
-    // unless the user stopped meanwhile (a stopped frame is not written; the frames after it are dropped).
+    // unless the user stopped meanwhile (a stopped frame is not written; the frames after it are dropped),
+    // or an input file changed meanwhile (the run ends: see InputChanged).
     void finishFrame(const PathFrame& f, const std::string& name) {
         control.report(100);
         caller.observer.pictureChanged();
@@ -143,6 +144,7 @@ private:
             stopped = true;
             stopTasks.store(true);
         } else {
+            CheckInputsUnchanged(context);
             output.writeFrame(name);
         }
         recordFrame(f);
@@ -323,6 +325,9 @@ RunResult RunJob(const std::string& jobFile, CTGAFile& picture, const RunOptions
         } catch (const std::bad_alloc&) {
             result.outcome = RunOutcome::Failed;
             platform.error(FormatString(IDS_RUN_OUT_OF_MEMORY));
+        } catch (const InputChanged& changed) {
+            result.outcome = RunOutcome::Failed;
+            platform.error(FormatString(IDS_INPUT_CHANGED, changed.file.c_str()));
         }
     }
     picture.setModified(false);

@@ -57,6 +57,12 @@ RunOutput::RunOutput(const RenderContext& context, const RunCaller& caller)
       recorder(caller.platform,
                caller.options.decimalSeparator ? *caller.options.decimalSeparator : UserDecimalSeparator()) {}
 
+void CheckInputsUnchanged(const RenderContext& context) {
+    const CTGAFile* inputs[] = {context.elevation.get(), context.texture.get()};
+    for (const CTGAFile* input : inputs)
+        if (input && input->ChangedOnDisk()) throw InputChanged{input->pathName()};
+}
+
 std::string RunOutput::frameName(int index) const {
     return RunFrameName(context.job, index);
 }

@@ -52,6 +52,14 @@ RenderCamera PictureCamera(const Vector4& light, int width, int height);
 void SetFrameView(RenderCamera& camera, const PathFrame& frame);
 void StartFramePicture(const CSceneParams& job, const Vector4& light, CTGAFile& picture);
 
+// What ends a run when one of its input files changed on disk while frames were being made from it (the
+// inputs are mapped into memory: a frame made then may mix the old file with the new).
+struct InputChanged {
+    std::string file;
+};
+// Throws InputChanged when the elevation or the texture file changed since the run opened it.
+void CheckInputsUnchanged(const RenderContext& context);
+
 // Raw and Final: the message naming an output file of the run (a frame's TGA or YUV file, the recorder file)
 // that is the scene file or one of the job's input files, and that input; "" when there is none.
 std::string OutputOverInput(const CSceneParams& job, const RunOptions& options);

@@ -69,15 +69,21 @@ bool SetUpJob(int antialiasing, const RunCaller& caller, RenderContext& context)
         std::unique_ptr<CGelaende> elevation;
         std::unique_ptr<ElevationPyramid> pyramid;
     };
+    // The elevation and texture files are mapped rather than read: a render only reads them, often not
+    // all of the texture, and starts sooner. (Before a frame is written, CheckInputsUnchanged makes sure
+    // they stayed as they were.)
     auto newElevation = [&platform, &job, inMemory, antialiasing] {
-        return std::make_unique<CGelaende>(platform, job.ElevScaleX, job.ElevScaleY, inMemory, antialiasing);
+        auto elevation =
+            std::make_unique<CGelaende>(platform, job.ElevScaleX, job.ElevScaleY, inMemory, antialiasing);
+        elevation->MapPixels(true);
+        return elevation;
     };
     std::future<ElevationRead> elevationRead;
     if (inMemory && std::max(options.rowThreads, options.frameThreads) > 1) {
         try {
             elevationRead = std::async(std::launch::async, [&job, newElevation] {
                 ElevationRead done;
-                CTGAFile::Read read = CTGAFile::ReadFile(job.ElevationFileName, true);
+                CTGAFile::Read read = CTGAFile::ReadFile(job.ElevationFileName, true, true);
                 if (read.error != TgaError::None) return done;
                 done.elevation = newElevation();
                 done.elevation->OpenRead(job.ElevationFileName, std::move(read));
@@ -92,6 +98,7 @@ bool SetUpJob(int antialiasing, const RunCaller& caller, RenderContext& context)
     if (job.UseTextureFile != 0 && !job.TextureFileName.empty()) {
         context.texture =
             std::make_unique<CTGAFile>(platform, antialiasing, inMemory, job.ElevScaleX, job.ElevScaleY);
+        context.texture->MapPixels(true);
         if (!context.texture->OpenImage(job.TextureFileName)) return false;
         if (inMemory) context.sampler = std::make_unique<TextureSampler>(*context.texture, antialiasing);
     }

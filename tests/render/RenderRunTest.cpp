@@ -355,3 +355,26 @@ TEST_F(RenderRunTest, JobFilesOfKilledRunsAreRemovedByTheNextProcess) {
     EXPECT_TRUE(std::filesystem::exists(tmp.path(running)));
     EXPECT_TRUE(std::filesystem::exists(tmp.path("ORVAold123")));
 }
+
+TEST_F(RenderRunTest, AnInputFileChangedDuringTheRunEndsItBeforeTheNextFrameIsWritten) {
+    // (A texture whose rows need no padding is mapped from its file rather than read.)
+    CSceneParams s = hillScene(out, 3);
+    s.UseTextureFile = 1;
+    s.TextureFileName = out.path("texture.tga");
+    writeTga(s.TextureFileName, 32, 32, [](int x, int y) { return 0x304050u + 3u * x + 0x500u * y; });
+    struct Rewriter : RecordingObserver {
+        std::string texture;
+        void frameWritten(const std::string& path) override {
+            RecordingObserver::frameWritten(path);
+            if (written.size() == 1) TempDir::write(texture, TempDir::read(texture) + "more");
+        }
+    } watcher;
+    watcher.texture = s.TextureFileName;
+    const RunResult r = runScene(s, RunOptions{}, &watcher);
+    EXPECT_EQ(r.outcome, RunOutcome::Failed);
+    EXPECT_EQ(watcher.written, (std::vector<std::string>{out.path("frame000.tga")}));
+    EXPECT_FALSE(fs::exists(out.path("frame001.tga")));
+    ASSERT_EQ(platform.shown.size(), 1u);
+    EXPECT_NE(platform.shown[0].text.find(s.TextureFileName), std::string::npos);
+    EXPECT_EQ(jobFilesLeft(), 0);
+}
