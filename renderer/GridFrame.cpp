@@ -569,18 +569,22 @@ void CellWalker::BuildAndDraw(const WalkUnit& u, bool fresh, bool east, double x
 }
 
 void CellWalker::DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y, bool reversed) {
+    // Backwards, a cell whose pixels are all kept already is hidden behind nearer terrain. That is asked
+    // before the distance (a square root): most cells far away are hidden. (A traced cell is measured
+    // first, for the trace.)
+    auto kept = [&] {
+        int b[4];
+        return reversed && coverage && builder.CellBounds(b) &&
+               coverage->TruncatedCovered(b[0], b[1], b[2], b[3]);
+    };
+    if (!trace && kept()) return;
     Corner &A = builder.A(), &B = builder.B(), &C = builder.C(), &D = builder.D();
     const double delta = Length3(eye - A.point) / dust;
     // Beyond seven dust distances the cell is lost in the haze (and a cell whose distance cannot be
     // measured, 0 / 0, is not drawn either).
     const bool drawn = delta < kDustLimit;
     if (trace) trace->push_back({pass, x, y, true, drawn});
-    if (!drawn) return;
-    // Backwards, a cell whose pixels are all kept already is hidden behind nearer terrain.
-    if (reversed && coverage) {
-        int b[4];
-        if (builder.CellBounds(b) && coverage->TruncatedCovered(b[0], b[1], b[2], b[3])) return;
-    }
+    if (!drawn || (trace && kept())) return;
     builder.Complete();
     const double f = 1.0 - std::exp(-delta);
     const bool t1Shown = !(A.point.z < 0.0 && C.point.z < 0.0 && D.point.z < 0.0);
