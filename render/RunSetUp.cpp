@@ -63,8 +63,8 @@ bool SetUpJob(int antialiasing, const RunCaller& caller, RenderContext& context)
         }
     }
 
-    // With more than one thread, the elevation file is read and its pyramid made while the texture is
-    // opened; a file that cannot be read is opened again below, with the questions and messages.
+    // With more than one thread, the elevation file is read and its pyramid made (by as many threads)
+    // while the texture is opened; a file that cannot be read is opened again below, with the questions and messages.
     struct ElevationRead {
         std::unique_ptr<CGelaende> elevation;
         std::unique_ptr<ElevationPyramid> pyramid;
@@ -81,13 +81,14 @@ bool SetUpJob(int antialiasing, const RunCaller& caller, RenderContext& context)
     std::future<ElevationRead> elevationRead;
     if (inMemory && std::max(options.rowThreads, options.frameThreads) > 1) {
         try {
-            elevationRead = std::async(std::launch::async, [&job, newElevation] {
+            const int threads = std::max(options.rowThreads, options.frameThreads);
+            elevationRead = std::async(std::launch::async, [&job, newElevation, threads] {
                 ElevationRead done;
                 CTGAFile::Read read = CTGAFile::ReadFile(job.ElevationFileName, true, true);
                 if (read.error != TgaError::None) return done;
                 done.elevation = newElevation();
                 done.elevation->OpenRead(job.ElevationFileName, std::move(read));
-                done.pyramid = std::make_unique<ElevationPyramid>(*done.elevation);
+                done.pyramid = std::make_unique<ElevationPyramid>(*done.elevation, threads);
                 return done;
             });
         } catch (const std::system_error&) {

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -14,13 +17,12 @@ constexpr double kExactPixels = 64.0;
 
 } // namespace
 
-ElevationPyramid::ElevationPyramid(const CGelaende& elevation_) : elevation(elevation_) {
+ElevationPyramid::ElevationPyramid(const CGelaende& elevation_, int threads) : elevation(elevation_) {
     const uint8_t* pixels = elevation.pixelData();
     const int w = elevation.GetWidth(), h = elevation.GetHeight();
     if (!pixels || w < 2 || h < 2) return;
     cellsX = w - 1;
     cellsY = h - 1;
-    const size_t stride = static_cast<size_t>(elevation.stride());
     Level first;
     first.width = ((cellsX - 1) >> kBlockShift) + 1;
     first.height = ((cellsY - 1) >> kBlockShift) + 1;
@@ -29,33 +31,19 @@ ElevationPyramid::ElevationPyramid(const CGelaende& elevation_) : elevation(elev
         first.lowHigh[i] = std::numeric_limits<uint32_t>::max();
         first.lowHigh[i + 1] = 0;
     }
-    // Block (i, j) holds cells [8i, 8i + 7] x [8j, 8j + 7], whose corners are pixels [8i, 8i + 8] x [8j, 8j +
-    // 8]: neighbouring blocks share a row or column of pixels.
-    std::vector<uint32_t> rowLowHigh(2 * static_cast<size_t>(first.width));
-    for (int r = 0; r < h; ++r) {
-        const uint8_t* p = pixels + static_cast<size_t>(r) * stride;
-        for (int i = 0; i < first.width; ++i) {
-            const int c0 = i << kBlockShift, c1 = std::min(c0 + (1 << kBlockShift), w - 1);
-            uint32_t low = std::numeric_limits<uint32_t>::max(), high = 0;
-            for (int c = c0; c <= c1; ++c) {
-                const uint32_t e = CGelaende::decode(p + 3 * static_cast<size_t>(c));
-                low = std::min(low, e);
-                high = std::max(high, e);
-            }
-            rowLowHigh[2 * static_cast<size_t>(i)] = low;
-            rowLowHigh[2 * static_cast<size_t>(i) + 1] = high;
+    // Each thread makes a share of the block rows, the calling thread the first.
+    const int count = std::clamp(threads, 1, std::max(1, first.height / 64));
+    auto share = [&first, count](int k) { return first.height * k / count; };
+    std::vector<std::jthread> helpers; // (joined however this is left)
+    for (int k = 1; k < count; ++k) {
+        try {
+            helpers.emplace_back([this, &first, share, k] { MakeFinest(first, share(k), share(k + 1)); });
+        } catch (const std::system_error&) {
+            MakeFinest(first, share(k), share(k + 1)); // (no thread to be had)
         }
-        auto merge = [&](int j) {
-            if (j < 0 || j >= first.height) return;
-            uint32_t* b = &first.lowHigh[2 * static_cast<size_t>(j) * static_cast<size_t>(first.width)];
-            for (size_t k = 0; k < rowLowHigh.size(); k += 2) {
-                b[k] = std::min(b[k], rowLowHigh[k]);
-                b[k + 1] = std::max(b[k + 1], rowLowHigh[k + 1]);
-            }
-        };
-        merge(r >> kBlockShift);
-        if ((r & ((1 << kBlockShift) - 1)) == 0) merge((r >> kBlockShift) - 1);
     }
+    MakeFinest(first, 0, share(1));
+    helpers.clear();
     levels.push_back(std::move(first));
     while (levels.back().width > 1 || levels.back().height > 1) {
         const Level& fine = levels.back();
@@ -84,6 +72,40 @@ ElevationPyramid::ElevationPyramid(const CGelaende& elevation_) : elevation(elev
             }
         }
         levels.push_back(std::move(coarse));
+    }
+}
+
+void ElevationPyramid::MakeFinest(Level& first, int low, int high) const {
+    const uint8_t* pixels = elevation.pixelData();
+    const int w = elevation.GetWidth(), h = elevation.GetHeight();
+    const size_t stride = static_cast<size_t>(elevation.stride());
+    // Block (i, j) holds cells [8i, 8i + 7] x [8j, 8j + 7], whose corners are pixels [8i, 8i + 8] x [8j, 8j +
+    // 8]: neighbouring blocks share a row or column of pixels.
+    std::vector<uint32_t> rowLowHigh(2 * static_cast<size_t>(first.width));
+    const int lastRow = std::min(high << kBlockShift, h - 1);
+    for (int r = low << kBlockShift; r <= lastRow; ++r) {
+        const uint8_t* p = pixels + static_cast<size_t>(r) * stride;
+        for (int i = 0; i < first.width; ++i) {
+            const int c0 = i << kBlockShift, c1 = std::min(c0 + (1 << kBlockShift), w - 1);
+            uint32_t lowest = std::numeric_limits<uint32_t>::max(), highest = 0;
+            for (int c = c0; c <= c1; ++c) {
+                const uint32_t e = CGelaende::decode(p + 3 * static_cast<size_t>(c));
+                lowest = std::min(lowest, e);
+                highest = std::max(highest, e);
+            }
+            rowLowHigh[2 * static_cast<size_t>(i)] = lowest;
+            rowLowHigh[2 * static_cast<size_t>(i) + 1] = highest;
+        }
+        auto merge = [&](int j) {
+            if (j < low || j >= high) return;
+            uint32_t* b = &first.lowHigh[2 * static_cast<size_t>(j) * static_cast<size_t>(first.width)];
+            for (size_t k = 0; k < rowLowHigh.size(); k += 2) {
+                b[k] = std::min(b[k], rowLowHigh[k]);
+                b[k + 1] = std::max(b[k + 1], rowLowHigh[k + 1]);
+            }
+        };
+        merge(r >> kBlockShift);
+        if ((r & ((1 << kBlockShift) - 1)) == 0) merge((r >> kBlockShift) - 1);
     }
 }
 

@@ -13,7 +13,8 @@ class CGelaende;
 class ElevationPyramid {
 public:
     // The image must keep its pixels in memory; an image that does not gives an empty pyramid (Empty()).
-    explicit ElevationPyramid(const CGelaende& elevation);
+    // With threads > 1 the finest level is made by that many threads (the same pyramid).
+    explicit ElevationPyramid(const CGelaende& elevation, int threads = 1);
 
     bool Empty() const { return levels.empty(); }
 
@@ -25,6 +26,10 @@ public:
     size_t Bytes() const;
 
 private:
+    struct Level;
+    // The finest level's block rows [low, high) from the pixels.
+    void MakeFinest(Level& first, int low, int high) const;
+
     struct Level {
         int width = 0, height = 0;     // in blocks
         std::vector<uint32_t> lowHigh; // per block its lowest then its highest elevation

@@ -346,3 +346,20 @@ TEST(ElevationPyramid, BoundsEveryElevationTheLookupAnswersInARectangle) {
                         }
                 }
 }
+
+TEST(ElevationPyramid, MadeByThreadsItIsTheSamePyramid) {
+    // Shares of 64 block rows: the pixel rows at their borders, 512 and 1024, are the highest, and belong to
+    // the blocks on both sides.
+    std::unique_ptr<CGelaende> terrain = MakeTerrain(17, 1537, [](int x, int y) {
+        return static_cast<uint32_t>(y % 512 == 0 ? 20000 : 9000 + (y * 7919 + x * 104729) % 5000);
+    });
+    const ElevationPyramid one(*terrain), three(*terrain, 3);
+    for (double y0 : {0.0, 500.0, 503.5, 512.0, 1017.0, 1024.0, 1500.0})
+        for (double size : {1.0, 8.0, 20.0, 300.0, 1536.0}) {
+            double low1, high1, low3, high3;
+            one.Range(2.0, 9.0, y0, y0 + size, low1, high1);
+            three.Range(2.0, 9.0, y0, y0 + size, low3, high3);
+            EXPECT_EQ(low1, low3) << y0 << " " << size;
+            EXPECT_EQ(high1, high3) << y0 << " " << size;
+        }
+}
