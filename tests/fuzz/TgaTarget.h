@@ -1,7 +1,8 @@
 #pragma once
-// The TGA reader, in both modes: pixels in memory (CTGAFile, CGelaende) and header-only lookups from the
-// open file (CGelaende). Checks: a refused file shows exactly one message and leaves no image; a file that
-// loads shows none; both modes answer the same elevations; a small image survives a save and a reopen
+// The TGA reader, in both modes: pixels in memory (CTGAFile, CGelaende; read, or mapped from the file as
+// renders open their inputs) and header-only lookups from the open file (CGelaende). Checks: a refused file
+// shows exactly one message and leaves no image; a file that loads shows none; all modes answer the same
+// elevations; a small image survives a save and a reopen
 // unchanged; a YUV frame has the size its planes need.
 
 #include "fuzz/FuzzSupport.h"
@@ -52,13 +53,19 @@ inline std::string FuzzTga(const uint8_t* data, size_t size) {
     const int w = inMemory.GetWidth(), h = inMemory.GetHeight();
     FUZZ_REQUIRE(w == onDisk.headerWidth() && h == onDisk.headerHeight(), "both modes see the same size");
 
-    // Both modes give the same elevation at every probed point.
+    CountingPlatform mapPlatform;
+    CGelaende mapped(mapPlatform, 1.0, 1.0, true);
+    mapped.MapPixels(true);
+    FUZZ_REQUIRE(mapped.OpenImage(input.path()) && mapPlatform.messages == 0, "a file that loads also maps");
+
+    // Every mode gives the same elevation at every probed point.
     const int stepX = std::max(1, w / 16), stepY = std::max(1, h / 16);
     for (int y = 0; y < h; y += stepY)
         for (int x = 0; x < w; x += stepX)
             for (double f : {0.0, 0.375}) {
                 double a = inMemory.ElevationAt(x + f, y + f), b = onDisk.ElevationAt(x + f, y + f);
                 FUZZ_REQUIRE(a == b, "in-memory and header-only elevations agree");
+                FUZZ_REQUIRE(a == mapped.ElevationAt(x + f, y + f), "read and mapped elevations agree");
             }
     // Every sampler answers for points in and around the picture.
     unsigned sum = 0;
