@@ -26,14 +26,13 @@ public:
     size_t Bytes() const;
 
 private:
-    struct Level;
-    // The finest level's block rows [low, high) from the pixels.
-    void MakeFinest(Level& first, int low, int high) const;
-
     struct Level {
         int width = 0, height = 0;     // in blocks
         std::vector<uint32_t> lowHigh; // per block its lowest then its highest elevation
     };
+    // The finest level's block rows [low, high) from the pixels.
+    void MakeFinest(Level& first, int low, int high) const;
+
     const CGelaende& elevation;
     int cellsX = 0, cellsY = 0; // pixel cells (a cell is the square between four pixels)
     std::vector<Level> levels;  // levels[k]: blocks of 8 * 2^k by 8 * 2^k cells
