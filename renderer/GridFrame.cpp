@@ -443,6 +443,7 @@ BlockRows::BlockRows(const WalkPlan& plan, const ViewCull& cull) {
         const bool alongY = u.kind == WalkUnit::ColumnStrip;
         const double sAlong = alongY ? plan.sy : plan.sx, sAcross = alongY ? plan.sx : plan.sy;
         const std::vector<double>& along = coordinates.Of(u);
+        Rows all{INT_MAX, INT_MIN};
         for (int64_t top = u.cells - 1; top >= 0; top -= kFirstCullBlock) {
             const int64_t bottom = std::max<int64_t>(top - kFirstCullBlock + 1, 0);
             const double a = along[static_cast<size_t>(bottom)], b = along[static_cast<size_t>(top)];
@@ -452,7 +453,9 @@ BlockRows::BlockRows(const WalkPlan& plan, const ViewCull& cull) {
                        : !cull.StoredRows(from, to, u.at, u.at + sAcross, r.low, r.high))
                 r = Rows{1, 0};
             rows.push_back(r);
+            if (r.low <= r.high) all = Rows{std::min(all.low, r.low), std::max(all.high, r.high)};
         }
+        unitRows.push_back(all);
     }
 }
 
@@ -472,6 +475,9 @@ std::vector<int> BlockRows::BlocksPerRow(int height) const {
 bool CellWalker::WalkReversed(const WalkUnit& u, WalkProgress* progress, size_t unit) {
     if (progress && !progress->EnterUnit(u)) return false;
     unitIndex = unit;
+    // A unit none of whose cells can reach the rows walked is passed over whole.
+    if (cull && blockRows && !blockRows->UnitMeets(unit, rowsLow, rowsHigh) && !trace)
+        return !progress || progress->SkipCells(u, u.cells);
     along = &coordinates.Of(u);
     bool fresh = true; // as in WalkCells
     return WalkBackwards(u, 0, u.cells - 1, cull ? 0 : kCullLevels, fresh, progress);

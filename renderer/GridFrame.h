@@ -142,18 +142,21 @@ public:
     BlockRows(const WalkPlan& plan, const ViewCull& cull);
     // Whether block `block` of unit `unit` may write a stored row of [low, high].
     bool Meets(size_t unit, int64_t block, int low, int high) const {
-        const Rows& r = rows[unitFirst[unit] + static_cast<size_t>(block)];
-        return r.low <= high && r.high >= low;
+        return rows[unitFirst[unit] + static_cast<size_t>(block)].Meets(low, high);
     }
+    // Whether any block of unit `unit` may.
+    bool UnitMeets(size_t unit, int low, int high) const { return unitRows[unit].Meets(low, high); }
     // Per stored row of a picture of `height` rows, how many blocks may write it.
     std::vector<int> BlocksPerRow(int height) const;
 
 private:
     struct Rows {
         int low, high; // none when low > high
+        bool Meets(int from, int to) const { return low <= to && high >= from; }
     };
     std::vector<size_t> unitFirst;
     std::vector<Rows> rows;
+    std::vector<Rows> unitRows; // per unit, the rows of all its blocks
 };
 
 // Builds and draws the cells of walk units into a sink.
