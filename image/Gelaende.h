@@ -4,7 +4,9 @@
 
 #include "image/TGAFile.h"
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 // The height at a world point of an elevation image, interpolated bilinearly between the four pixels
 // around it. It reads the image where its document keeps the pixels: in memory, or from the open file of
@@ -53,6 +55,17 @@ public:
 
     // The elevation of one pixel.
     static uint32_t decode(const uint8_t* bgr) { return bgr[0] | (bgr[1] << 8) | (uint32_t(bgr[2]) << 16); }
+    // The same for a pixel that another pixel follows in its row (one load of four bytes where the
+    // processor stores the low byte first).
+    static uint32_t decodeFollowed(const uint8_t* bgr) {
+        if constexpr (std::endian::native == std::endian::little) {
+            uint32_t four;
+            std::memcpy(&four, bgr, sizeof four);
+            return four & 0xFFFFFFu;
+        } else {
+            return decode(bgr);
+        }
+    }
 
 private:
     // at() at pixel coordinates (u, v).

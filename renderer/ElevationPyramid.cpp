@@ -89,7 +89,9 @@ void ElevationPyramid::MakeFinest(Level& first, int low, int high) const {
             const int c0 = i << kBlockShift, c1 = std::min(c0 + (1 << kBlockShift), w - 1);
             uint32_t lowest = std::numeric_limits<uint32_t>::max(), highest = 0;
             for (int c = c0; c <= c1; ++c) {
-                const uint32_t e = CGelaende::decode(p + 3 * static_cast<size_t>(c));
+                const uint8_t* pixel = p + 3 * static_cast<size_t>(c);
+                const uint32_t e =
+                    c < w - 1 ? ElevationLookup::decodeFollowed(pixel) : CGelaende::decode(pixel);
                 lowest = std::min(lowest, e);
                 highest = std::max(highest, e);
             }
@@ -139,11 +141,14 @@ void ElevationPyramid::Range(double x0, double x1, double y0, double y1, double&
         uint32_t lowest = std::numeric_limits<uint32_t>::max(), highest = 0;
         for (int r = pr0; r <= pr1; ++r) {
             const uint8_t* p = pixels + static_cast<size_t>(r) * stride + 3 * static_cast<size_t>(pc0);
-            for (int c = pc0; c <= pc1; ++c, p += 3) {
-                const uint32_t e = CGelaende::decode(p);
+            for (int c = pc0; c < pc1; ++c, p += 3) {
+                const uint32_t e = ElevationLookup::decodeFollowed(p);
                 lowest = std::min(lowest, e);
                 highest = std::max(highest, e);
             }
+            const uint32_t e = CGelaende::decode(p);
+            lowest = std::min(lowest, e);
+            highest = std::max(highest, e);
         }
         low = std::min(low, static_cast<double>(lowest));
         high = std::max(high, static_cast<double>(highest));

@@ -294,24 +294,28 @@ ViewCull::Reach ViewCull::Screen(double xLow, double xHigh, double yLow, double 
     // A point this near the eye's plane is not placed: one margin for all eight corners, from a bound on
     // what each corner's own would be (a larger margin only leaves out less).
     const double wMargin = 1e-7 * (base.Size() + ex.Size() + ey.Size() + ez.Size() + 1.0);
-    int behind = 0;
-    double cLow = HUGE_VAL, cHigh = -HUGE_VAL, rLow = HUGE_VAL, rHigh = -HUGE_VAL;
+    // (The corners are counted first and divided after, each step over all eight without a branch: the
+    // divisions then go in pairs.)
+    int behind = 0, inFront = 0;
     for (const Affine& p : corners) {
-        if (p.w < -wMargin) {
-            ++behind;
-            continue;
-        }
-        if (!(p.w > wMargin)) return Reach::Unknown;
-        const double inverse = 1.0 / p.w;
-        const double c = p.x * inverse, r = -(p.y * inverse);
-        cLow = std::min(cLow, c);
-        cHigh = std::max(cHigh, c);
-        rLow = std::min(rLow, r);
-        rHigh = std::max(rHigh, r);
+        behind += p.w < -wMargin;
+        inFront += p.w > wMargin;
     }
-    if (behind == 8) return Reach::None;
-    if (behind > 0 ||
-        !(std::isfinite(cLow) && std::isfinite(cHigh) && std::isfinite(rLow) && std::isfinite(rHigh)))
+    if (inFront != 8) return behind == 8 ? Reach::None : Reach::Unknown;
+    double columns[8], rows[8];
+    for (int k = 0; k < 8; ++k) {
+        const double inverse = 1.0 / corners[k].w;
+        columns[k] = corners[k].x * inverse;
+        rows[k] = -(corners[k].y * inverse);
+    }
+    double cLow = HUGE_VAL, cHigh = -HUGE_VAL, rLow = HUGE_VAL, rHigh = -HUGE_VAL;
+    for (int k = 0; k < 8; ++k) {
+        cLow = std::min(cLow, columns[k]);
+        cHigh = std::max(cHigh, columns[k]);
+        rLow = std::min(rLow, rows[k]);
+        rHigh = std::max(rHigh, rows[k]);
+    }
+    if (!(std::isfinite(cLow) && std::isfinite(cHigh) && std::isfinite(rLow) && std::isfinite(rHigh)))
         return Reach::Unknown;
     if (cHigh < columnLow || cLow > columnHigh || rHigh < rowLow || rLow > rowHigh) return Reach::None;
     rect[0] = cLow, rect[1] = cHigh, rect[2] = rLow, rect[3] = rHigh;
