@@ -15,10 +15,23 @@ constexpr int kBlockShift = 3; // the finest blocks are 8 x 8 cells
 // Rectangles over at most this many pixels are answered from the pixels.
 constexpr double kExactPixels = 64.0;
 
+// Widens [lowest, highest] to hold the elevations of the `count` pixels of a row from p on (count >= 1).
+void WidenByRun(const uint8_t* p, int count, uint32_t& lowest, uint32_t& highest) {
+    // (Every pixel but the last has another after it in the row: it is read with one load.)
+    for (int c = 1; c < count; ++c, p += 3) {
+        const uint32_t e = ElevationLookup::decodeFollowed(p);
+        lowest = std::min(lowest, e);
+        highest = std::max(highest, e);
+    }
+    const uint32_t e = ElevationLookup::decode(p);
+    lowest = std::min(lowest, e);
+    highest = std::max(highest, e);
+}
+
 } // namespace
 
-ElevationPyramid::ElevationPyramid(const CGelaende& elevation_, int threads) : elevation(elevation_) {
-    const uint8_t* pixels = elevation.pixelData();
+ElevationPyramid::ElevationPyramid(const CGelaende& elevation_, int threads)
+    : elevation(elevation_), pixels(elevation_.pixelData()), stride(static_cast<size_t>(elevation_.stride())) {
     const int w = elevation.GetWidth(), h = elevation.GetHeight();
     if (!pixels || w < 2 || h < 2) return;
     cellsX = w - 1;
@@ -76,9 +89,7 @@ ElevationPyramid::ElevationPyramid(const CGelaende& elevation_, int threads) : e
 }
 
 void ElevationPyramid::MakeFinest(Level& first, int low, int high) const {
-    const uint8_t* pixels = elevation.pixelData();
     const int w = elevation.GetWidth(), h = elevation.GetHeight();
-    const size_t stride = static_cast<size_t>(elevation.stride());
     // Block (i, j) holds cells [8i, 8i + 7] x [8j, 8j + 7], whose corners are pixels [8i, 8i + 8] x [8j, 8j +
     // 8]: neighbouring blocks share a row or column of pixels.
     std::vector<uint32_t> rowLowHigh(2 * static_cast<size_t>(first.width));
@@ -88,13 +99,7 @@ void ElevationPyramid::MakeFinest(Level& first, int low, int high) const {
         for (int i = 0; i < first.width; ++i) {
             const int c0 = i << kBlockShift, c1 = std::min(c0 + (1 << kBlockShift), w - 1);
             uint32_t lowest = std::numeric_limits<uint32_t>::max(), highest = 0;
-            for (int c = c0; c <= c1; ++c) {
-                const uint8_t* pixel = p + 3 * static_cast<size_t>(c);
-                const uint32_t e =
-                    c < w - 1 ? ElevationLookup::decodeFollowed(pixel) : CGelaende::decode(pixel);
-                lowest = std::min(lowest, e);
-                highest = std::max(highest, e);
-            }
+            WidenByRun(p + 3 * static_cast<size_t>(c0), c1 - c0 + 1, lowest, highest);
             rowLowHigh[2 * static_cast<size_t>(i)] = lowest;
             rowLowHigh[2 * static_cast<size_t>(i) + 1] = highest;
         }
@@ -136,20 +141,10 @@ void ElevationPyramid::Range(double x0, double x1, double y0, double y1, double&
         cu * cv <= kExactPixels) {
         const int pc0 = static_cast<int>(std::max(u0, 0.0)), pr0 = static_cast<int>(std::max(v0, 0.0));
         const int pc1 = pc0 + static_cast<int>(cu) - 1, pr1 = pr0 + static_cast<int>(cv) - 1;
-        const uint8_t* pixels = elevation.pixelData();
-        const size_t stride = static_cast<size_t>(elevation.stride());
         uint32_t lowest = std::numeric_limits<uint32_t>::max(), highest = 0;
-        for (int r = pr0; r <= pr1; ++r) {
-            const uint8_t* p = pixels + static_cast<size_t>(r) * stride + 3 * static_cast<size_t>(pc0);
-            for (int c = pc0; c < pc1; ++c, p += 3) {
-                const uint32_t e = ElevationLookup::decodeFollowed(p);
-                lowest = std::min(lowest, e);
-                highest = std::max(highest, e);
-            }
-            const uint32_t e = CGelaende::decode(p);
-            lowest = std::min(lowest, e);
-            highest = std::max(highest, e);
-        }
+        for (int r = pr0; r <= pr1; ++r)
+            WidenByRun(pixels + static_cast<size_t>(r) * stride + 3 * static_cast<size_t>(pc0), pc1 - pc0 + 1,
+                       lowest, highest);
         low = std::min(low, static_cast<double>(lowest));
         high = std::max(high, static_cast<double>(highest));
         return;

@@ -34,6 +34,8 @@ private:
     void MakeFinest(Level& first, int low, int high) const;
 
     const CGelaende& elevation;
+    const uint8_t* pixels; // the image's rows (null: not in memory), fixed while the pyramid lives
+    size_t stride;
     int cellsX = 0, cellsY = 0; // pixel cells (a cell is the square between four pixels)
     std::vector<Level> levels;  // levels[k]: blocks of 8 * 2^k by 8 * 2^k cells
 };

@@ -479,10 +479,10 @@ std::vector<int> BlockRows::BlocksPerRow(int height) const {
 bool CellWalker::WalkReversed(const WalkUnit& u, WalkProgress* progress, size_t unit) {
     if (progress && !progress->EnterUnit(u)) return false;
     unitIndex = unit;
-    // A unit none of whose cells can reach the rows walked is passed over whole.
-    if (cull && blockRows && !blockRows->UnitMeets(unit, rowsLow, rowsHigh) && !trace)
-        return !progress || progress->SkipCells(u, u.cells);
     along = &coordinates.Of(u);
+    // A unit none of whose cells can reach the rows walked is passed over whole.
+    if (cull && blockRows && !blockRows->UnitMeets(unit, rowsLow, rowsHigh))
+        return u.cells <= 0 || LeaveOut(u, 0, u.cells - 1, progress);
     bool fresh = true; // as in WalkCells
     return WalkBackwards(u, 0, u.cells - 1, cull ? 0 : kCullLevels, fresh, progress);
 }
@@ -527,11 +527,20 @@ bool CellWalker::WalkBackwards(const WalkUnit& u, int64_t low, int64_t high, int
             if (!WalkBackwards(u, bottom, top, level + 1, fresh, progress)) return false;
             continue;
         }
-        if (progress && !progress->SkipCells(u, top - bottom + 1)) return false;
-        if (trace)
-            for (int64_t i = top; i >= bottom; --i)
-                trace->push_back({u.pass, alongY ? u.at : at(i), alongY ? at(i) : u.at, false, false});
+        if (!LeaveOut(u, bottom, top, progress)) return false;
         fresh = true;
+    }
+    return true;
+}
+
+bool CellWalker::LeaveOut(const WalkUnit& u, int64_t bottom, int64_t top, WalkProgress* progress) {
+    if (progress && !progress->SkipCells(u, top - bottom + 1)) return false;
+    if (trace) {
+        const bool alongY = u.kind == WalkUnit::ColumnStrip;
+        for (int64_t i = top; i >= bottom; --i) {
+            const double v = (*along)[static_cast<size_t>(i)];
+            trace->push_back({u.pass, alongY ? u.at : v, alongY ? v : u.at, false, false});
+        }
     }
     return true;
 }
@@ -556,9 +565,7 @@ bool CellWalker::WalkMadeAhead(const WalkUnit& u, int64_t low, int64_t high, boo
     for (int64_t top = high; top >= low; top -= kCullSubBlock) {
         const int64_t bottom = std::max(top - kCullSubBlock + 1, low);
         if (hidden(bottom, top)) {
-            if (progress && !progress->SkipCells(u, top - bottom + 1)) return false;
-            if (trace)
-                for (int64_t i = top; i >= bottom; --i) trace->push_back({u.pass, x(i), u.at, false, false});
+            if (!LeaveOut(u, bottom, top, progress)) return false;
             fresh = true;
             continue;
         }
@@ -581,20 +588,18 @@ void CellWalker::BuildAndDraw(const WalkUnit& u, bool fresh, bool east, double x
 void CellWalker::DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y, bool reversed) {
     // Backwards, a cell whose pixels are all kept already is hidden behind nearer terrain. That is asked
     // before the distance (a square root): most cells far away are hidden. (A traced cell is measured
-    // first, for the trace.)
-    auto kept = [&] {
-        int b[4];
-        return reversed && coverage && builder.CellBounds(b) &&
-               coverage->TruncatedCovered(b[0], b[1], b[2], b[3]);
-    };
-    if (!trace && kept()) return;
+    // still, for the trace.)
+    int b[4];
+    const bool kept = reversed && coverage && builder.CellBounds(b) &&
+                      coverage->TruncatedCovered(b[0], b[1], b[2], b[3]);
+    if (kept && !trace) return;
     Corner &A = builder.A(), &B = builder.B(), &C = builder.C(), &D = builder.D();
     const double delta = Length3(eye - A.point) / dust;
     // Beyond seven dust distances the cell is lost in the haze (and a cell whose distance cannot be
     // measured, 0 / 0, is not drawn either).
     const bool drawn = delta < kDustLimit;
     if (trace) trace->push_back({pass, x, y, true, drawn});
-    if (!drawn || (trace && kept())) return;
+    if (!drawn || kept) return;
     builder.Complete();
     const double f = 1.0 - std::exp(-delta);
     const bool t1Shown = !(A.point.z < 0.0 && C.point.z < 0.0 && D.point.z < 0.0);

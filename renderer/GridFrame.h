@@ -218,6 +218,8 @@ private:
     // blocks the cull finds hidden are left out whole.
     bool WalkBackwards(const WalkUnit& u, int64_t low, int64_t high, int level, bool& fresh,
                        WalkProgress* progress);
+    // Leaves out cells [bottom, top] of the unit walked backwards (their progress and trace).
+    bool LeaveOut(const WalkUnit& u, int64_t bottom, int64_t top, WalkProgress* progress);
     // Walks cells [low, high] of a row backwards in blocks of the finest level, each made ahead and left
     // out whole when every pixel its corners could reach is kept.
     bool WalkMadeAhead(const WalkUnit& u, int64_t low, int64_t high, bool& fresh, WalkProgress* progress);
