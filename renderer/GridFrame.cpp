@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -243,10 +246,12 @@ ViewCull::ViewCull(const RenderCamera& camera_, const ElevationPyramid& pyramid_
     // A span writes the columns [0, min(width, picture width - 1)] and the screen rows whose stored rows
     // (screen height - row) are selected; a corner's column and row are truncated towards zero, and the
     // span's edges are stepped from them, so a margin of a pixel and a half covers the truncation and any
-    // rounding.
+    // rounding. An end of a span may lie one column beyond its corners' (see
+    // TriangleRasterizer::TruncatedCovered): a triangle whose corners all lie beside the picture's first or
+    // last column may still write it, so the margin of the columns is one column wider.
     const int height = camera.Height();
-    columnLow = -kScreenMargin;
-    columnHigh = std::min(camera.Width(), imageWidth - 1) + kScreenMargin;
+    columnLow = -kScreenMargin - 1.0;
+    columnHigh = std::min(camera.Width(), imageWidth - 1) + kScreenMargin + 1.0;
     const int storedLow = std::max(firstRow, 0), storedHigh = std::min(endRow, imageHeight) - 1;
     rowLow = std::max(0, height - storedHigh) - kScreenMargin;
     rowHigh = std::min(height, height - storedLow) + kScreenMargin;
@@ -440,26 +445,68 @@ const std::vector<double>& UnitCoordinates::Of(const WalkUnit& u) {
     return along;
 }
 
-BlockRows::BlockRows(const WalkPlan& plan, const ViewCull& cull) {
-    UnitCoordinates coordinates;
+BlockRows::BlockRows(const WalkPlan& plan, const ViewCull& cull, int threads) {
+    // Every unit's blocks have their places in the table first, so that threads can fill shares of the
+    // units at once.
+    size_t blocks = 0;
     for (const WalkUnit& u : plan.units) {
-        unitFirst.push_back(rows.size());
-        const bool alongY = u.kind == WalkUnit::ColumnStrip;
-        const double sAlong = alongY ? plan.sy : plan.sx, sAcross = alongY ? plan.sx : plan.sy;
-        const std::vector<double>& along = coordinates.Of(u);
-        Rows all{INT_MAX, INT_MIN};
-        for (int64_t top = u.cells - 1; top >= 0; top -= kFirstCullBlock) {
-            const int64_t bottom = std::max<int64_t>(top - kFirstCullBlock + 1, 0);
-            const double a = along[static_cast<size_t>(bottom)], b = along[static_cast<size_t>(top)];
-            const double from = std::min(a, b), to = std::max(a, b) + sAlong; // (as the walker's blocks)
-            Rows r{1, 0};
-            if (alongY ? !cull.StoredRows(u.at, u.at + sAcross, from, to, r.low, r.high)
-                       : !cull.StoredRows(from, to, u.at, u.at + sAcross, r.low, r.high))
-                r = Rows{1, 0};
-            rows.push_back(r);
-            if (r.low <= r.high) all = Rows{std::min(all.low, r.low), std::max(all.high, r.high)};
+        unitFirst.push_back(blocks);
+        blocks +=
+            static_cast<size_t>((std::max<int64_t>(u.cells, 0) + kFirstCullBlock - 1) / kFirstCullBlock);
+    }
+    rows.assign(blocks, Rows{1, 0});
+    unitRows.assign(plan.units.size(), Rows{INT_MAX, INT_MIN});
+    // Shares of about as many blocks each, the calling thread filling the first.
+    const size_t count =
+        static_cast<size_t>(std::clamp<int64_t>(threads, 1, std::max<int64_t>(blocks / 4096, 1)));
+    std::vector<size_t> shares{0};
+    for (size_t k = 1; k < count; ++k)
+        shares.push_back(static_cast<size_t>(
+            std::upper_bound(unitFirst.begin(), unitFirst.end(), blocks * k / count) - unitFirst.begin()));
+    shares.push_back(plan.units.size());
+    std::vector<std::exception_ptr> failures(count);
+    auto fill = [&](size_t k) {
+        try {
+            UnitCoordinates coordinates;
+            for (size_t unit = shares[k]; unit < shares[k + 1]; ++unit)
+                FillUnit(plan, cull, unit, coordinates);
+        } catch (...) {
+            failures[k] = std::current_exception();
         }
-        unitRows.push_back(all);
+    };
+    {
+        std::vector<std::jthread> helpers; // (joined however this is left)
+        for (size_t k = 1; k < count; ++k) {
+            try {
+                helpers.emplace_back(fill, k);
+            } catch (const std::system_error&) {
+                fill(k); // (no thread to be had)
+            }
+        }
+        fill(0);
+    }
+    for (const std::exception_ptr& failure : failures)
+        if (failure) std::rethrow_exception(failure);
+}
+
+void BlockRows::FillUnit(const WalkPlan& plan, const ViewCull& cull, size_t unit,
+                         UnitCoordinates& coordinates) {
+    const WalkUnit& u = plan.units[unit];
+    const bool alongY = u.kind == WalkUnit::ColumnStrip;
+    const double sAlong = alongY ? plan.sy : plan.sx, sAcross = alongY ? plan.sx : plan.sy;
+    const std::vector<double>& along = coordinates.Of(u);
+    Rows& all = unitRows[unit];
+    size_t at = unitFirst[unit];
+    for (int64_t top = u.cells - 1; top >= 0; top -= kFirstCullBlock, ++at) {
+        const int64_t bottom = std::max<int64_t>(top - kFirstCullBlock + 1, 0);
+        const double a = along[static_cast<size_t>(bottom)], b = along[static_cast<size_t>(top)];
+        const double from = std::min(a, b), to = std::max(a, b) + sAlong; // (as the walker's blocks)
+        Rows r{1, 0};
+        if (alongY ? !cull.StoredRows(u.at, u.at + sAcross, from, to, r.low, r.high)
+                   : !cull.StoredRows(from, to, u.at, u.at + sAcross, r.low, r.high))
+            r = Rows{1, 0};
+        rows[at] = r;
+        if (r.low <= r.high) all = Rows{std::min(all.low, r.low), std::max(all.high, r.high)};
     }
 }
 
@@ -590,8 +637,8 @@ void CellWalker::DrawCell(WalkUnit::Pass pass, bool t1First, double x, double y,
     // before the distance (a square root): most cells far away are hidden. (A traced cell is measured
     // still, for the trace.)
     int b[4];
-    const bool kept = reversed && coverage && builder.CellBounds(b) &&
-                      coverage->TruncatedCovered(b[0], b[1], b[2], b[3]);
+    const bool kept =
+        reversed && coverage && builder.CellBounds(b) && coverage->TruncatedCovered(b[0], b[1], b[2], b[3]);
     if (kept && !trace) return;
     Corner &A = builder.A(), &B = builder.B(), &C = builder.C(), &D = builder.D();
     const double delta = Length3(eye - A.point) / dust;

@@ -139,7 +139,8 @@ private:
 // projecting them again.
 class BlockRows {
 public:
-    BlockRows(const WalkPlan& plan, const ViewCull& cull);
+    // Made by as many threads as given (the calling thread being one).
+    BlockRows(const WalkPlan& plan, const ViewCull& cull, int threads = 1);
     // Whether block `block` of unit `unit` may write a stored row of [low, high].
     bool Meets(size_t unit, int64_t block, int low, int high) const {
         return rows[unitFirst[unit] + static_cast<size_t>(block)].Meets(low, high);
@@ -154,6 +155,9 @@ private:
         int low, high; // none when low > high
         bool Meets(int from, int to) const { return low <= to && high >= from; }
     };
+    // Fills the rows of the blocks of plan.units[unit].
+    void FillUnit(const WalkPlan& plan, const ViewCull& cull, size_t unit, UnitCoordinates& coordinates);
+
     std::vector<size_t> unitFirst;
     std::vector<Rows> rows;
     std::vector<Rows> unitRows; // per unit, the rows of all its blocks

@@ -5,6 +5,7 @@
 #include "renderer/GridFrame.h"
 
 #include <algorithm>
+#include <climits>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -374,20 +375,106 @@ private:
     int shown = 0;
 };
 
-// Cuts the stored rows [first, end) into ranges of about kRangeRows rows (at least kRangesPerThread per
-// thread): how much work a range holds is known only once its walk has left out what nearer terrain
-// hides, so the threads take the ranges in turn, and one that finishes early takes the next.
-constexpr int kRangeRows = 32;
+// How much work a range holds is known only once its walk has left out what nearer terrain hides, so the
+// threads take the ranges in turn, busiest-looking first, and one that finishes early takes the next: at
+// least kRangesPerThread per thread, so that the last ones taken are short. Without an estimate of the
+// work per row, ranges of about kRangeRows rows.
 constexpr int kRangesPerThread = 4;
-std::vector<int> CutRows(int first, int end, int threads) {
-    const int rows = std::max(end - first, 0);
-    const int count = std::max(1, std::min(rows, std::max(threads * kRangesPerThread, rows / kRangeRows)));
+constexpr int kRangeRows = 32;
+// A cut makes the ranges on both sides test the blocks of cells across it: about this many rows' work
+// where it lies (measured on a large terrain seen across, where the blocks per row range from a few
+// hundred near the eye to tens of thousands below the horizon).
+constexpr double kCutRows = 2.5;
+
+std::vector<int> EvenCut(int first, int end, int count) {
     std::vector<int> bounds;
-    for (int k = 0; k <= count; ++k) bounds.push_back(first + static_cast<int>(int64_t{rows} * k / count));
+    for (int k = 0; k <= count; ++k)
+        bounds.push_back(first + static_cast<int>(int64_t{end - first} * k / count));
     return bounds;
 }
 
+// The ranges of `bounds` the busiest first by the blocks that may reach their rows (none: in order).
+std::vector<int> BusiestFirst(const std::vector<int>& bounds, const std::vector<int>& blocksPerRow,
+                              std::vector<double>& busy) {
+    const size_t ranges = bounds.size() - 1;
+    busy.assign(ranges, 0.0);
+    std::vector<int> order(ranges);
+    for (size_t r = 0; r < ranges; ++r) {
+        order[r] = static_cast<int>(r);
+        if (!blocksPerRow.empty())
+            for (int row = bounds[r]; row < bounds[r + 1]; ++row)
+                busy[r] += blocksPerRow[static_cast<size_t>(row)];
+    }
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return busy[static_cast<size_t>(a)] > busy[static_cast<size_t>(b)];
+    });
+    return order;
+}
+
+// The bounds of the ranges for CutRows, before the longest are cut to mostRows.
+std::vector<int> ChooseBounds(int first, int end, int threads, const std::vector<int>& blocksPerRow) {
+    const int rows = end - first;
+    const int fewest = std::min(rows, threads > 1 ? threads * kRangesPerThread : 1);
+    if (blocksPerRow.empty()) return EvenCut(first, end, std::max(fewest, rows / kRangeRows));
+    // Only the rows that blocks may reach hold work: the ranges are cut evenly over those, the empty rows
+    // below and above going with the first and the last range.
+    auto blocks = [&](int row) { return static_cast<double>(blocksPerRow[static_cast<size_t>(row)]); };
+    int low = first, high = end;
+    while (low < end && blocks(low) == 0.0) ++low;
+    while (high > low && blocks(high - 1) == 0.0) --high;
+    if (low == high) return EvenCut(first, end, fewest);
+    // Of the counts from the fewest allowed up to ranges of 16 rows, the one whose ranges, taken busiest
+    // first by whichever thread is free, end soonest by the blocks reaching their rows and their cuts.
+    const int from = std::min(fewest, high - low), most = std::max(from, (high - low) / 16);
+    std::vector<int> best;
+    double soonest = HUGE_VAL;
+    std::vector<double> busy;
+    for (int count = from; count <= most; ++count) {
+        std::vector<int> bounds = EvenCut(low, high, count);
+        bounds.front() = first;
+        bounds.back() = end;
+        const std::vector<int> order = BusiestFirst(bounds, blocksPerRow, busy);
+        std::vector<double> work = busy;
+        for (size_t r = 1; r < work.size(); ++r) {
+            const double across = kCutRows * std::min(blocks(bounds[r] - 1), blocks(bounds[r]));
+            work[r - 1] += across / 2;
+            work[r] += across / 2;
+        }
+        std::vector<double> busyUntil(static_cast<size_t>(std::max(threads, 1)), 0.0);
+        for (int r : order)
+            *std::min_element(busyUntil.begin(), busyUntil.end()) += work[static_cast<size_t>(r)];
+        const double ends = *std::max_element(busyUntil.begin(), busyUntil.end());
+        if (ends < soonest) {
+            soonest = ends;
+            best = std::move(bounds);
+        }
+    }
+    return best;
+}
+
 } // namespace
+
+RowRanges CutRows(int first, int end, int threads, const std::vector<int>& blocksPerRow, int mostRows) {
+    RowRanges cut;
+    if (end <= first) {
+        cut.bounds = {first, std::max(first, end)};
+        cut.order = {0};
+        return cut;
+    }
+    const std::vector<int> chosen = ChooseBounds(first, end, threads, blocksPerRow);
+    // A range of more rows than allowed is cut evenly.
+    mostRows = std::max(mostRows, 1);
+    cut.bounds.push_back(first);
+    for (size_t r = 0; r + 1 < chosen.size(); ++r) {
+        const int rows = chosen[r + 1] - chosen[r];
+        const int pieces = (rows + mostRows - 1) / mostRows;
+        for (int k = 1; k <= pieces; ++k)
+            cut.bounds.push_back(chosen[r] + static_cast<int>(int64_t{rows} * k / pieces));
+    }
+    std::vector<double> busy;
+    cut.order = BusiestFirst(cut.bounds, blocksPerRow, busy);
+    return cut;
+}
 
 FrameStats RenderRowRangeFrame(const FrameInputs& given, int threads, Progress& progress) {
     std::optional<ElevationPyramid> own;
@@ -395,24 +482,15 @@ FrameStats RenderRowRangeFrame(const FrameInputs& given, int threads, Progress& 
     const WalkPlan plan = PlanWalk(*in.camera, *in.elevation, in.gridX, in.gridY, in.mode);
     const bool culled = in.viewCulling && in.pyramid;
     const int first = std::max(in.firstRow, 0), end = std::min(in.endRow, in.output->GetHeight());
-    const std::vector<int> bounds = CutRows(first, end, threads);
-    const int ranges = static_cast<int>(bounds.size()) - 1;
     std::optional<BlockRows> blockRows;
-    // The ranges are handed out the busiest first (by the blocks of cells that may reach them), so that
-    // the last ones taken are short.
-    std::vector<int> order(static_cast<size_t>(ranges));
-    for (int r = 0; r < ranges; ++r) order[static_cast<size_t>(r)] = r;
-    if (culled) {
-        blockRows.emplace(plan, FrameCull(in, plan));
-        const std::vector<int> perRow = blockRows->BlocksPerRow(in.output->GetHeight());
-        std::vector<int64_t> busy(static_cast<size_t>(ranges), 0);
-        for (int r = 0; r < ranges; ++r)
-            for (int row = bounds[static_cast<size_t>(r)]; row < bounds[static_cast<size_t>(r) + 1]; ++row)
-                busy[static_cast<size_t>(r)] += perRow[static_cast<size_t>(row)];
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return busy[static_cast<size_t>(a)] > busy[static_cast<size_t>(b)];
-        });
-    }
+    if (culled) blockRows.emplace(plan, FrameCull(in, plan), threads);
+    // The pixel owners of one range at a time hold at most kOneRangePixels pixels.
+    const RowRanges cut = CutRows(
+        first, end, threads, blockRows ? blockRows->BlocksPerRow(in.output->GetHeight()) : std::vector<int>{},
+        static_cast<int>(std::min<int64_t>(kOneRangePixels / std::max(in.output->GetWidth(), 1), INT_MAX)));
+    const std::vector<int>& bounds = cut.bounds;
+    const std::vector<int>& order = cut.order;
+    const int ranges = static_cast<int>(bounds.size()) - 1;
 
     std::atomic<bool> stop{false};
     PassingStop callerStop(progress, stop);

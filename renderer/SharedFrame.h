@@ -9,6 +9,7 @@
 #include "renderer/TerrainRenderer.h"
 
 #include <optional>
+#include <vector>
 
 class Progress;
 class ViewCull;
@@ -27,6 +28,20 @@ FrameStats RenderSharedFrame(const FrameInputs& in, int threads, Progress& progr
 // messages and passes a stop request on. With one thread it keeps a large picture's pixel owners for one
 // range at a time.
 FrameStats RenderRowRangeFrame(const FrameInputs& in, int threads, Progress& progress);
+
+// A picture of more pixels than this is rendered in ranges of rows even by one thread: the pixel owners of
+// one range at a time weigh less than those of the whole picture.
+constexpr long long kOneRangePixels = 1LL << 22;
+
+// How RenderRowRangeFrame cuts the stored rows [first, end): the ranges' bounds (range r is
+// [bounds[r], bounds[r + 1])) and the order the threads take them in, the busiest-looking first.
+struct RowRanges {
+    std::vector<int> bounds;
+    std::vector<int> order;
+};
+// blocksPerRow: per stored row of the picture, how many blocks of cells may reach it (empty: unknown);
+// no range holds more than mostRows rows.
+RowRanges CutRows(int first, int end, int threads, const std::vector<int>& blocksPerRow, int mostRows);
 
 // The inputs with a pyramid for the cull: in's, or one made into `own` when in has none.
 FrameInputs WithPyramid(const FrameInputs& in, std::optional<ElevationPyramid>& own);

@@ -21,10 +21,6 @@ FrameInputs WithPyramid(const FrameInputs& in, std::optional<ElevationPyramid>& 
     return frame;
 }
 
-namespace {
-constexpr long long kOneRangePixels = 1LL << 22;
-} // namespace
-
 FrameStats RenderTerrainFrame(const FrameInputs& in, Progress& progress) {
     if (!in.camera || !in.elevation || !in.output || !in.output->hasImage()) return {};
     if (in.mode == RenderMode::Preview) return {};

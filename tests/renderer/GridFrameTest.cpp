@@ -363,3 +363,26 @@ TEST(ElevationPyramid, MadeByThreadsItIsTheSamePyramid) {
             EXPECT_EQ(high1, high3) << y0 << " " << size;
         }
 }
+
+TEST(BlockRows, MadeByThreadsItIsTheSameTable) {
+    // 4096 x 4096 cells over the hills, seen across from beside a corner: tens of thousands of blocks, in
+    // shares of the units for three threads. A unit left out or filled twice at a share's border would
+    // change the blocks of some row.
+    const std::unique_ptr<CGelaende> terrain = RollingHills();
+    const RenderCamera cam = MakeCamera(320, 200, Vector4::Point(-5, -8, 60), 40, -6, 250);
+    const WalkPlan plan = PlanWalk(cam, *terrain, 4096, 4096, RenderMode::Final);
+    const ElevationPyramid pyramid(*terrain);
+    const ViewCull cull(cam, pyramid, plan, 0.01, 10000, 320, 200);
+    const BlockRows one(plan, cull), three(plan, cull, 3);
+    EXPECT_EQ(one.BlocksPerRow(200), three.BlocksPerRow(200));
+    int64_t blocks = 0;
+    for (size_t unit = 0; unit < plan.units.size(); ++unit) {
+        for (int low = 0; low < 200; low += 25) {
+            ASSERT_EQ(one.UnitMeets(unit, low, low + 24), three.UnitMeets(unit, low, low + 24)) << unit;
+            for (int64_t block = 0; block * 512 < plan.units[unit].cells; ++block, blocks += low == 0)
+                ASSERT_EQ(one.Meets(unit, block, low, low + 24), three.Meets(unit, block, low, low + 24))
+                    << unit << " " << block;
+        }
+    }
+    EXPECT_GT(blocks, 3 * 4096);
+}

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -154,6 +155,42 @@ TEST(ParallelFrame, RowSelectionMeetsExactlyTheRangesHoldingOneOfItsRows) {
             }
         }
     }
+}
+
+TEST(ParallelFrame, RangesOfRowsCoverEveryRowOnceAndCutOnlyWhereBlocksMayReach) {
+    // Blocks reach the rows [300, 420) of 1000 only, most of them a band below the horizon: every row
+    // still belongs to exactly one range, each range is handed out once, the cuts lie among the rows with
+    // work, and no range is longer than allowed.
+    std::vector<int> blocks(1000, 0);
+    for (int row = 300; row < 420; ++row) blocks[static_cast<size_t>(row)] = row < 400 ? 50 : 3000;
+    for (int threads : {1, 2, 3, 7}) {
+        for (int mostRows : {1000, 150}) {
+            SCOPED_TRACE(::testing::Message() << threads << " threads, at most " << mostRows << " rows");
+            const RowRanges cut = CutRows(10, 1000, threads, blocks, mostRows);
+            ASSERT_GE(cut.bounds.size(), 2u);
+            EXPECT_EQ(cut.bounds.front(), 10);
+            EXPECT_EQ(cut.bounds.back(), 1000);
+            const int ranges = static_cast<int>(cut.bounds.size()) - 1;
+            if (threads > 1) {
+                EXPECT_GE(ranges, 4 * threads);
+            }
+            for (int r = 0; r < ranges; ++r) {
+                EXPECT_LT(cut.bounds[r], cut.bounds[r + 1]);
+                EXPECT_LE(cut.bounds[r + 1] - cut.bounds[r], mostRows);
+                if (mostRows == 1000 && r > 0) {
+                    EXPECT_GT(cut.bounds[r], 300);
+                    EXPECT_LT(cut.bounds[r], 420);
+                }
+            }
+            std::vector<int> order = cut.order;
+            std::sort(order.begin(), order.end());
+            for (int r = 0; r < ranges; ++r) EXPECT_EQ(order[static_cast<size_t>(r)], r);
+        }
+    }
+    // Without an estimate, or without rows that blocks reach, the rows are cut evenly.
+    const RowRanges even = CutRows(0, 100, 2, {}, 100);
+    EXPECT_EQ(even.bounds, (std::vector<int>{0, 12, 25, 37, 50, 62, 75, 87, 100}));
+    EXPECT_EQ(CutRows(0, 100, 2, std::vector<int>(100, 0), 100).bounds, even.bounds);
 }
 
 TEST(TextureSampler, GivesWhatTheDocumentsSamplersGive) {
