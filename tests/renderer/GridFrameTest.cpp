@@ -386,3 +386,19 @@ TEST(BlockRows, MadeByThreadsItIsTheSameTable) {
     }
     EXPECT_GT(blocks, 3 * 4096);
 }
+
+TEST(ViewCull, KeepsTheCellsJustBesideThePictureThatMayStillWriteItsEdgeColumns) {
+    // Looking down on level ground, one world unit a pixel: column 20 + (x - 32), 40 columns. Corners at
+    // columns 40.6 to 40.9 are truncated to column 40, beside the picture, but an edge stepped down to
+    // such a corner may end a hair short of it and so in column 39; likewise corners at -1.9 to -1.6,
+    // truncated to -1, and column 0. Cells two columns further out write nothing.
+    const std::unique_ptr<CGelaende> ground = MakeTerrain(64, 64, [](int, int) { return 0u; });
+    const RenderCamera cam = MakeCamera(40, 30, Vector4::Point(32, 32, 100), 0, -90, 100);
+    const WalkPlan plan = PlanWalk(cam, *ground, 64, 64, RenderMode::Final);
+    const ElevationPyramid pyramid(*ground);
+    const ViewCull cull(cam, pyramid, plan, 1.0, 10000, 40, 30);
+    EXPECT_FALSE(cull.Hidden(52.6, 52.9, 31, 33));
+    EXPECT_FALSE(cull.Hidden(10.1, 10.4, 31, 33));
+    EXPECT_TRUE(cull.Hidden(54.6, 54.9, 31, 33));
+    EXPECT_TRUE(cull.Hidden(8.1, 8.4, 31, 33));
+}
