@@ -1,12 +1,11 @@
 #include "renderer/ElevationPyramid.h"
 
 #include "image/Gelaende.h"
+#include "renderer/Shares.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -31,7 +30,8 @@ void WidenByRun(const uint8_t* p, int count, uint32_t& lowest, uint32_t& highest
 } // namespace
 
 ElevationPyramid::ElevationPyramid(const CGelaende& elevation_, int threads)
-    : elevation(elevation_), pixels(elevation_.pixelData()), stride(static_cast<size_t>(elevation_.stride())) {
+    : elevation(elevation_), pixels(elevation_.pixelData()),
+      stride(static_cast<size_t>(elevation_.stride())) {
     const int w = elevation.GetWidth(), h = elevation.GetHeight();
     if (!pixels || w < 2 || h < 2) return;
     cellsX = w - 1;
@@ -47,16 +47,9 @@ ElevationPyramid::ElevationPyramid(const CGelaende& elevation_, int threads)
     // Each thread makes a share of the block rows, the calling thread the first.
     const int count = std::clamp(threads, 1, std::max(1, first.height / 64));
     auto share = [&first, count](int k) { return first.height * k / count; };
-    std::vector<std::jthread> helpers; // (joined however this is left)
-    for (int k = 1; k < count; ++k) {
-        try {
-            helpers.emplace_back([this, &first, share, k] { MakeFinest(first, share(k), share(k + 1)); });
-        } catch (const std::system_error&) {
-            MakeFinest(first, share(k), share(k + 1)); // (no thread to be had)
-        }
-    }
-    MakeFinest(first, 0, share(1));
-    helpers.clear();
+    RunShares(static_cast<size_t>(count), [&](size_t k) {
+        MakeFinest(first, share(static_cast<int>(k)), share(static_cast<int>(k) + 1));
+    });
     levels.push_back(std::move(first));
     while (levels.back().width > 1 || levels.back().height > 1) {
         const Level& fine = levels.back();

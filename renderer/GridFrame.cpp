@@ -4,13 +4,11 @@
 #include "image/Gelaende.h"
 #include "renderer/ElevationPyramid.h"
 #include "renderer/RenderCamera.h"
+#include "renderer/Shares.h"
 #include "renderer/TriangleShader.h"
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -464,29 +462,10 @@ BlockRows::BlockRows(const WalkPlan& plan, const ViewCull& cull, int threads) {
         shares.push_back(static_cast<size_t>(
             std::upper_bound(unitFirst.begin(), unitFirst.end(), blocks * k / count) - unitFirst.begin()));
     shares.push_back(plan.units.size());
-    std::vector<std::exception_ptr> failures(count);
-    auto fill = [&](size_t k) {
-        try {
-            UnitCoordinates coordinates;
-            for (size_t unit = shares[k]; unit < shares[k + 1]; ++unit)
-                FillUnit(plan, cull, unit, coordinates);
-        } catch (...) {
-            failures[k] = std::current_exception();
-        }
-    };
-    {
-        std::vector<std::jthread> helpers; // (joined however this is left)
-        for (size_t k = 1; k < count; ++k) {
-            try {
-                helpers.emplace_back(fill, k);
-            } catch (const std::system_error&) {
-                fill(k); // (no thread to be had)
-            }
-        }
-        fill(0);
-    }
-    for (const std::exception_ptr& failure : failures)
-        if (failure) std::rethrow_exception(failure);
+    RunShares(count, [&](size_t k) {
+        UnitCoordinates coordinates;
+        for (size_t unit = shares[k]; unit < shares[k + 1]; ++unit) FillUnit(plan, cull, unit, coordinates);
+    });
 }
 
 void BlockRows::FillUnit(const WalkPlan& plan, const ViewCull& cull, size_t unit,
