@@ -5,7 +5,8 @@
 #include "cli/CmdTools.h"
 
 #ifdef ORVANTIS_HAVE_GDAL
-#include "geodata/TerrainImport.h"
+#include "cli/Modules.h"
+#include "geodata/Functions.h"
 
 #include <filesystem>
 #endif
@@ -38,9 +39,19 @@ std::string checkUnit(const std::string& value) {
 
 namespace fs = std::filesystem;
 
+// The raster import, loaded on first use; nullptr (the reason told) when it cannot be.
+const geodata::Functions* importModule(const char* command) {
+    std::string error;
+    const geodata::Functions* functions = cli::GeodataModule(error);
+    if (!functions) std::fprintf(stderr, "orvantis-cli %s: %s\n", command, error.c_str());
+    return functions;
+}
+
 int runImportElevation(const cli::Args& args) {
     if (args.has("--texture") && !args.has("--scene"))
         return cli::usageError("import-elevation", "--texture goes with --scene");
+    const geodata::Functions* importer = importModule("import-elevation");
+    if (!importer) return ExitFailure;
     geodata::ElevationImportOptions options;
     const std::string unit = args.value("--unit", "m");
     options.unit = unit == "dm"   ? geodata::ElevationUnit::Decimetre
@@ -60,13 +71,13 @@ int runImportElevation(const cli::Args& args) {
     request.texture = args.value("--texture");
     request.scene = args.value("--scene");
     clitools::ToolRun run;
-    const geodata::TerrainImportResult result = geodata::ImportTerrain(request, run.progress);
+    const geodata::TerrainImportResult result = importer->importTerrain(request, run.progress);
     run.progress.clearLine();
     if (result.elevation.status != ToolStatus::Done) {
         if (!result.error.empty()) run.console.print(result.error);
         return run.exit(result.status);
     }
-    for (const std::string& line : geodata::ElevationFacts(result.elevation, options.unit))
+    for (const std::string& line : importer->elevationFacts(result.elevation, options.unit))
         run.console.print(line, stdout);
     if (result.status != ToolStatus::Done) {
         run.console.print(result.error);
@@ -77,12 +88,14 @@ int runImportElevation(const cli::Args& args) {
 }
 
 int runImportTexture(const cli::Args& args) {
+    const geodata::Functions* importer = importModule("import-texture");
+    if (!importer) return ExitFailure;
     geodata::TextureImportOptions options;
     options.matchElevationSource = args.value("--match");
     options.maxSize = args.has("--max-size") ? std::stoi(args.value("--max-size")) : 0;
     clitools::ToolRun run;
     const geodata::TextureImportResult result =
-        geodata::ImportTexture(args.positional[0], args.positional[1], options, run.progress);
+        importer->importTexture(args.positional[0], args.positional[1], options, run.progress);
     run.progress.clearLine();
     if (result.status != ToolStatus::Done) {
         if (!result.error.empty()) run.console.print(result.error);

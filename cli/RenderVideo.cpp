@@ -7,7 +7,8 @@
 #include <cstdio>
 
 #ifdef ORVANTIS_HAVE_VIDEO
-#include "video/VideoSink.h"
+#include "cli/Modules.h"
+#include "video/Functions.h"
 #endif
 
 namespace cli {
@@ -41,13 +42,19 @@ std::string RenderVideo::usageMistake(const Args& args) {
 
 #ifdef ORVANTIS_HAVE_VIDEO
 
+// The sink comes from the video module, loaded here on first use.
 struct RenderVideo::Writer {
-    video::VideoSink sink{[](const std::string& error) { std::fprintf(stderr, "%s\n", error.c_str()); }};
+    const video::Functions* module = nullptr;
+    std::unique_ptr<video::VideoSink> sink;
 };
 
 std::unique_ptr<RenderVideo> RenderVideo::open(const Args& args, const CSceneParams& scene,
                                                std::string& error) {
     std::unique_ptr<RenderVideo> out(new RenderVideo());
+    out->writer->module = VideoModule(error);
+    if (!out->writer->module) return nullptr;
+    out->writer->sink = out->writer->module->makeSink(
+        [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
     out->path = args.value("--video");
     // The scene's own frame rate and quality, unless the command line says otherwise.
     video::VideoSettings settings;
@@ -55,17 +62,17 @@ std::unique_ptr<RenderVideo> RenderVideo::open(const Args& args, const CScenePar
     settings.crf = scene.VideoCrf;
     if (args.has("--fps")) parseIntStrict(args.value("--fps"), settings.fps);
     if (args.has("--crf")) parseIntStrict(args.value("--crf"), settings.crf);
-    error = out->writer->sink.open(out->path, scene.SizeX, scene.SizeY, settings);
+    error = out->writer->module->open(*out->writer->sink, out->path, scene.SizeX, scene.SizeY, settings);
     if (!error.empty()) return nullptr;
     return out;
 }
 
 bool RenderVideo::addFrame(const CTGAFile& picture) {
-    return writer->sink.addFrame(picture);
+    return writer->sink->addFrame(picture);
 }
 
 bool RenderVideo::end() {
-    const video::VideoSink::End end = writer->sink.end();
+    const video::VideoSink::End end = writer->module->end(*writer->sink);
     if (end == video::VideoSink::End::Written) {
         std::printf("%s\n", path.c_str());
         std::fflush(stdout);

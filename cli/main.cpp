@@ -2,6 +2,7 @@
 
 #include "cli/CmdTools.h"
 #include "cli/Command.h"
+#include "cli/Modules.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -120,8 +121,9 @@ int main(int argc, char** argv) {
     if (first == "--version") {
         std::printf("orvantis-cli %s\n", ORVANTIS_VERSION);
 #ifdef ORVANTIS_HAVE_VIDEO
-        // Scripts look here to learn whether render --video works.
-        std::printf("Video output: H.264 (.mp4), VP9 (.webm)\n");
+        // Scripts look here to learn whether render --video works: so the video writer must load.
+        std::string error;
+        if (cli::VideoModule(error)) std::printf("Video output: H.264 (.mp4), VP9 (.webm)\n");
 #endif
         return ExitOk;
     }
