@@ -1,10 +1,16 @@
 #include "cli/Modules.h"
 
+#ifdef ORVANTIS_HAVE_GDAL
+#include "geodata/Functions.h"
+#endif
+#ifdef ORVANTIS_HAVE_VIDEO
+#include "video/Functions.h"
+#endif
+
 #include <dlfcn.h>
 
 #include <filesystem>
 #include <system_error>
-#include <vector>
 
 namespace cli {
 
@@ -12,9 +18,14 @@ namespace {
 
 // The entry `symbol` of module `file`, looked for beside the program and in its installed module folder.
 void* Entry(const char* file, const char* symbol, std::string& error) {
+    // (Only where the program lies: never the working folder, whose files nobody vouches for.)
     std::error_code ec;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
-    const std::filesystem::path here = ec ? std::filesystem::path(".") : program.parent_path();
+    if (ec) {
+        error = "where orvantis-cli lies is unknown (/proc/self/exe: " + ec.message() + ")";
+        return nullptr;
+    }
+    const std::filesystem::path here = program.parent_path();
     std::string reasons;
     for (const std::filesystem::path& place : {here, here / ORVANTIS_MODULE_DIR}) {
         const std::filesystem::path path = place / file;
@@ -32,36 +43,32 @@ void* Entry(const char* file, const char* symbol, std::string& error) {
     return nullptr;
 }
 
+// The table of entry points a module's entry returns, loaded once; nullptr, with the reason in `error`.
+template <class Functions>
+const Functions* Table(const char* file, const char* entry, const char* what, std::string& error) {
+    static std::string failure;
+    static const Functions* const table = [&] {
+        auto* get = reinterpret_cast<const Functions* (*)()>(Entry(file, entry, failure));
+        return get ? get() : nullptr;
+    }();
+    if (!table) error = std::string(what) + " cannot be loaded: " + failure;
+    return table;
+}
+
 } // namespace
 
-} // namespace cli
-
 #ifdef ORVANTIS_HAVE_GDAL
-#include "geodata/Functions.h"
-
-const geodata::Functions* cli::GeodataModule(std::string& error) {
-    static std::string failure;
-    static const geodata::Functions* const functions = [] {
-        auto* entry = reinterpret_cast<const geodata::Functions* (*)()>(
-            Entry("orvantis-geodata.so", "orvantis_geodata_functions", failure));
-        return entry ? entry() : nullptr;
-    }();
-    if (!functions) error = "the raster import cannot be loaded: " + failure;
-    return functions;
+const geodata::Functions* GeodataModule(std::string& error) {
+    return Table<geodata::Functions>("orvantis-geodata.so", "orvantis_geodata_functions", "the raster import",
+                                     error);
 }
 #endif
 
 #ifdef ORVANTIS_HAVE_VIDEO
-#include "video/Functions.h"
-
-const video::Functions* cli::VideoModule(std::string& error) {
-    static std::string failure;
-    static const video::Functions* const functions = [] {
-        auto* entry = reinterpret_cast<const video::Functions* (*)()>(
-            Entry("orvantis-video.so", "orvantis_video_functions", failure));
-        return entry ? entry() : nullptr;
-    }();
-    if (!functions) error = "the video writer cannot be loaded: " + failure;
-    return functions;
+const video::Functions* VideoModule(std::string& error) {
+    return Table<video::Functions>("orvantis-video.so", "orvantis_video_functions", "the video writer",
+                                   error);
 }
 #endif
+
+} // namespace cli
