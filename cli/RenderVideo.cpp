@@ -45,7 +45,7 @@ std::string RenderVideo::usageMistake(const Args& args) {
 // The sink comes from the video module, loaded here on first use.
 struct RenderVideo::Writer {
     const video::Functions* module = nullptr;
-    std::unique_ptr<video::VideoSink> sink;
+    std::unique_ptr<FrameSink> sink; // (a video::VideoSink, known to the module alone)
 };
 
 std::unique_ptr<RenderVideo> RenderVideo::open(const Args& args, const CSceneParams& scene,

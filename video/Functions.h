@@ -1,8 +1,8 @@
 #pragma once
 // The video writer's entry points as a table: orvantis-cli loads the writer as a module of its own the
 // first time a command needs it (cli/Modules.h), so that FFmpeg and the libraries it brings are not bound
-// at the start of every command. The sink is made and used through the table (and deleted through its
-// virtual destructor), so the program holds none of the module's code.
+// at the start of every command. The program holds none of the module's code: it knows the sink as a
+// FrameSink only (deleted through its virtual destructor), and opens and ends it through the table.
 
 #include "video/VideoSink.h"
 
@@ -11,11 +11,12 @@
 
 namespace video {
 
+// `sink` is always one that makeSink made (a VideoSink).
 struct Functions {
-    std::unique_ptr<VideoSink> (*makeSink)(VideoSink::Reporter report);
-    std::string (*open)(VideoSink& sink, const std::string& path, int width, int height,
+    std::unique_ptr<FrameSink> (*makeSink)(VideoSink::Reporter report);
+    std::string (*open)(FrameSink& sink, const std::string& path, int width, int height,
                         VideoSettings settings);
-    VideoSink::End (*end)(VideoSink& sink);
+    VideoSink::End (*end)(FrameSink& sink);
 };
 
 } // namespace video
