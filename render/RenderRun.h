@@ -29,8 +29,8 @@ class SettingsStore;
 enum class RunOutcome {
     Completed, // every frame of the range was produced
     Stopped,   // the user stopped the run
-    Failed,    // the run ended at set-up (a file could not be loaded, the mask did not fit, ...), or later for
-               // want of memory or because an input file changed on disk
+    Failed,    // the run ended at set-up (a file could not be loaded, the mask did not fit, ...), or later
+               // for want of memory or because an input file changed on disk
 };
 
 struct RunResult {

@@ -64,7 +64,8 @@ bool SetUpJob(int antialiasing, const RunCaller& caller, RenderContext& context)
     }
 
     // With more than one thread, the elevation file is read and its pyramid made (by as many threads)
-    // while the texture is opened; a file that cannot be read is opened again below, with the questions and messages.
+    // while the texture is opened; a file that cannot be read is opened again below, with the questions
+    // and messages.
     struct ElevationRead {
         std::unique_ptr<CGelaende> elevation;
         std::unique_ptr<ElevationPyramid> pyramid;

@@ -11,10 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <set>
-#include <sys/wait.h>
 
 using geotest::Listing;
 using geotest::Picture;
@@ -85,26 +83,22 @@ TEST(CliImport, AFileThatIsNotARasterIsRefusedAndNothingIsWritten) {
 
 TEST(CliImport, WithoutItsModuleTheImportSaysWhyAndTheOtherCommandsWork) {
     // orvantis-cli copied away from the modules it loads on demand, as a broken install leaves it.
-    TempDir dir;
+    TempDir dir, tmp;
     const std::string cli = dir.path("orvantis-cli");
     std::filesystem::copy_file(ORVANTIS_CLI, cli);
     TempDir::write(dir.path("dem.asc"), "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 1\n1 2\n3 4\n");
-    auto run = [](const std::string& command, std::string& output) {
-        std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-        char buf[512];
-        for (size_t n; pipe && (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) output.append(buf, n);
-        return pipe ? WEXITSTATUS(pclose(pipe)) : -1;
-    };
-    std::string imported, version;
-    EXPECT_EQ(run(cli + " import-elevation " + dir.path("dem.asc") + " " + dir.path("dem.tga"), imported), 1);
+    const CliRun imported =
+        runRender({"import-elevation", dir.path("dem.asc"), dir.path("dem.tga")}, tmp, {}, cli.c_str());
+    EXPECT_EQ(imported.status, 1);
     EXPECT_NE(
-        imported.find("import-elevation: the raster import cannot be loaded: orvantis-geodata.so is not "
-                      "installed beside orvantis-cli"),
+        imported.err.find("import-elevation: the raster import cannot be loaded: orvantis-geodata.so is "
+                          "not installed beside orvantis-cli"),
         std::string::npos)
-        << imported;
+        << imported.err;
     EXPECT_FALSE(std::filesystem::exists(dir.path("dem.tga")));
-    EXPECT_EQ(run(cli + " --version", version), 0);
-    EXPECT_EQ(version.find("Video output"), std::string::npos) << version;
+    const CliRun version = runRender({"--version"}, tmp, {}, cli.c_str());
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.find("Video output"), std::string::npos) << version.out;
 }
 
 #endif

@@ -25,9 +25,10 @@ struct StopAfterFirstLine {
     bool closeOutput = false; // the reader goes away: the run's next line meets a closed pipe
 };
 
-// Runs orvantis-cli with args, job files in tmpDir and the settings in a file of its own.
+// Runs orvantis-cli (the build's, or the copy at `program`) with args, job files in tmpDir and the settings
+// in a file of its own.
 inline CliRun runRender(const std::vector<std::string>& args, const TempDir& tmpDir,
-                        StopAfterFirstLine stop = {}) {
+                        StopAfterFirstLine stop = {}, const char* program = ORVANTIS_CLI) {
     int outPipe[2];
     if (pipe(outPipe) != 0) return {};
     const std::string errFile = tmpDir.path("stderr.txt");
@@ -41,10 +42,10 @@ inline CliRun runRender(const std::vector<std::string>& args, const TempDir& tmp
         setenv("TMPDIR", tmpDir.path().c_str(), 1);
         setenv("ORVANTIS_INI", tmpDir.path("orvantis.ini").c_str(), 1);
         std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(ORVANTIS_CLI));
+        argv.push_back(const_cast<char*>(program));
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        execv(ORVANTIS_CLI, argv.data());
+        execv(program, argv.data());
         _exit(127);
     }
     close(outPipe[1]);
