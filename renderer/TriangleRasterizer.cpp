@@ -168,7 +168,11 @@ void TriangleRasterizer::SetDeferred(bool on, size_t maxKeptTriangles) {
 void TriangleRasterizer::SetFirstOwnerWins(bool on) {
     // (Slots are then the stored rows from the first one on.)
     firstWins = on && deferred && rows.bandCount == 1;
-    if (!firstWins || !taken.empty()) return;
+    if (!firstWins) return;
+    // A kept pixel is never drawn again, so its triangle may be shaded at any time: in small batches, which
+    // stay in the core's cache and touch little fresh memory (each range of a shared frame has its own).
+    maxKept = std::min(maxKept, kFirstOwnerBatch);
+    if (!taken.empty()) return;
     const int slots = rows.SlotCount(imageHeight);
     taken.assign(static_cast<size_t>(imageWidth) * static_cast<size_t>(slots), 0);
     tileColumns = (imageWidth + kTile - 1) / kTile;

@@ -124,6 +124,8 @@ public:
     // frame has more, the pixels covered so far are shaded and the count starts again. The bytes are the
     // same: a pixel shaded then and covered again later is shaded again with its new triangle.
     static constexpr size_t kMaxKeptTriangles = size_t{1} << 17;
+    // When the first triangle to cover a pixel keeps it, at most this many (about 0.8 MB).
+    static constexpr size_t kFirstOwnerBatch = size_t{1} << 12;
     // A picture larger than this (8 bytes of owner per pixel) is shaded at once instead.
     static constexpr long long kMaxDeferredPixels = 1LL << 24;
 
