@@ -394,18 +394,22 @@ std::vector<int> EvenCut(int first, int end, int count) {
     return bounds;
 }
 
+// Per range of `bounds`: the blocks that may reach its rows (all 0 when unknown).
+std::vector<double> BlocksOfRanges(const std::vector<int>& bounds, const std::vector<int>& blocksPerRow) {
+    std::vector<double> busy(bounds.size() - 1, 0.0);
+    if (!blocksPerRow.empty())
+        for (size_t r = 0; r < busy.size(); ++r)
+            for (int row = bounds[r]; row < bounds[r + 1]; ++row)
+                busy[r] += blocksPerRow[static_cast<size_t>(row)];
+    return busy;
+}
+
 // The ranges of `bounds` the busiest first by the blocks that may reach their rows (none: in order).
 std::vector<int> BusiestFirst(const std::vector<int>& bounds, const std::vector<int>& blocksPerRow,
                               std::vector<double>& busy) {
-    const size_t ranges = bounds.size() - 1;
-    busy.assign(ranges, 0.0);
-    std::vector<int> order(ranges);
-    for (size_t r = 0; r < ranges; ++r) {
-        order[r] = static_cast<int>(r);
-        if (!blocksPerRow.empty())
-            for (int row = bounds[r]; row < bounds[r + 1]; ++row)
-                busy[r] += blocksPerRow[static_cast<size_t>(row)];
-    }
+    busy = BlocksOfRanges(bounds, blocksPerRow);
+    std::vector<int> order(busy.size());
+    std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
         return busy[static_cast<size_t>(a)] > busy[static_cast<size_t>(b)];
     });
@@ -418,8 +422,7 @@ std::vector<int> BusiestFirst(const std::vector<int>& bounds, const std::vector<
 // fewer than kRangeRows / 2 rows).
 std::vector<int> HalveTheLeastBusy(const std::vector<int>& bounds, int low, int high, int threads,
                                    const std::vector<int>& blocksPerRow) {
-    std::vector<double> busy;
-    BusiestFirst(bounds, blocksPerRow, busy);
+    const std::vector<double> busy = BlocksOfRanges(bounds, blocksPerRow);
     const double share = std::accumulate(busy.begin(), busy.end(), 0.0) / threads;
     std::vector<int> halved{bounds.front()};
     for (size_t r = 0; r + 1 < bounds.size(); ++r) {
