@@ -404,10 +404,8 @@ std::vector<double> BlocksOfRanges(const std::vector<int>& bounds, const std::ve
     return busy;
 }
 
-// The ranges of `bounds` the busiest first by the blocks that may reach their rows (none: in order).
-std::vector<int> BusiestFirst(const std::vector<int>& bounds, const std::vector<int>& blocksPerRow,
-                              std::vector<double>& busy) {
-    busy = BlocksOfRanges(bounds, blocksPerRow);
+// The ranges the busiest first, by their blocks (BlocksOfRanges); of equal ones, the first first.
+std::vector<int> BusiestFirst(const std::vector<double>& busy) {
     std::vector<int> order(busy.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
@@ -450,13 +448,12 @@ std::vector<int> ChooseBounds(int first, int end, int threads, const std::vector
     const int from = std::min(fewest, high - low), most = std::max(from, (high - low) / 16);
     std::vector<int> best;
     double soonest = HUGE_VAL;
-    std::vector<double> busy;
     for (int count = from; count <= most; ++count) {
         std::vector<int> bounds = EvenCut(low, high, count);
         bounds.front() = first;
         bounds.back() = end;
-        const std::vector<int> order = BusiestFirst(bounds, blocksPerRow, busy);
-        std::vector<double> work = busy;
+        std::vector<double> work = BlocksOfRanges(bounds, blocksPerRow);
+        const std::vector<int> order = BusiestFirst(work);
         for (size_t r = 1; r < work.size(); ++r) {
             const double across = kCutRows * std::min(blocks(bounds[r] - 1), blocks(bounds[r]));
             work[r - 1] += across / 2;
@@ -493,8 +490,7 @@ RowRanges CutRows(int first, int end, int threads, const std::vector<int>& block
         for (int k = 1; k <= pieces; ++k)
             cut.bounds.push_back(chosen[r] + static_cast<int>(int64_t{rows} * k / pieces));
     }
-    std::vector<double> busy;
-    cut.order = BusiestFirst(cut.bounds, blocksPerRow, busy);
+    cut.order = BusiestFirst(BlocksOfRanges(cut.bounds, blocksPerRow));
     return cut;
 }
 
